@@ -1,0 +1,128 @@
+// Database, DbFile and Client: the operations through which the control reaches
+// its multivalue database.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mvdb/dynarray.h"
+#include "mvdb/errors.h"
+
+namespace mvdb {
+
+class Storage;      // SQLite storage, see storage.h
+class QueryEngine;  // query language and secondary indexes, see query/engine.h
+
+/// How a multivalue file keeps its records.
+enum class FileKind {
+  kHashed,     ///< records in the SQLite database file
+  kDirectory,  ///< a real folder: one OS file per record, one line per attribute
+};
+
+/// An open file of a database. Cheap to copy; copies share the open file.
+/// A default-constructed DbFile is closed: every operation throws kNotOpen.
+class DbFile {
+ public:
+  DbFile();
+  /// The file's name as given to DBOpen.
+  const std::string& Name() const;
+  bool IsOpen() const;
+
+  /// Reads the record with that key, bound to this file and key so that
+  /// DBWrite writes it back. Throws DbError kRecordNotFound (0x8004000B) when
+  /// the file holds no such key, kNotOpen when closed, kIo on storage failure.
+  DynArray DBRead(const std::string& key) const;
+  /// A new empty record bound to this file and key (nothing is written yet).
+  DynArray DBNew(const std::string& key) const;
+  /// True when the file holds that key (no exception for a missing key).
+  bool Exists(const std::string& key) const;
+  /// Removes the record; a missing key is not an error.
+  void DBDelete(const std::string& key) const;
+  /// Releases the handle; later operations throw kNotOpen.
+  void Close();
+
+  struct Impl;
+  explicit DbFile(std::shared_ptr<Impl> impl);
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+/// The database client handed around by the host: who is connected to which
+/// database. Holds no resources.
+class Client {
+ public:
+  Client() = default;
+  Client(std::string user, std::filesystem::path database)
+      : user_(std::move(user)), database_(std::move(database)) {}
+  const std::string& User() const { return user_; }
+  const std::filesystem::path& DatabasePath() const { return database_; }
+
+ private:
+  std::string user_;
+  std::filesystem::path database_;
+};
+
+/// One multivalue database stored in one SQLite file (plus a folder beside it
+/// for directory-type files). Not thread-safe: one Database per thread; several
+/// processes may open the same file at once (WAL mode, busy timeout).
+class Database {
+ public:
+  /// Opens an existing database file. Throws DbError kFileNotFound when the file
+  /// does not exist, kIo when it cannot be opened as a database.
+  static std::unique_ptr<Database> Open(const std::filesystem::path& path);
+  /// Creates a new, empty database file (and its directory-file folder).
+  /// Throws kFileExists when the path already exists.
+  static std::unique_ptr<Database> Create(const std::filesystem::path& path);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  const std::filesystem::path& Path() const;
+
+  /// Opens a file by name. Throws kFileNotFound naming the file when it was
+  /// never created.
+  DbFile DBOpen(const std::string& fileName);
+
+  /// Runs a selection. `request` is the whole text of a DynArray whose attribute
+  /// 1 is the query text ("SSELECT FILE AVEC ... PAR ..."), attribute 2 the file
+  /// name (may be empty: the query names the file) and attribute 3 the attribute
+  /// numbers to return separated by blanks ("0 1 2 3 29"; 0 is the key; empty
+  /// means the key alone). `variant` is ignored; `count` receives the number of
+  /// selected records. The result list has row i = attribute i and column j =
+  /// value j (the j-th listed attribute of the i-th record, in sort order);
+  /// empty text when nothing was selected. Throws kQuerySyntax / kUnknownField
+  /// with the position and what was expected, kFileNotFound for an unknown file.
+  DynArray DBSelect(const std::string& request, const std::string& variant, long& count);
+
+  /// Calls the server routine registered under `routine` with `arguments` (the
+  /// whole text of a DynArray). `status` receives 0 on success. Throws
+  /// kUnknownRoutine naming the routine, or what the routine throws.
+  DynArray DBCall(const std::string& routine, std::int32_t& status, const std::string& arguments);
+
+  // ---- administration (the mvdb tool, the demo generator, tests) ----
+
+  /// Creates a file of that kind with an empty dictionary. Throws kFileExists.
+  void CreateFile(const std::string& fileName, FileKind kind = FileKind::kHashed);
+  bool FileExists(const std::string& fileName) const;
+  std::vector<std::string> FileNames() const;
+  /// (Re)builds the secondary index of a dictionary field of that file, and
+  /// keeps it in step with every later write. Throws kUnknownField.
+  void CreateIndex(const std::string& fileName, const std::string& field);
+  /// Runs `work` in one transaction: every write inside it lands, or none does.
+  void Transaction(const std::function<void()>& work);
+
+  Storage& storage();
+  QueryEngine& queries();
+
+ private:
+  Database();
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace mvdb

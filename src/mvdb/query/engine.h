@@ -1,0 +1,49 @@
+// QueryEngine: dictionaries, the query language and secondary indexes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "mvdb/dynarray.h"
+#include "mvdb/storage.h"
+
+namespace mvdb {
+
+/// Dictionary of file F: the hashed file "DICT F", one record per named field
+/// (key = field name, case-sensitive):
+///   1  kind: "A" attribute, "K" part of the key, "T" translation through a file
+///   2  A: attribute number (0 = the key) | K: start (from 1) | T: target file
+///   3  K: length | T: key expression of this record ("@ID[s,l]", "@ID" or an
+///      attribute number)
+///   4  T: attribute number in the target record
+///   5  justification: "L" sorts as text, "R" sorts numbers as numbers
+///   6  "1" when a secondary index is kept (A and K kinds only)
+///   7  description (free text)
+/// Without a dictionary entry, a field written as digits is that attribute
+/// number, and "@ID" is the key.
+class QueryEngine {
+ public:
+  /// Registers its write hook on storage (indexes stay in step with writes).
+  explicit QueryEngine(Storage& storage);
+  ~QueryEngine();
+
+  /// Runs "SSELECT FILE [AVEC ...] [PAR ...]" and returns the result list with
+  /// the listed attributes (0 = key) as columns. fileName may be empty (taken
+  /// from the query) or must match it. Throws kQuerySyntax / kUnknownField /
+  /// kFileNotFound with a message giving the position and what was expected.
+  DynArray Select(const std::string& queryText, const std::string& fileName,
+                  const std::vector<int>& attributes, long& count);
+
+  /// Keys only, in sort order (used by Select and by tools).
+  std::vector<std::string> SelectKeys(const std::string& queryText);
+
+  /// Creates (or rebuilds) the secondary index of a field; throws kUnknownField,
+  /// or kInvalidArgument for a translated field.
+  void CreateIndex(const std::string& file, const std::string& field);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace mvdb
