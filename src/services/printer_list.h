@@ -1,0 +1,63 @@
+// PrinterList: the platform's printers as the control's printer choice sees
+// them: the system's printers, PDF printers that write files, and declared
+// virtual printers.
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "services/printer.h"
+
+namespace morvane::services {
+
+/// One entry of the list.
+struct PrinterInfo {
+  enum class Kind { System, Pdf, Recording };
+  QString name;                     ///< DeviceName; one containing "MATRIC" acts as a matrix printer
+  Kind kind = Kind::Pdf;
+  std::filesystem::path outputFile;  ///< Pdf: the file written at EndDoc
+};
+
+/// Owns the list and the current printer.
+class PrinterList {
+ public:
+  /// The system's printers (QPrinterInfo) followed by one PDF printer named
+  /// "PDF" writing to `pdfOutput`, then any printers declared in the
+  /// environment variable MORVANE_PRINTERS ("name=path.pdf;name2=path2.pdf",
+  /// each a PDF printer, e.g. "EPSON MATRICIELLE=/tmp/matrix.pdf").
+  static std::unique_ptr<PrinterList> FromPlatform(const std::filesystem::path& pdfOutput);
+  /// An explicit list (tests, batch mode).
+  explicit PrinterList(std::vector<PrinterInfo> printers);
+  virtual ~PrinterList();
+
+  int Count() const;
+  /// Entry by index (0-based); throws std::out_of_range.
+  const PrinterInfo& At(int index) const;
+  /// Index of the first printer with that name (case-insensitive), or -1.
+  int IndexOf(const QString& name) const;
+  void Add(PrinterInfo info);
+
+  /// Makes the printer with that index the current printer (a new print job).
+  /// Throws std::out_of_range for a bad index, PrinterError when it cannot be opened.
+  void SetCurrent(int index);
+  /// The current printer; SetCurrent must have been called (throws PrinterError otherwise).
+  Printer& Current();
+  bool HasCurrent() const;
+
+ protected:
+  /// Creates the surface for an entry; the recording kind is made by tests.
+  virtual std::unique_ptr<Printer> Create(const PrinterInfo& info);
+
+ private:
+  std::vector<PrinterInfo> printers_;
+  std::unique_ptr<Printer> current_;
+};
+
+/// A QPainter surface on a QPrinter writing a PDF file (or a system printer
+/// when `systemPrinterName` is not empty).
+std::unique_ptr<Printer> MakeQtPrinter(const QString& deviceName, const std::filesystem::path& pdfFile,
+                                       const QString& systemPrinterName = {});
+
+}  // namespace morvane::services
