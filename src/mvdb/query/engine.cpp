@@ -1,25 +1,85 @@
-// Placeholder until the query engine lands: every call reports that queries are
-// not available yet.
 #include "mvdb/query/engine.h"
+
+#include <algorithm>
+
+#include "mvdb/query/dictionary.h"
+#include "mvdb/query/evaluator.h"
+#include "mvdb/query/field_reader.h"
+#include "mvdb/query/index_store.h"
+#include "mvdb/query/parser.h"
+#include "mvdb/query/resolver.h"
 
 namespace mvdb {
 
-struct QueryEngine::Impl {};
+struct QueryEngine::Impl {
+  explicit Impl(Storage& s) : storage(s), indexes(s) {}
 
-QueryEngine::QueryEngine(Storage&) : impl_(std::make_unique<Impl>()) {}
+  std::vector<query::SelectedRecord> Run(const std::string& queryText, const std::string& fileName,
+                                         bool useIndexes) {
+    const query::Query parsed = query::Parse(queryText);
+    if (!fileName.empty() && fileName != parsed.file) {
+      throw DbError(ErrorCode::kQuerySyntax, "position " + std::to_string(parsed.filePosition) +
+                                                 ": the query selects from " + parsed.file +
+                                                 " but the request names the file " + fileName);
+    }
+    const query::Plan plan = query::Resolve(storage, parsed);
+    query::Evaluator evaluator(storage, indexes, useIndexes);
+    return evaluator.Run(plan);
+  }
+
+  Storage& storage;
+  query::IndexStore indexes;
+};
+
+QueryEngine::QueryEngine(Storage& storage) : impl_(std::make_unique<Impl>(storage)) {}
 QueryEngine::~QueryEngine() = default;
 
-DynArray QueryEngine::Select(const std::string&, const std::string&, const std::vector<int>&, long& count) {
+DynArray QueryEngine::Select(const std::string& queryText, const std::string& fileName,
+                             const std::vector<int>& attributes, long& count) {
   count = 0;
-  throw DbError(ErrorCode::kQuerySyntax, "queries are not available yet");
+  const auto records = impl_->Run(queryText, fileName, true);
+  const std::vector<int> columns = attributes.empty() ? std::vector<int>{0} : attributes;
+  std::string text;
+  text.reserve(records.size() * 32);
+  query::RecordView view;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (i > 0) text += kAttributeMark;
+    view.Reset(records[i].key, records[i].text);
+    for (std::size_t j = 0; j < columns.size(); ++j) {
+      if (j > 0) text += kValueMark;
+      if (columns[j] == 0) {
+        text += records[i].key;
+        continue;
+      }
+      const std::size_t start = text.size();
+      text += view.Attribute(columns[j]);
+      std::replace(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), kValueMark, kSubValueMark);
+    }
+  }
+  count = static_cast<long>(records.size());
+  return DynArray(text);
 }
 
-std::vector<std::string> QueryEngine::SelectKeys(const std::string&) {
-  throw DbError(ErrorCode::kQuerySyntax, "queries are not available yet");
+std::vector<std::string> QueryEngine::SelectKeys(const std::string& queryText, bool useIndexes) {
+  auto records = impl_->Run(queryText, "", useIndexes);
+  std::vector<std::string> keys;
+  keys.reserve(records.size());
+  for (auto& record : records) keys.push_back(std::move(record.key));
+  return keys;
 }
 
-void QueryEngine::CreateIndex(const std::string&, const std::string& field) {
-  throw DbError(ErrorCode::kUnknownField, "indexes are not available yet: " + field);
+void QueryEngine::CreateIndex(const std::string& file, const std::string& field) {
+  Storage& storage = impl_->storage;
+  if (!storage.HasFile(file)) throw DbError(ErrorCode::kFileNotFound, "file " + file + " does not exist");
+  const query::FieldDef def = query::ResolveField(storage, file, query::FieldRef{field, 0});
+  impl_->indexes.Build(file, def);
+  const std::string dict = query::DictionaryFileName(file);
+  if (def.indexFlag || !storage.HasFile(dict)) return;
+  if (auto entry = storage.Get(dict, field)) {
+    DynArray record(*entry);
+    record.SetItem(6, "1");
+    storage.Put(dict, field, record.Text());
+  }
 }
 
 }  // namespace mvdb

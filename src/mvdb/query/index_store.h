@@ -1,0 +1,60 @@
+// Secondary indexes: one SQLite table per indexed stored field, kept in step
+// with every write through the storage's write hook.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mvdb/query/dictionary.h"
+#include "mvdb/query/resolver.h"
+
+namespace mvdb {
+class Storage;
+}
+
+namespace mvdb::query {
+
+/// The indexes of one database. Tables (in the database's own SQLite file):
+///   mvq_index_catalogue(id, file, source, field): one row per index; source is
+///     FieldDef::StoredSource() ("A:2", "K:1,5", "@ID"), field the name used
+///     when it was created;
+///   mvq_idx_<id>(key, value, num): one row per value of the field in each
+///     record (an empty attribute gives one empty value); num is the value as
+///     a number, NULL when it is not one.
+/// Two field names of the same stored data share one index.
+class IndexStore {
+ public:
+  /// Creates the catalogue when missing, loads it and registers the write
+  /// hook on storage. The hook does nothing once this store is destroyed.
+  explicit IndexStore(Storage& storage);
+  ~IndexStore();
+  IndexStore(const IndexStore&) = delete;
+  IndexStore& operator=(const IndexStore&) = delete;
+
+  /// (Re)builds the index of the field's stored data in one transaction.
+  /// Throws DbError kInvalidArgument for a translated field or a file that is
+  /// not hashed, kFileNotFound for an unknown file, kIo on storage failure.
+  void Build(const std::string& file, const FieldDef& field);
+
+  /// True when the field's stored data of that file is indexed.
+  bool Has(const std::string& file, const FieldDef& field) const;
+
+  /// Appends to out the keys of the records of which some value of the field
+  /// satisfies the condition (in no particular order, possibly repeated), and
+  /// stops after `limit` keys. Returns the number appended. The condition's
+  /// field must be indexed (Has).
+  std::size_t Candidates(const std::string& file, const ResolvedCondition& condition,
+                         std::vector<std::string>& out, std::size_t limit = static_cast<std::size_t>(-1));
+
+  /// Number of index rows satisfying the condition, counted up to cap (a
+  /// cheap selectivity estimate).
+  std::size_t Estimate(const std::string& file, const ResolvedCondition& condition, std::size_t cap);
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace mvdb::query

@@ -1,0 +1,16 @@
+// Parser of the query language: text to syntax tree, with no storage access.
+#pragma once
+
+#include <string_view>
+
+#include "mvdb/query/ast.h"
+
+namespace mvdb::query {
+
+/// Parses "SSELECT file [AVEC field op "value" [AND|OR op "value"]...
+/// [AND AVEC|OR AVEC ...]] [PAR field]...". Keywords (SSELECT, AVEC, AND, OR,
+/// PAR) are read in any letter case. Throws DbError kQuerySyntax whose message
+/// starts with "position N:" and says what was expected there.
+Query Parse(std::string_view text);
+
+}  // namespace mvdb::query

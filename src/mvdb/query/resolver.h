@@ -1,0 +1,43 @@
+// Resolver: binds the names of a parsed query to the dictionary of its file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mvdb/query/ast.h"
+#include "mvdb/query/dictionary.h"
+#include "mvdb/query/values.h"
+
+namespace mvdb {
+class Storage;
+}
+
+namespace mvdb::query {
+
+/// A condition whose field is resolved and whose test values are parsed.
+struct ResolvedCondition {
+  FieldDef field;
+  std::vector<Comparison> tests;
+  std::vector<Join> joins;  ///< joins[i] joins tests[i + 1] to what precedes it
+  std::size_t position = 0;
+
+  /// True when one value satisfies the tests combined left to right.
+  bool HoldsFor(std::string_view value) const;
+  /// Text that identifies the field and tests (equal conditions share it).
+  std::string Signature() const;
+};
+
+/// A query ready to run: OR of AND-groups of resolved conditions, and sorts.
+struct Plan {
+  std::string file;
+  std::vector<std::vector<ResolvedCondition>> groups;
+  std::vector<FieldDef> sorts;
+};
+
+/// Resolves every field of the query against the dictionary of its file.
+/// Throws DbError kFileNotFound when the file does not exist (or a translation
+/// names a file that does not), kUnknownField for an unknown field.
+Plan Resolve(Storage& storage, const Query& query);
+
+}  // namespace mvdb::query

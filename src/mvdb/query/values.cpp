@@ -1,0 +1,109 @@
+#include "mvdb/query/values.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "mvdb/dynarray.h"
+
+namespace mvdb::query {
+
+std::optional<double> ParseNumber(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  const std::size_t bodyStart = i;
+  bool digits = false;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digits) return std::nullopt;
+  double value = 0;
+  const char* first = text.data() + bodyStart;
+  const char* last = text.data() + text.size();
+  if (!point && last - first < 16) {
+    // Plain integers (codes, day numbers) are the common case: no locale, no rounding.
+    long long whole = 0;
+    for (const char* p = first; p != last; ++p) whole = whole * 10 + (*p - '0');
+    value = static_cast<double>(whole);
+  } else if (std::from_chars(first, last, value).ec != std::errc()) {
+    return std::nullopt;
+  }
+  return bodyStart == 1 && text[0] == '-' ? -value : value;
+}
+
+int CompareText(std::string_view a, std::string_view b) {
+  // std::char_traits<char>::compare orders bytes as unsigned char.
+  return a.compare(b);
+}
+
+Comparison Comparison::FromTest(const Test& test) {
+  Comparison c;
+  c.op = test.op;
+  c.text = test.value;
+  c.prefix = test.prefix;
+  if (!test.prefix) c.number = ParseNumber(test.value);
+  return c;
+}
+
+namespace {
+
+bool Apply(CompareOp op, int order) {
+  switch (op) {
+    case CompareOp::kEq: return order == 0;
+    case CompareOp::kNe: return order != 0;
+    case CompareOp::kLt: return order < 0;
+    case CompareOp::kLe: return order <= 0;
+    case CompareOp::kGt: return order > 0;
+    case CompareOp::kGe: return order >= 0;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Comparison::Holds(std::string_view value) const {
+  if (prefix) return Apply(op, CompareText(value.substr(0, text.size()), text));
+  if (number) {
+    if (const auto v = ParseNumber(value)) return Apply(op, *v < *number ? -1 : (*v > *number ? 1 : 0));
+  }
+  return Apply(op, CompareText(value, text));
+}
+
+void SplitOn(std::string_view text, char delimiter, std::vector<std::string_view>& out) {
+  out.clear();
+  AppendSplit(text, delimiter, out);
+}
+
+void AppendSplit(std::string_view text, char delimiter, std::vector<std::string_view>& out) {
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = text.find(delimiter, start);
+    if (end == std::string_view::npos) {
+      out.push_back(text.substr(start));
+      return;
+    }
+    out.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+std::string_view AttributeOf(std::string_view record, int n) {
+  if (n < 1) return {};
+  std::size_t start = 0;
+  for (int i = 1; i < n; ++i) {
+    const std::size_t mark = record.find(kAttributeMark, start);
+    if (mark == std::string_view::npos) return {};
+    start = mark + 1;
+  }
+  const std::size_t end = record.find(kAttributeMark, start);
+  return record.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+}  // namespace mvdb::query

@@ -1,0 +1,46 @@
+// Value comparison and record splitting shared by the evaluator and the indexes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mvdb/query/ast.h"
+
+namespace mvdb::query {
+
+/// The number a text stands for: optional sign, digits, optional decimal point
+/// and digits (at least one digit in all, no blanks). nullopt otherwise, for
+/// the empty text in particular.
+std::optional<double> ParseNumber(std::string_view text);
+
+/// Bytewise comparison of two texts: <0, 0 or >0.
+int CompareText(std::string_view a, std::string_view b);
+
+/// A test ready to be applied to values: its number is parsed once.
+struct Comparison {
+  CompareOp op = CompareOp::kEq;
+  std::string text;
+  std::optional<double> number;  ///< set when text is a number and the test is not a prefix test
+  bool prefix = false;
+
+  /// Builds the comparison of a parsed test.
+  static Comparison FromTest(const Test& test);
+
+  /// True when the value satisfies the test. Two numbers compare as numbers,
+  /// anything else as text, byte by byte. A prefix test compares the value's
+  /// first bytes (as many as the prefix has) with the prefix: "=" is "begins
+  /// with", "<>" is "does not begin with", "<" and the others order them.
+  bool Holds(std::string_view value) const;
+};
+
+/// Splits text on a delimiter into views of it (one empty view for empty text);
+/// SplitOn replaces the content of out, AppendSplit appends to it.
+void SplitOn(std::string_view text, char delimiter, std::vector<std::string_view>& out);
+void AppendSplit(std::string_view text, char delimiter, std::vector<std::string_view>& out);
+
+/// The whole text of attribute n (1-based) of a record, "" past the end.
+std::string_view AttributeOf(std::string_view record, int n);
+
+}  // namespace mvdb::query
