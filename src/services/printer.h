@@ -3,6 +3,8 @@
 // page; text is placed with its top at CurrentY.
 #pragma once
 
+#include <QBrush>
+#include <QColor>
 #include <QImage>
 #include <QString>
 #include <memory>
@@ -55,6 +57,13 @@ class Printer {
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
   /// Draws a picture scaled into the rectangle.
   virtual void PaintPicture(const QImage& picture, double x, double y, double width, double height) = 0;
+  /// Fills a rectangle, without outline, with a colour in a brush pattern
+  /// (Qt::SolidPattern, Qt::BDiagPattern hatching, ...; a pattern's gaps stay
+  /// unpainted). Surfaces that cannot fill draw nothing: this default.
+  virtual void FillRect(double x, double y, double width, double height, const QColor& color,
+                        Qt::BrushStyle style = Qt::SolidPattern) {
+    (void)x, (void)y, (void)width, (void)height, (void)color, (void)style;
+  }
   /// Width and height of text in the current font, in twips.
   virtual double TextWidth(const QString& text) const = 0;
   virtual double TextHeight(const QString& text = QStringLiteral("X")) const = 0;
