@@ -16,6 +16,7 @@ namespace mvdb {
 
 class Storage;      // SQLite storage, see storage.h
 class QueryEngine;  // query language and secondary indexes, see query/engine.h
+class RoutineRegistry;  // server routines, see routines.h
 
 /// How a multivalue file keeps its records.
 enum class FileKind {
@@ -118,10 +119,13 @@ class Database {
 
   Storage& storage();
   QueryEngine& queries();
+  /// The routines DBCall runs; the built-ins are registered at open.
+  RoutineRegistry& routines();
+
+  struct Impl;  // internal
 
  private:
   Database();
-  struct Impl;
   std::unique_ptr<Impl> impl_;
 };
 

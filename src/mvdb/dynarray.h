@@ -82,6 +82,7 @@ class DynArray {
 
  private:
   struct Impl;
+  static const Impl& EmptyImpl();  // what a moved-from array reads as
   std::unique_ptr<Impl> impl_;
 };
 
