@@ -16,7 +16,7 @@ enum class Join { kAnd, kOr };
 
 /// One test of a field: operator and quoted value. A value written with a
 /// trailing "]" is a prefix test: `prefix` is true and `value` lacks the "]".
-struct Test {
+struct FieldTest {
   Join join = Join::kAnd;  ///< ignored for the first test of a condition
   CompareOp op = CompareOp::kEq;
   std::string value;
@@ -34,7 +34,7 @@ struct FieldRef {
 /// apply to one value of the field at a time.
 struct Condition {
   FieldRef field;
-  std::vector<Test> tests;
+  std::vector<FieldTest> tests;
 };
 
 /// A parsed query. `groups` is an OR of AND-groups of conditions (AND binds

@@ -127,9 +127,9 @@ class Parser {
     return condition;
   }
 
-  Test ParseTest(Join join) {
+  FieldTest ParseTest(Join join) {
     if (Current().kind != TokenKind::kOperator) Fail("expected an operator (=, <=, >=, <>, <, >)");
-    Test test;
+    FieldTest test;
     test.join = join;
     test.op = OperatorOf(Current().text);
     test.position = Current().position;

@@ -43,7 +43,7 @@ int CompareText(std::string_view a, std::string_view b) {
   return a.compare(b);
 }
 
-Comparison Comparison::FromTest(const Test& test) {
+Comparison Comparison::FromTest(const FieldTest& test) {
   Comparison c;
   c.op = test.op;
   c.text = test.value;

@@ -26,7 +26,7 @@ struct Comparison {
   bool prefix = false;
 
   /// Builds the comparison of a parsed test.
-  static Comparison FromTest(const Test& test);
+  static Comparison FromTest(const FieldTest& test);
 
   /// True when the value satisfies the test. Two numbers compare as numbers,
   /// anything else as text, byte by byte. A prefix test compares the value's
