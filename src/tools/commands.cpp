@@ -1,0 +1,167 @@
+#include "tools/commands.h"
+
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include "mvdb/database.h"
+#include "mvdb/jsonl.h"
+#ifdef MVDB_HAS_DEMO
+#include "demo/generator.h"
+#endif
+
+namespace mvdb::tool {
+namespace {
+
+void ExpectCount(const Args& args, std::size_t least, std::size_t most, const char* what) {
+  if (args.size() < least || args.size() > most) throw UsageError(std::string("usage: mvdb ") + what);
+}
+
+/// Shows marks readably inside one line.
+std::string ShowMarks(std::string text, const char* valueSeparator) {
+  std::string out;
+  for (char c : text) {
+    if (c == kValueMark)
+      out += valueSeparator;
+    else if (c == kSubValueMark)
+      out += " \\ ";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out.push_back(c);
+  }
+  return out;
+}
+
+long ParseNumber(const std::string& option, const std::string& text) {
+  std::size_t used = 0;
+  long number = -1;
+  try {
+    number = std::stol(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != text.size() || number < 0) throw UsageError(option + " needs a whole number, not \"" + text + "\"");
+  return number;
+}
+
+}  // namespace
+
+std::string FormatRecord(const std::string& text) {
+  const DynArray record(text);
+  std::ostringstream out;
+  for (int a = 1; a <= record.DCount(); ++a)
+    out << std::setw(4) << a << "  " << ShowMarks(record.Item(a), " ] ") << '\n';
+  return out.str();
+}
+
+std::string FormatResultList(const std::string& text) {
+  const DynArray rows(text);
+  std::string out;
+  for (int r = 1; r <= rows.DCount(); ++r) {
+    out += ShowMarks(rows.Item(r), " | ");
+    out.push_back('\n');
+  }
+  return out;
+}
+
+void CreateDatabase(const Args& args, std::ostream& out) {
+  ExpectCount(args, 1, 1, "create DB");
+  Database::Create(args[0]);
+  out << "created " << args[0] << "\n";
+}
+
+void CreateFile(const Args& args, std::ostream& out) {
+  ExpectCount(args, 2, 3, "create-file DB FILE [--directory]");
+  if (args.size() == 3 && args[2] != "--directory") throw UsageError("unknown option " + args[2]);
+  const FileKind kind = args.size() == 3 ? FileKind::kDirectory : FileKind::kHashed;
+  Database::Open(args[0])->CreateFile(args[1], kind);
+  out << "created file " << args[1] << (kind == FileKind::kDirectory ? " (directory)" : "") << "\n";
+}
+
+void ListFiles(const Args& args, std::ostream& out) {
+  ExpectCount(args, 1, 1, "files DB");
+  auto db = Database::Open(args[0]);
+  for (const auto& name : db->FileNames()) out << name << "\n";
+}
+
+void Import(const Args& args, std::ostream& out) {
+  ExpectCount(args, 2, 2, "import DB FILE.jsonl|-");
+  auto db = Database::Open(args[0]);
+  jsonl::ImportSummary summary;
+  if (args[1] == "-") {
+    summary = jsonl::Import(*db, std::cin);
+  } else {
+    std::ifstream in(args[1], std::ios::binary);
+    if (!in) throw DbError(ErrorCode::kIo, "cannot open " + args[1]);
+    summary = jsonl::Import(*db, in);
+  }
+  out << summary.records << " records imported, " << summary.filesCreated << " files created\n";
+}
+
+void Export(const Args& args, std::ostream& out) {
+  ExpectCount(args, 1, 1000000, "export DB [FILE...]");
+  auto db = Database::Open(args[0]);
+  jsonl::Export(*db, Args(args.begin() + 1, args.end()), out);
+}
+
+void Read(const Args& args, std::ostream& out) {
+  ExpectCount(args, 3, 3, "read DB FILE KEY");
+  auto db = Database::Open(args[0]);
+  out << FormatRecord(db->DBOpen(args[1]).DBRead(args[2]).Text());
+}
+
+void Select(const Args& args, std::ostream& out) {
+  ExpectCount(args, 2, 1000, "select DB \"SSELECT FILE ...\" [ATTRIBUTES]");
+  auto db = Database::Open(args[0]);
+  std::string attributes;
+  for (std::size_t a = 2; a < args.size(); ++a) attributes += (a > 2 ? " " : "") + args[a];
+  DynArray request;
+  request.SetItem(1, args[1]);
+  request.SetItem(2, "");
+  request.SetItem(3, attributes.empty() ? "0" : attributes);
+  long count = 0;
+  const DynArray result = db->DBSelect(request.Text(), "", count);
+  out << FormatResultList(result.Text()) << count << " record(s) selected\n";
+}
+
+void Index(const Args& args, std::ostream& out) {
+  ExpectCount(args, 3, 3, "index DB FILE FIELD");
+  Database::Open(args[0])->CreateIndex(args[1], args[2]);
+  out << "index of " << args[1] << " " << args[2] << " built\n";
+}
+
+void Demo(const Args& args, std::ostream& out) {
+  if (args.empty() || args[0].rfind("--", 0) == 0)
+    throw UsageError("usage: mvdb demo DB [--carers N] [--absences N] [--seed S]");
+#ifdef MVDB_HAS_DEMO
+  morvane::demo::Options options;
+  for (std::size_t a = 1; a < args.size(); a += 2) {
+    if (a + 1 >= args.size()) throw UsageError(args[a] + " needs a value");
+    const long value = ParseNumber(args[a], args[a + 1]);
+    if (args[a] == "--carers")
+      options.carers = static_cast<int>(std::min(value, 10000000L));
+    else if (args[a] == "--absences")
+      options.absences = value;
+    else if (args[a] == "--seed")
+      options.seed = static_cast<unsigned>(value);
+    else
+      throw UsageError("unknown option " + args[a]);
+  }
+  options.progress = [](long done, long total) { std::cerr << "\r" << done << " / " << total << " absences" << std::flush; };
+  std::error_code ec;
+  auto db = std::filesystem::exists(args[0], ec) ? Database::Open(args[0]) : Database::Create(args[0]);
+  morvane::demo::Generate(*db, options);
+  std::cerr << "\n";
+  out << "demo database written to " << args[0] << "\n";
+#else
+  (void)ParseNumber;
+  (void)out;
+  throw UsageError("this mvdb was built without the demo generator");
+#endif
+}
+
+}  // namespace mvdb::tool

@@ -1,0 +1,37 @@
+// The subcommands of the mvdb tool. Each takes its own arguments (after the
+// subcommand name), writes its output to `out`, and throws mvdb::DbError on a
+// database failure or UsageError on bad arguments.
+#pragma once
+
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace mvdb::tool {
+
+/// Arguments that do not fit the command; main prints the usage text.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+using Args = std::vector<std::string>;
+
+void CreateDatabase(const Args& args, std::ostream& out);
+void CreateFile(const Args& args, std::ostream& out);
+void ListFiles(const Args& args, std::ostream& out);
+void Import(const Args& args, std::ostream& out);
+void Export(const Args& args, std::ostream& out);
+void Read(const Args& args, std::ostream& out);
+void Select(const Args& args, std::ostream& out);
+void Index(const Args& args, std::ostream& out);
+void Demo(const Args& args, std::ostream& out);
+
+/// A record for people: one line per attribute, numbered, values separated by
+/// " ] " and sub-values by " \ ".
+std::string FormatRecord(const std::string& text);
+/// A result list for people: one row per line, columns separated by " | ".
+std::string FormatResultList(const std::string& text);
+
+}  // namespace mvdb::tool

@@ -1,0 +1,61 @@
+// mvdb: the command-line tool of the multivalue database.
+#include <exception>
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "mvdb/errors.h"
+#include "tools/commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: mvdb COMMAND DB [ARGUMENTS]\n"
+    "  create DB                         create an empty database file\n"
+    "  create-file DB FILE [--directory] create a file (and its dictionary DICT FILE)\n"
+    "  files DB                          list the files\n"
+    "  import DB FILE.jsonl|-            import JSON Lines (\"-\" reads standard input)\n"
+    "  export DB [FILE...]               write JSON Lines to standard output\n"
+    "  read DB FILE KEY                  print a record, one numbered line per attribute\n"
+    "  select DB \"SSELECT ...\" [ATTRS]   run a query; ATTRS are attribute numbers (0 = key)\n"
+    "  index DB FILE FIELD               create or rebuild the index of a dictionary field\n"
+    "  demo DB [--carers N] [--absences N] [--seed S]\n"
+    "                                    fill a database with demo data\n"
+    "Set MVDB_TRACE=1 (or a file path) to log every selection and routine call.\n";
+
+using Command = std::function<void(const mvdb::tool::Args&, std::ostream&)>;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::map<std::string, Command> commands{
+      {"create", mvdb::tool::CreateDatabase}, {"create-file", mvdb::tool::CreateFile},
+      {"files", mvdb::tool::ListFiles},       {"import", mvdb::tool::Import},
+      {"export", mvdb::tool::Export},         {"read", mvdb::tool::Read},
+      {"select", mvdb::tool::Select},         {"index", mvdb::tool::Index},
+      {"demo", mvdb::tool::Demo},
+  };
+  if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+    (argc < 2 ? std::cerr : std::cout) << kUsage;
+    return argc < 2 ? 2 : 0;
+  }
+  const auto command = commands.find(argv[1]);
+  if (command == commands.end()) {
+    std::cerr << "mvdb: unknown command \"" << argv[1] << "\"\n" << kUsage;
+    return 2;
+  }
+  try {
+    command->second(mvdb::tool::Args(argv + 2, argv + argc), std::cout);
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+  } catch (const mvdb::tool::UsageError& e) {
+    std::cerr << "mvdb: " << e.what() << "\n" << kUsage;
+    return 2;
+  } catch (const mvdb::DbError& e) {
+    std::cerr << "mvdb: " << e.what() << " (error 0x" << std::hex << e.number() << ")\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "mvdb: " << e.what() << "\n";
+    return 1;
+  }
+}
