@@ -24,6 +24,7 @@ using Attribute = std::vector<std::string>;
 Attribute ParseAttribute(std::string_view text) {
   Attribute values;
   if (text.empty()) return values;
+  values.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), kValueMark)) + 1);
   std::size_t start = 0;
   for (;;) {
     const std::size_t mark = text.find(kValueMark, start);
@@ -160,6 +161,7 @@ struct DynArray::Impl {
     head.clear();
     tailRev.clear();
     if (text.empty()) return;
+    head.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), kAttributeMark)) + 1);
     std::size_t start = 0;
     for (;;) {
       const std::size_t mark = text.find(kAttributeMark, start);
@@ -196,6 +198,10 @@ std::string DynArray::Text() const {
   const Impl& impl = MVDB_CONST_IMPL();
   std::string out;
   const std::size_t n = impl.Size();
+  std::size_t bytes = n;
+  for (std::size_t a = 0; a < n; ++a)
+    for (const auto& value : *impl.Find(a)) bytes += value.size() + 1;
+  out.reserve(bytes);
   for (std::size_t a = 0; a < n; ++a) {
     if (a > 0) out.push_back(kAttributeMark);
     AppendAttributeText(*impl.Find(a), out);
