@@ -1,0 +1,74 @@
+// Per-contract portions of an absence: a carer working under several
+// contracts may have an absence split into portions, one per contract. When a
+// single activity type is reported, a row keeps only the dates of the portion
+// that belongs to a fitting contract, or goes when none fits.
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include "control/ctr_morvane.h"
+#include "control/selection_cache_contrats.h"
+#include "control/selection_requete.h"
+#include "services/outils_date.h"
+
+namespace morvane::control {
+
+namespace {
+
+// Attributes of the portions, parallel by value position.
+constexpr int kPortionApplique = 21;  // "O" when the portion applies
+constexpr int kPortionDebut = 22;
+constexpr int kPortionDemiJourDebut = 23;  // "M" morning, otherwise afternoon
+constexpr int kPortionFin = 24;
+constexpr int kPortionDemiJourFin = 25;    // "M" midday, otherwise evening
+constexpr int kPortionContrat = 26;
+
+// Half-day marker of a portion turned into the code of a result row.
+const char* CodeDemiJour(const std::string& marqueur) { return marqueur == "M" ? "1" : "2"; }
+
+bool PortionConvient(const FiltreEntite& f, const std::optional<ResumeContrat>& contrat,
+                     const std::string& applique) {
+  if (!contrat) return false;
+  if (f.FiltreActif() && contrat->entite != f.entite) return false;
+  const bool typeCoche = (f.prestataire && !contrat->Mandataire()) || (f.mandataire && contrat->Mandataire());
+  return typeCoche && applique == "O";
+}
+
+}  // namespace
+
+void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
+  if (resultat.Empty()) return;
+  if (filtre.prestataire && filtre.mandataire) return;  // both types: the whole absence counts
+  CacheContrats contrats(sources);
+  mvdb::DynArray& absence = sources.enregAbsence;
+  for (int i = resultat.DCount(); i >= 1; --i) {
+    const std::string cle = resultat.Item(i, 1);
+    if (!LireEnReprise(sources.absences, cle, absence)) continue;
+    const int portions = absence.DCount(kPortionContrat);
+    if (portions == 0) continue;
+    int retenue = 0;
+    for (int k = 1; k <= portions; ++k) {
+      if (PortionConvient(filtre, contrats.Lire(absence.Item(kPortionContrat, k)),
+                          absence.Item(kPortionApplique, k))) {
+        retenue = k;  // the last fitting portion wins
+      }
+    }
+    if (retenue == 0) {
+      resultat.Delete(i);
+      continue;
+    }
+    // Characters 8 onward of column 1 now hold the portion's first day; the
+    // absence key itself stays in kColonneCleAbsence.
+    resultat.SetItem(i, 1, cle.substr(0, 7) + absence.Item(kPortionDebut, retenue));
+    resultat.SetItem(i, 2, CodeDemiJour(absence.Item(kPortionDemiJourDebut, retenue)));
+    resultat.SetItem(i, 3, absence.Item(kPortionFin, retenue));
+    resultat.SetItem(i, 4, CodeDemiJour(absence.Item(kPortionDemiJourFin, retenue)));
+  }
+}
+
+void Ctr_Morvane::Exception_Absences() {
+  const FiltreEntite filtre = FiltreDuFormulaire(*Txt_Entite, EntiteDefaut, *Cac_Prest, *Cac_Mandat,
+                                                 QString(), QString());
+  AppliquerPortions(ResultatSelection, filtre, SourcesDuModule());
+}
+
+}  // namespace morvane::control
