@@ -35,7 +35,7 @@ class Droits {
  public:
   virtual ~Droits() = default;
   /// Rights on that file (never null; a file not listed gives level 0).
-  virtual std::shared_ptr<DroitsFichier> DroitsFichier(const QString& fileName) const = 0;
+  virtual std::shared_ptr<::morvane::services::DroitsFichier> DroitsFichier(const QString& fileName) const = 0;
   virtual QString Utilisateur() const = 0;
 };
 

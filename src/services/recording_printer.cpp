@@ -1,0 +1,208 @@
+#include "services/recording_printer.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace morvane::services {
+
+namespace {
+
+/// Hands every call on to a printer owned elsewhere (the list's recorder).
+class ForwardingPrinter : public Printer {
+ public:
+  explicit ForwardingPrinter(Printer& target) : t_(target) {}
+  QString DeviceName() const override { return t_.DeviceName(); }
+  void SetFontName(const QString& name) override { t_.SetFontName(name); }
+  QString FontName() const override { return t_.FontName(); }
+  void SetFontSize(double points) override { t_.SetFontSize(points); }
+  double FontSize() const override { return t_.FontSize(); }
+  void SetFontBold(bool bold) override { t_.SetFontBold(bold); }
+  bool FontBold() const override { return t_.FontBold(); }
+  void SetFontUnderline(bool underline) override { t_.SetFontUnderline(underline); }
+  bool FontUnderline() const override { return t_.FontUnderline(); }
+  void SetCurrentX(double twips) override { t_.SetCurrentX(twips); }
+  double CurrentX() const override { return t_.CurrentX(); }
+  void SetCurrentY(double twips) override { t_.SetCurrentY(twips); }
+  double CurrentY() const override { return t_.CurrentY(); }
+  void SetDrawWidth(int width) override { t_.SetDrawWidth(width); }
+  int DrawWidth() const override { return t_.DrawWidth(); }
+  void SetOrientation(int orientation) override { t_.SetOrientation(orientation); }
+  int Orientation() const override { return t_.Orientation(); }
+  void Print(const QString& text, bool continuation) override { t_.Print(text, continuation); }
+  void Line(double x1, double y1, double x2, double y2) override { t_.Line(x1, y1, x2, y2); }
+  void PaintPicture(const QImage& p, double x, double y, double w, double h) override { t_.PaintPicture(p, x, y, w, h); }
+  void FillRect(double x, double y, double w, double h, const QColor& c, Qt::BrushStyle s) override {
+    t_.FillRect(x, y, w, h, c, s);
+  }
+  double TextWidth(const QString& text) const override { return t_.TextWidth(text); }
+  double TextHeight(const QString& text) const override { return t_.TextHeight(text); }
+  double ScaleWidth() const override { return t_.ScaleWidth(); }
+  double ScaleHeight() const override { return t_.ScaleHeight(); }
+  void NewPage() override { t_.NewPage(); }
+  void EndDoc() override { t_.EndDoc(); }
+  int PageCount() const override { return t_.PageCount(); }
+
+ private:
+  Printer& t_;
+};
+
+}  // namespace
+
+RecordingPrinter::RecordingPrinter(QString deviceName) : PagedPrinter(std::move(deviceName)) {}
+
+PrintOp RecordingPrinter::Op(PrintOp::Kind kind) const {
+  PrintOp op;
+  op.kind = kind;
+  op.job = JobActive() ? jobs_ : jobs_ + 1;  // an op before the first drawing belongs to the next job
+  op.page = CurrentPage();
+  return op;
+}
+
+bool RecordingPrinter::Matches(const PrintOp& op, PrintOp::Kind kind, int page, int job) const {
+  return op.kind == kind && (page == 0 || op.page == page) && (job == 0 || op.job == job);
+}
+
+std::vector<PrintOp> RecordingPrinter::Texts(int page, int job) const {
+  std::vector<PrintOp> found;
+  for (const auto& op : ops_) {
+    if (Matches(op, PrintOp::Kind::Text, page, job)) found.push_back(op);
+  }
+  return found;
+}
+
+std::vector<PrintOp> RecordingPrinter::Lines(int page, int job) const {
+  std::vector<PrintOp> found;
+  for (const auto& op : ops_) {
+    if (Matches(op, PrintOp::Kind::Line, page, job)) found.push_back(op);
+  }
+  return found;
+}
+
+const PrintOp* RecordingPrinter::FindText(const QString& needle, int page, int job) const {
+  for (const auto& op : ops_) {
+    if (Matches(op, PrintOp::Kind::Text, page, job) && op.text.contains(needle)) return &op;
+  }
+  return nullptr;
+}
+
+std::map<double, QString> RecordingPrinter::PageLines(int page, int job) const {
+  std::vector<PrintOp> texts = Texts(page, job);
+  std::stable_sort(texts.begin(), texts.end(), [](const PrintOp& a, const PrintOp& b) {
+    return a.y != b.y ? a.y < b.y : a.x < b.x;
+  });
+  std::map<double, QString> lines;
+  for (const auto& op : texts) lines[op.y] += op.text;
+  return lines;
+}
+
+std::vector<int> RecordingPrinter::PageOrientations(int job) const {
+  std::vector<int> orientations;
+  for (const auto& op : ops_) {
+    if (op.job == job && op.kind == PrintOp::Kind::NewPage) orientations.push_back(op.orientation);
+  }
+  return orientations;
+}
+
+int RecordingPrinter::PagesOfJob(int job) const { return static_cast<int>(PageOrientations(job).size()); }
+
+void RecordingPrinter::Clear() { ops_.clear(); }
+
+// Page starts are recorded as NewPage ops (page 1 included) carrying the
+// page's orientation, so PageOrientations sees every page.
+void RecordingPrinter::BeginJob(int orientation) {
+  ++jobs_;
+  PrintOp op = Op(PrintOp::Kind::NewPage);
+  op.job = jobs_;
+  op.page = 1;
+  op.orientation = orientation;
+  ops_.push_back(op);
+}
+
+void RecordingPrinter::BeginNextPage(int orientation) {
+  PrintOp op = Op(PrintOp::Kind::NewPage);
+  op.page = PageCount() + 1;
+  op.orientation = orientation;
+  ops_.push_back(op);
+}
+
+void RecordingPrinter::DrawText(double x, double y, const QString& text) {
+  PrintOp op = Op(PrintOp::Kind::Text);
+  op.x = x;
+  op.y = y;
+  op.text = text;
+  op.fontName = FontName();
+  op.fontSize = FontSize();
+  op.bold = FontBold();
+  op.underline = FontUnderline();
+  ops_.push_back(op);
+}
+
+void RecordingPrinter::DrawLine(double x1, double y1, double x2, double y2, int width) {
+  PrintOp op = Op(PrintOp::Kind::Line);
+  op.x = x1;
+  op.y = y1;
+  op.x2 = x2;
+  op.y2 = y2;
+  op.drawWidth = width;
+  ops_.push_back(op);
+}
+
+void RecordingPrinter::DrawPicture(const QImage& picture, double x, double y, double width, double height) {
+  PrintOp op = Op(PrintOp::Kind::Picture);
+  op.x = x;
+  op.y = y;
+  op.width = width;
+  op.height = height;
+  op.pictureSize = picture.size();
+  ops_.push_back(op);
+}
+
+void RecordingPrinter::DrawFill(double x, double y, double width, double height, const QColor& color,
+                                Qt::BrushStyle style) {
+  PrintOp op = Op(PrintOp::Kind::Fill);
+  op.x = x;
+  op.y = y;
+  op.width = width;
+  op.height = height;
+  op.color = color;
+  op.brush = style;
+  ops_.push_back(op);
+}
+
+void RecordingPrinter::FinishJob() {
+  ++endDocs_;
+  ops_.push_back(Op(PrintOp::Kind::EndDoc));
+}
+
+QSizeF RecordingPrinter::PageSizeTwips(int orientation) const {
+  return orientation == kLandscape ? QSizeF(kPageHeight, kPageWidth) : QSizeF(kPageWidth, kPageHeight);
+}
+
+void RecordingPrinter::OrientationChanged(int orientation) {
+  PrintOp op = Op(PrintOp::Kind::Orientation);
+  op.orientation = orientation;
+  ops_.push_back(op);
+}
+
+RecordingPrinterList::RecordingPrinterList(const std::vector<QString>& names) : PrinterList({}) {
+  for (const QString& name : names) Add(PrinterInfo{name, PrinterInfo::Kind::Recording, {}});
+}
+
+RecordingPrinter& RecordingPrinterList::Recorder(const QString& name) {
+  const QString key = name.toUpper();
+  auto it = recorders_.find(key);
+  if (it == recorders_.end()) {
+    if (IndexOf(name) < 0) throw std::out_of_range("no printer named " + name.toStdString());
+    it = recorders_.emplace(key, std::make_unique<RecordingPrinter>(At(IndexOf(name)).name)).first;
+  }
+  return *it->second;
+}
+
+RecordingPrinter& RecordingPrinterList::Recorder(int index) { return Recorder(At(index).name); }
+
+std::unique_ptr<Printer> RecordingPrinterList::Create(const PrinterInfo& info) {
+  if (info.kind != PrinterInfo::Kind::Recording) return PrinterList::Create(info);
+  return std::make_unique<ForwardingPrinter>(Recorder(info.name));
+}
+
+}  // namespace morvane::services
