@@ -130,10 +130,23 @@ FileRecord MakeAbsence(Prng& rng, const GeneratedCarer& carer, const ReasonProfi
   return out;
 }
 
-int HiringDay(const GeneratedCarer& carer, int today) {
-  int hired = today;
-  for (const ContractSummary& c : carer.summaries) hired = std::min(hired, c.start);
-  return hired;
+// The days the carer was employed: first hiring, and the last contract's end
+// when every contract has ended (0 while one is open or ends later).
+struct Employment {
+  int hired = 0;
+  int left = 0;
+};
+
+Employment EmploymentOf(const GeneratedCarer& carer, int today) {
+  Employment e{today, 0};
+  bool stillEmployed = carer.summaries.empty();
+  for (const ContractSummary& c : carer.summaries) {
+    e.hired = std::min(e.hired, c.start);
+    if (c.end == 0 || c.end >= today) stillEmployed = true;
+    e.left = std::max(e.left, c.end);
+  }
+  if (stillEmployed) e.left = 0;
+  return e;
 }
 
 }  // namespace
@@ -141,14 +154,18 @@ int HiringDay(const GeneratedCarer& carer, int today) {
 std::vector<FileRecord> MakeAbsences(std::uint64_t seed, long carerIndex, const GeneratedCarer& carer,
                                      long count, int today) {
   Prng rng = Prng::For(seed, kAbsenceStream, static_cast<std::uint64_t>(carerIndex));
-  const int hired = HiringDay(carer, today);
+  const Employment employment = EmploymentOf(carer, today);
   std::vector<FileRecord> out;
   out.reserve(static_cast<std::size_t>(count));
   std::unordered_set<std::string> keys;
   keys.reserve(static_cast<std::size_t>(count) * 2);
   for (long n = 0; n < count; ++n) {
     const ReasonProfile& profile = Profiles()[rng.Weighted(Weights())];
-    int first = FirstDay(rng, hired, today);
+    int first = FirstDay(rng, employment.hired, today);
+    // A carer who has left is absent only while employed.
+    if (employment.left != 0 && first > employment.left) {
+      first = static_cast<int>(rng.Between(std::max(employment.hired, employment.left - 365), employment.left));
+    }
     // Keys must be distinct: move a clashing absence to the next free day.
     while (!keys.insert(std::string(profile.code) + DayText(first)).second) ++first;
     out.push_back(MakeAbsence(rng, carer, profile, first, today));

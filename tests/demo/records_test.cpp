@@ -76,6 +76,30 @@ TEST(GeneratedRecords, KeysHaveTheirShapes) {
   }
 }
 
+TEST(GeneratedRecords, AbsencesFallWhileTheCarerIsEmployed) {
+  int leavers = 0;
+  for (long i = 0; i < 150; ++i) {
+    const GeneratedCarer c = MakeCarer(4, i, kToday);
+    int hired = kToday, left = 0;
+    bool open = false;
+    for (const ContractSummary& k : c.summaries) {
+      hired = std::min(hired, k.start);
+      left = std::max(left, k.end);
+      open = open || k.end == 0 || k.end >= kToday;
+    }
+    leavers += !open;
+    for (const FileRecord& a : MakeAbsences(4, i, c, 10, kToday)) {
+      const int first = std::stoi(a.key.substr(7));
+      EXPECT_GE(first, hired) << a.key;
+      if (!open) {
+        EXPECT_LE(first, left + 10) << a.key;  // clashing keys move a few days on
+      }
+      EXPECT_FALSE(a.record.Values(17).empty()) << a.key;
+    }
+  }
+  EXPECT_GT(leavers, 0);
+}
+
 TEST(GeneratedRecords, SampleHoldsEveryCaseTheReportsHandle) {
   std::set<std::string> reasons;
   int openEnded = 0, halfStart = 0, noonEnd = 0, portions = 0, twoContracts = 0, toValidate = 0,
