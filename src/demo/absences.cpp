@@ -51,12 +51,12 @@ bool IsLeave(const std::string& code) {
   return (code >= "12" && code <= "17") || code == "23" || (code >= "25" && code <= "28") || code == "31";
 }
 
-// First day: half in the demo year, a third in the twelve weeks around today,
+// First day: a third in the demo year, a fifth in the twelve weeks around today,
 // the rest between hiring and the year before.
 int FirstDay(Prng& rng, int hired, int today) {
   const int yearStart = DayNumber(DateOfDay(today).year, 1, 1);
   const int yearEnd = DayNumber(DateOfDay(today).year, 12, 31);
-  const int pick = static_cast<int>(rng.Weighted({50, 30, 20}));
+  const int pick = static_cast<int>(rng.Weighted({35, 20, 45}));
   int day;
   if (pick == 0) {
     day = static_cast<int>(rng.Between(yearStart, yearEnd));
