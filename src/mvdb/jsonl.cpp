@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "mvdb/database.h"
+#include "mvdb/directory_files.h"
 #include "mvdb/dynarray.h"
 #include "mvdb/storage.h"
 
@@ -156,6 +157,7 @@ ImportSummary Import(Database& db, std::istream& in) {
         }
         if (!db.FileExists(line.file)) Bad("unknown file " + line.file);
         if (storage.Kind(line.file) == FileKind::kDirectory) {
+          dirfile::ValidateKey(line.key);  // refused now, while nothing is written yet
           deferred.emplace_back(std::move(line), number);
         } else {
           storage.Put(line.file, line.key, line.text);
