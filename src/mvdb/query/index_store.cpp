@@ -39,7 +39,7 @@ FieldDef FieldFromSource(const std::string& source, const std::string& name) {
 
 // A parameter of a generated SQL statement.
 struct Parameter {
-  enum class Type { kText, kBlob, kNumber } type;
+  enum class Type { kText, kNumber } type;
   std::string text;
   double number = 0;
 };
@@ -69,22 +69,35 @@ std::optional<std::string> PrefixUpperBound(std::string prefix) {
 // part of the query that reads rows whose value is a number.
 std::string Predicate(const Comparison& test, bool numericSide, std::vector<Parameter>& params) {
   if (test.prefix) {
-    if (test.op == CompareOp::kEq || test.op == CompareOp::kNe) {
-      std::string range = "1";
-      if (!test.text.empty()) {
-        params.push_back({Parameter::Type::kText, test.text});
-        range = "(value >= ?";
-        if (auto upper = PrefixUpperBound(test.text)) {
-          params.push_back({Parameter::Type::kText, *upper});
-          range += " AND value < ?";
-        }
-        range += ")";
+    // Comparing the first n bytes of a value with an n-byte prefix P comes
+    // down to ranges on the whole value, which the index serves:
+    //   begins with P        P <= value < upper(P)
+    //   first bytes <  P     value < P
+    //   first bytes >= P     value >= P
+    //   first bytes <= P     value < upper(P)
+    //   first bytes >  P     value >= upper(P)
+    // where upper(P) is the least text above every text beginning with P.
+    const auto upper = PrefixUpperBound(test.text);
+    auto lower = [&](const char* op) {
+      params.push_back({Parameter::Type::kText, test.text});
+      return std::string("value ") + op + " ?";
+    };
+    auto above = [&](const char* op) {
+      params.push_back({Parameter::Type::kText, *upper});
+      return std::string("value ") + op + " ?";
+    };
+    switch (test.op) {
+      case CompareOp::kLt: return lower("<");
+      case CompareOp::kGe: return lower(">=");
+      case CompareOp::kLe: return upper ? above("<") : "1";
+      case CompareOp::kGt: return upper ? above(">=") : "0";
+      case CompareOp::kEq:
+      case CompareOp::kNe: {
+        std::string range = lower(">=");
+        if (upper) range += " AND " + above("<");
+        return test.op == CompareOp::kEq ? "(" + range + ")" : "NOT (" + range + ")";
       }
-      return test.op == CompareOp::kEq ? range : "NOT " + range;
     }
-    params.push_back({Parameter::Type::kNumber, "", static_cast<double>(test.text.size())});
-    params.push_back({Parameter::Type::kBlob, test.text});
-    return std::string("substr(CAST(value AS BLOB), 1, ?)") + SqlOperator(test.op) + "?";
   }
   if (numericSide && test.number) {
     params.push_back({Parameter::Type::kNumber, "", *test.number});
@@ -140,7 +153,6 @@ void BindAll(Statement& statement, const std::vector<Parameter>& params) {
     const int at = static_cast<int>(i) + 1;
     switch (params[i].type) {
       case Parameter::Type::kText: statement.BindText(at, params[i].text); break;
-      case Parameter::Type::kBlob: statement.BindBlob(at, params[i].text); break;
       case Parameter::Type::kNumber: statement.BindDouble(at, params[i].number); break;
     }
   }
@@ -239,16 +251,18 @@ void IndexStore::Build(const std::string& file, const FieldDef& field) {
   auto fresh = std::make_unique<Index>();
   fresh->field = FieldFromSource(source, field.name);
   auto rebuild = [&] {
-    Statement add(s.Db(), "INSERT OR IGNORE INTO mvq_index_catalogue(file, source, field) VALUES (?, ?, ?)");
-    add.BindText(1, file);
-    add.BindText(2, source);
-    add.BindText(3, field.name);
-    add.Step();
-    Statement id(s.Db(), "SELECT id FROM mvq_index_catalogue WHERE file = ? AND source = ?");
-    id.BindText(1, file);
-    id.BindText(2, source);
-    id.Step();
-    fresh->id = id.ColumnInt(0);
+    {  // both statements end here: an active read would lock the table drop below
+      Statement add(s.Db(), "INSERT OR IGNORE INTO mvq_index_catalogue(file, source, field) VALUES (?, ?, ?)");
+      add.BindText(1, file);
+      add.BindText(2, source);
+      add.BindText(3, field.name);
+      add.Step();
+      Statement id(s.Db(), "SELECT id FROM mvq_index_catalogue WHERE file = ? AND source = ?");
+      id.BindText(1, file);
+      id.BindText(2, source);
+      id.Step();
+      fresh->id = id.ColumnInt(0);
+    }
     const std::string table = TableName(fresh->id);
     if (existing) {  // statements on a table must be finalized before it is dropped
       existing->insert.reset();

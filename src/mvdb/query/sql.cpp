@@ -20,13 +20,14 @@ Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
 Statement::~Statement() { sqlite3_finalize(stmt_); }
 
 void Statement::BindText(int i, std::string_view text) {
-  if (sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK) {
+  // An empty view may have no data pointer, which SQLite would bind as NULL.
+  if (sqlite3_bind_text(stmt_, i, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK) {
     Fail(db_, "bind");
   }
 }
 
 void Statement::BindBlob(int i, std::string_view bytes) {
-  if (sqlite3_bind_blob(stmt_, i, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT) != SQLITE_OK) {
+  if (sqlite3_bind_blob(stmt_, i, bytes.empty() ? "" : bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT) != SQLITE_OK) {
     Fail(db_, "bind");
   }
 }
