@@ -1,0 +1,160 @@
+// Ctr_Morvane: construction, the host's properties, the environment, and the
+// helpers every procedure shares (busy state, messages, the event guard).
+#include "control/ctr_morvane.h"
+
+#include <QLabel>
+#include <QStandardPaths>
+#include <stdexcept>
+
+#include "control/event_adapter.h"
+#include "control/variable.h"
+#include "mvdb/errors.h"
+#include "services/outils_date.h"
+#include "services/printer.h"
+#include "ui_ctr_morvane.h"
+
+namespace morvane::control {
+namespace {
+
+// A label whose caption is wider than its box is widened to its text rather
+// than clipped (the form's font is not quite the one its geometry was made for).
+void WidenLabelsToText(QWidget& form) {
+  for (QLabel* label : form.findChildren<QLabel*>()) {
+    if (label->text().isEmpty()) continue;
+    const int needed = label->sizeHint().width();
+    if (needed > label->width()) label->resize(needed, label->height());
+  }
+}
+
+std::filesystem::path DefaultOutputDir() {
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (documents.isEmpty()) documents = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+  return std::filesystem::path(documents.toStdString()) / "morvane";
+}
+
+}  // namespace
+
+Ctr_Morvane::Ctr_Morvane(QWidget* parent) : QWidget(parent), form_(std::make_unique<Ui::CtrMorvaneForm>()) {
+  form_->setupUi(this);
+  setObjectName(QStringLiteral("Ctr_Morvane"));
+  FormControls::Bind(*this);
+  WidenLabelsToText(*this);
+  setFixedSize(488, 581);
+  events_ = new EventAdapter(
+      [this](const char* name, const EventAdapter::Procedure& procedure) { Evenement(name, procedure); }, this);
+  Brancher_Evenements();
+}
+
+Ctr_Morvane::~Ctr_Morvane() {
+  // Terminate must not throw out of a destructor; it releases what it can.
+  try {
+    UserControl_Terminate();
+  } catch (...) {
+  }
+}
+
+void Ctr_Morvane::setTheClient(mvdb::Client* vNewValue) { Variable::TheClient = vNewValue; }
+
+void Ctr_Morvane::setTheDatabase(mvdb::Database* vNewValue) { Variable::TheDatabase = vNewValue; }
+
+void Ctr_Morvane::setDroitsUtilisateur(std::shared_ptr<services::Droits> New_DroitsUtilisateur) {
+  if (!New_DroitsUtilisateur) throw std::invalid_argument("DroitsUtilisateur: the rights object is null");
+  DroitsUtilisateur = std::move(New_DroitsUtilisateur);
+  DroitsAbsences = DroitsUtilisateur->DroitsFichier(QStringLiteral("ABSENCESAIDANT"));
+}
+
+void Ctr_Morvane::SetEnvironment(std::unique_ptr<services::Environment> environment) {
+  if (environment) environment_ = std::move(environment);
+}
+
+// ---- environment ----
+
+services::UiServices& Ctr_Morvane::Ui() {
+  if (!environment_) environment_ = services::MakeDesktopEnvironment(this, DefaultOutputDir());
+  if (!environment_->ui) environment_->ui = services::MakeQtUiServices(this);
+  return *environment_->ui;
+}
+
+services::PrinterList& Ctr_Morvane::Printers() {
+  Ui();  // makes the desktop environment when none was set
+  if (!environment_->printers) environment_->printers = services::PrinterList::FromPlatform(environment_->outputDir / "impression.pdf");
+  return *environment_->printers;
+}
+
+services::Printer& Ctr_Morvane::Printer() { return Printers().Current(); }
+
+services::OutilsDate& Ctr_Morvane::Dates() { return services::OutilsDate::Instance(); }
+
+services::PlanningControl& Ctr_Morvane::Planning() {
+  Ui();
+  if (!environment_->planning) throw std::logic_error("the planning print control (Ctr_Vellaro1) is not available");
+  return *environment_->planning;
+}
+
+services::SignatureControl& Ctr_Morvane::Signature() {
+  Ui();
+  if (!environment_->signature) throw std::logic_error("the signature control (Ctr_Dorsany) is not available");
+  return *environment_->signature;
+}
+
+services::EditorControl& Ctr_Morvane::Editor() {
+  Ui();
+  if (!environment_->editor) throw std::logic_error("the letter editor control (Ctr_Brinel) is not available");
+  return *environment_->editor;
+}
+
+// ---- shared helpers ----
+
+void Ctr_Morvane::Sablier_On() {
+  if (busyDepth_++ == 0) {
+    Ui().SetBusy(true);
+    setEnabled(false);
+  }
+}
+
+void Ctr_Morvane::Sablier_Off(bool processEvents) {
+  if (busyDepth_ == 0) return;
+  if (processEvents) Ui().ProcessEvents();
+  if (--busyDepth_ == 0) {
+    Ui().SetBusy(false);
+    setEnabled(true);
+  }
+}
+
+void Ctr_Morvane::Message(const QString& text, services::MsgIcon icon) { Ui().MsgBox(text, icon); }
+
+void Ctr_Morvane::Decharger_Hote() {
+  emit unloadRequested();
+  QWidget* host = window();
+  if (closesHostWindow_ && host != nullptr && host != this) host->close();
+}
+
+void Ctr_Morvane::Evenement(const char* name, const std::function<void()>& procedure) {
+  ++callDepth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{callDepth_};
+  if (callDepth_ > 1) {  // nested: the failure goes up to the procedure that caused it
+    procedure();
+    return;
+  }
+  QString failure;
+  try {
+    procedure();
+    return;
+  } catch (const mvdb::DbError& e) {
+    failure = QString::fromUtf8(e.what());
+  } catch (const std::exception& e) {
+    failure = QString::fromUtf8(e.what());
+  }
+  // The step that failed may have left the hourglass on and the surface off.
+  if (busyDepth_ > 0) {
+    busyDepth_ = 0;
+    Ui().SetBusy(false);
+  }
+  setEnabled(true);
+  Message(QStringLiteral("%1 : %2").arg(QString::fromLatin1(name), failure), services::MsgIcon::Critical);
+}
+
+}  // namespace morvane::control
