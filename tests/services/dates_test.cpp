@@ -1,0 +1,155 @@
+// Day numbers, typed-date normalisation and the printer choice of the date service.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+
+#include "services/outils_date.h"
+#include "services/printer_choice_dialog.h"
+#include "services/recording_printer.h"
+#include "test_support.h"
+
+namespace morvane::services {
+namespace {
+
+using testing::ScopedEnv;
+
+TEST(DayNumbers, AnchorsOfTheInternalCalendar) {
+  EXPECT_EQ(DayNumber(QDate(1968, 1, 1)), 1);
+  EXPECT_EQ(DayNumber(QDate(1967, 12, 31)), 0);
+  EXPECT_EQ(DayNumber(QDate(2011, 12, 31)), 16071);
+  EXPECT_EQ(DayNumber(QDate(2012, 1, 1)), 16072);
+  EXPECT_EQ(DateOfDay(16071), QDate(2011, 12, 31));
+  EXPECT_EQ(DateOfDay(-1), QDate(1967, 12, 30));
+}
+
+TEST(DayNumbers, RoundTripThroughTheServiceFrom1968To2100) {
+  auto service = MakeBatchOutilsDate(0, 1);
+  const int first = DayNumber(QDate(1968, 1, 1));
+  const int last = DayNumber(QDate(2100, 12, 31));
+  QDate expected(1968, 1, 1);
+  for (int day = first; day <= last; ++day, expected = expected.addDays(1)) {
+    const QString display = service->DateExterne(QString::number(day));
+    ASSERT_EQ(display, expected.toString(QStringLiteral("dd/MM/yyyy"))) << day;
+    ASSERT_EQ(service->DateInterne(display), QString::number(day)) << display.toStdString();
+  }
+}
+
+TEST(DateInterne, RefusesDaysThatDoNotExist) {
+  auto service = MakeBatchOutilsDate(0, 1);
+  EXPECT_EQ(service->DateInterne(QStringLiteral("31/02/2024")), QString());
+  EXPECT_EQ(service->DateInterne(QStringLiteral("29/02/1900")), QString());
+  EXPECT_EQ(service->DateInterne(QStringLiteral("29/02/2023")), QString());
+  EXPECT_EQ(service->DateInterne(QStringLiteral("00/01/2024")), QString());
+  EXPECT_EQ(service->DateInterne(QStringLiteral("12/13/2024")), QString());
+  EXPECT_EQ(service->DateInterne(QStringLiteral("")), QString());
+  EXPECT_EQ(service->DateInterne(QStringLiteral("demain")), QString());
+  EXPECT_FALSE(service->DateInterne(QStringLiteral("29/02/2000")).isEmpty());
+  EXPECT_FALSE(service->DateInterne(QStringLiteral("29/02/2024")).isEmpty());
+  EXPECT_FALSE(service->ErreurSignalee());
+}
+
+TEST(DateExterne, EmptyForTextThatIsNoDayNumber) {
+  auto service = MakeBatchOutilsDate(0, 1);
+  EXPECT_EQ(service->DateExterne(QString()), QString());
+  EXPECT_EQ(service->DateExterne(QStringLiteral("abc")), QString());
+  EXPECT_EQ(service->DateExterne(QStringLiteral("12.5")), QString());
+  EXPECT_EQ(service->DateExterne(QStringLiteral(" 16071 ")), QStringLiteral("31/12/2011"));
+}
+
+TEST(FormaterDate, NormalisesTheTypedForms) {
+  ScopedEnv today("MORVANE_TODAY", "2026-06-15");
+  auto service = MakeBatchOutilsDate(0, 1);
+  const std::vector<std::pair<QString, QString>> cases = {
+      {"5/3/24", "05/03/2024"},      {"05/03/2024", "05/03/2024"}, {"050324", "05/03/2024"},
+      {"05032024", "05/03/2024"},    {"5-3-2024", "05/03/2024"},   {"5.3.24", "05/03/2024"},
+      {" 5 3 24 ", "05/03/2024"},    {"5/3", "05/03/2026"},        {"0503", "05/03/2026"},
+      {"1/1/46", "01/01/1946"},      {"1/1/45", "01/01/2045"},     {"31/12/1899", "31/12/1899"},
+      {"31/02/2024", "31/02/2024"},  // readable but not a day: DateInterne refuses it
+      {"abc", "abc"},                {" 12/ab ", "12/ab"},         {"123", "123"},
+      {"", ""},                      {"   ", ""},
+  };
+  for (const auto& [typed, expected] : cases) {
+    QString text = typed;
+    EXPECT_EQ(service->FormaterDate(text, false), expected) << typed.toStdString();
+    EXPECT_EQ(text, typed) << "the typed text is left alone";
+  }
+}
+
+TEST(FormaterDate, TwoDigitYearsFollowTheFixedToday) {
+  ScopedEnv today("MORVANE_TODAY", "2000-01-01");
+  auto service = MakeBatchOutilsDate(0, 1);
+  QString a = QStringLiteral("1/1/20"), b = QStringLiteral("1/1/19"), c = QStringLiteral("1/1/99");
+  EXPECT_EQ(service->FormaterDate(a, false), QStringLiteral("01/01/1920"));
+  EXPECT_EQ(service->FormaterDate(b, false), QStringLiteral("01/01/2019"));
+  EXPECT_EQ(service->FormaterDate(c, false), QStringLiteral("01/01/1999"));
+}
+
+TEST(BatchPrinterChoice, AnswersTheFixedPrinterAndCopies) {
+  QString title;
+  auto chosen = MakeBatchOutilsDate(2, 3);
+  EXPECT_EQ(chosen->NbExemplaires(), 1);
+  EXPECT_EQ(chosen->ChoixImprimante(title), QStringLiteral("2"));
+  EXPECT_EQ(chosen->NbExemplaires(), 3);
+
+  auto givenUp = MakeBatchOutilsDate(-1, 5);
+  EXPECT_EQ(givenUp->ChoixImprimante(title), QStringLiteral("-1"));
+  EXPECT_EQ(givenUp->NbExemplaires(), 1);
+}
+
+TEST(OutilsDateInstance, InstallReplacesTheProcessWideService) {
+  OutilsDate::Install(MakeBatchOutilsDate(4, 2));
+  QString title;
+  EXPECT_EQ(OutilsDate::Instance().ChoixImprimante(title), QStringLiteral("4"));
+  EXPECT_EQ(OutilsDate::Instance().NbExemplaires(), 2);
+  OutilsDate::Install(nullptr);
+}
+
+// Presses a button of the modal printer dialog once it is shown.
+void AnswerDialogLater(int row, int copies, bool accept) {
+  QTimer::singleShot(0, [=] {
+    auto* dialog = qobject_cast<PrinterChoiceDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->SetSelectedIndex(row);
+    dialog->SetCopies(copies);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+  });
+}
+
+TEST(PrinterChoiceDialogTest, OkAnswersTheRowAndCopiesCancelAnswersMinusOne) {
+  RecordingPrinterList printers({QStringLiteral("LASER"), QStringLiteral("EPSON MATRICIELLE"), QStringLiteral("PDF")});
+  auto service = MakeOutilsDate(printers);
+  QString title;
+
+  AnswerDialogLater(1, 3, true);
+  EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("1"));
+  EXPECT_EQ(service->NbExemplaires(), 3);
+
+  AnswerDialogLater(2, 7, false);
+  EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("-1"));
+  EXPECT_EQ(service->NbExemplaires(), 1);
+}
+
+TEST(PrinterChoiceDialogTest, ListsTheNamesAndBoundsTheCopies) {
+  PrinterChoiceDialog dialog({QStringLiteral("A"), QStringLiteral("B")}, 5, QString());
+  EXPECT_EQ(dialog.SelectedIndex(), 1);  // clamped into the list
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Choix de l'imprimante"));
+  dialog.SetCopies(150);
+  EXPECT_EQ(dialog.Copies(), 99);
+  dialog.SetCopies(0);
+  EXPECT_EQ(dialog.Copies(), 1);
+  EXPECT_EQ(dialog.findChild<QListWidget*>()->count(), 2);
+
+  PrinterChoiceDialog empty({}, 0, QStringLiteral("Imprimer"));
+  EXPECT_EQ(empty.SelectedIndex(), -1);
+  EXPECT_FALSE(empty.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
+}
+
+}  // namespace
+}  // namespace morvane::services

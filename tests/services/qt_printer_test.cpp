@@ -1,0 +1,179 @@
+// The real print surface: a PDF written through MakeQtPrinter, checked with
+// poppler's pdftotext (word boxes in points) where the tool is installed.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "services/printer_list.h"
+
+namespace morvane::services {
+namespace {
+
+constexpr double kCm = 567.0;
+constexpr double kMmInTwips = 56.7;
+
+struct PdfWord {
+  int page = 0;
+  double x = 0, y = 0;  // top-left corner, twips
+  QString text;
+};
+
+struct PdfPage {
+  double width = 0, height = 0;  // twips
+};
+
+struct PdfLayout {
+  std::vector<PdfPage> pages;
+  std::vector<PdfWord> words;
+  const PdfWord* Find(const QString& text) const {
+    for (const auto& w : words) {
+      if (w.text == text) return &w;
+    }
+    return nullptr;
+  }
+};
+
+// Runs `pdftotext -bbox` and reads its page sizes and word boxes.
+std::optional<PdfLayout> ReadLayout(const QString& pdf) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) return std::nullopt;
+  QProcess tool;
+  tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+  if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return std::nullopt;
+  const QString html = QString::fromUtf8(tool.readAllStandardOutput());
+
+  PdfLayout layout;
+  static const QRegularExpression tag(
+      QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">|"
+                     "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+  for (auto it = tag.globalMatch(html); it.hasNext();) {
+    const auto m = it.next();
+    if (!m.captured(1).isEmpty()) {
+      layout.pages.push_back({m.captured(1).toDouble() * 20, m.captured(2).toDouble() * 20});
+    } else {
+      layout.words.push_back({static_cast<int>(layout.pages.size()), m.captured(3).toDouble() * 20,
+                              m.captured(4).toDouble() * 20, m.captured(5)});
+    }
+  }
+  return layout;
+}
+
+// Draws the test page: two portrait text lines, underline and bold, a frame,
+// then a landscape page.
+void DrawTestDocument(Printer& p) {
+  p.SetFontName(QStringLiteral("Courier New"));
+  p.SetFontSize(10);
+  p.SetCurrentX(2 * kCm);
+  p.SetCurrentY(3 * kCm);
+  p.Print(QStringLiteral("ALPHA"), true);
+  p.Print(QStringLiteral(" BRAVO"));  // continuation: right after ALPHA
+  p.SetCurrentX(2 * kCm);
+  p.SetFontUnderline(true);
+  p.Print(QStringLiteral("Secteur"), true);
+  p.SetFontUnderline(false);
+  p.SetFontBold(true);
+  p.Print(QStringLiteral(" GRAS"));
+  p.SetFontBold(false);
+  p.SetDrawWidth(3);
+  p.Line(1 * kCm, 5.1 * kCm, 19 * kCm, 5.1 * kCm);
+  p.Line(1 * kCm, 5.1 * kCm, 1 * kCm, 8 * kCm);
+  p.SetDrawWidth(1);
+  p.Line(7.5 * kCm, 5.1 * kCm, 7.5 * kCm, 8 * kCm);
+  QImage picture(60, 20, QImage::Format_RGB32);
+  picture.fill(Qt::darkGray);
+  p.PaintPicture(picture, 5500, 9 * kCm, 3400, 1000);
+  p.NewPage();
+  p.SetOrientation(kLandscape);
+  p.SetFontSize(14);
+  p.SetCurrentX(20 * kCm);
+  p.SetCurrentY(2 * kCm);
+  p.Print(QStringLiteral("PAYSAGE"));
+  p.EndDoc();
+}
+
+TEST(QtPrinter, CourierMetricsAndA4Sheet) {
+  QTemporaryDir dir;
+  auto p = MakeQtPrinter(QStringLiteral("PDF"), (dir.path() + QStringLiteral("/m.pdf")).toStdString());
+  p->SetFontName(QStringLiteral("Courier New"));
+  p->SetFontSize(10);
+  EXPECT_NEAR(p->TextWidth(QStringLiteral("0123456789")), 1200, 6) << "fixed pitch, 0.6 em";
+  EXPECT_NEAR(p->TextHeight(), 227, 15);
+  EXPECT_NEAR(p->ScaleWidth(), 11906, 10);  // Qt rounds A4 to whole points
+  EXPECT_NEAR(p->ScaleHeight(), 16838, 10);
+  p->SetOrientation(kLandscape);
+  EXPECT_NEAR(p->ScaleWidth(), 16838, 10);
+  EXPECT_EQ(p->PageCount(), 0);
+  EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/m.pdf"))) << "nothing drawn, nothing written";
+}
+
+TEST(QtPrinter, PdfTextSitsWhereTheTwipsSay) {
+  const QString pdf = QStringLiteral(MORVANE_BINARY_DIR "/services_test_page.pdf");
+  QFile::remove(pdf);
+  auto printer = MakeQtPrinter(QStringLiteral("PDF"), pdf.toStdString());
+  DrawTestDocument(*printer);
+  EXPECT_EQ(printer->PageCount(), 2);
+  ASSERT_TRUE(QFileInfo::exists(pdf));
+
+  const auto layout = ReadLayout(pdf);
+  if (!layout) GTEST_SKIP() << "pdftotext is not available";
+  ASSERT_EQ(layout->pages.size(), 2u);
+  EXPECT_NEAR(layout->pages[0].width, 11906, 10);
+  EXPECT_NEAR(layout->pages[0].height, 16838, 10);
+  EXPECT_GT(layout->pages[1].width, layout->pages[1].height) << "page 2 is landscape";
+
+  const PdfWord* alpha = layout->Find(QStringLiteral("ALPHA"));
+  ASSERT_NE(alpha, nullptr);
+  EXPECT_EQ(alpha->page, 1);
+  EXPECT_NEAR(alpha->x, 2 * kCm, kMmInTwips);
+  EXPECT_NEAR(alpha->y, 3 * kCm, kMmInTwips) << "the text's top is at CurrentY";
+
+  const PdfWord* bravo = layout->Find(QStringLiteral("BRAVO"));
+  ASSERT_NE(bravo, nullptr);
+  EXPECT_NEAR(bravo->x, 2 * kCm + 6 * 120, kMmInTwips);
+  EXPECT_NEAR(bravo->y, alpha->y, 1);
+
+  const PdfWord* secteur = layout->Find(QStringLiteral("Secteur"));
+  ASSERT_NE(secteur, nullptr);
+  EXPECT_NEAR(secteur->y - alpha->y, 227, 20) << "one line of Courier New 10 lower";
+
+  const PdfWord* landscape = layout->Find(QStringLiteral("PAYSAGE"));
+  ASSERT_NE(landscape, nullptr);
+  EXPECT_EQ(landscape->page, 2);
+  EXPECT_NEAR(landscape->x, 20 * kCm, kMmInTwips);
+  EXPECT_NEAR(landscape->y, 2 * kCm, kMmInTwips);
+}
+
+TEST(QtPrinter, EndDocThenPrintStartsANewJobOverwritingTheFile) {
+  QTemporaryDir dir;
+  const QString pdf = dir.path() + QStringLiteral("/job.pdf");
+  auto p = MakeQtPrinter(QStringLiteral("PDF"), pdf.toStdString());
+  p->Print(QStringLiteral("PREMIER"));
+  p->NewPage();
+  p->Print(QStringLiteral("PREMIER2"));
+  p->EndDoc();
+  EXPECT_EQ(p->PageCount(), 2);
+  p->Print(QStringLiteral("SECOND"));
+  p->EndDoc();
+  EXPECT_EQ(p->PageCount(), 1);
+
+  const auto layout = ReadLayout(pdf);
+  if (!layout) GTEST_SKIP() << "pdftotext is not available";
+  EXPECT_EQ(layout->pages.size(), 1u);
+  EXPECT_NE(layout->Find(QStringLiteral("SECOND")), nullptr);
+  EXPECT_EQ(layout->Find(QStringLiteral("PREMIER")), nullptr);
+}
+
+TEST(QtPrinter, UnwritableFileFailsWithPrinterError) {
+  auto p = MakeQtPrinter(QStringLiteral("PDF"), "/proc/morvane/cannot/write.pdf");
+  EXPECT_THROW(p->Print(QStringLiteral("x")), PrinterError);
+  EXPECT_THROW(MakeQtPrinter(QStringLiteral("PDF"), {}), PrinterError);
+  EXPECT_THROW(MakeQtPrinter(QStringLiteral("X"), {}, QStringLiteral("no such printer here")), PrinterError);
+}
+
+}  // namespace
+}  // namespace morvane::services
