@@ -1,5 +1,7 @@
 #include "services/environment.h"
 
+#include "services/planning_control.h"
+
 namespace morvane::services {
 
 std::unique_ptr<Environment> MakeDesktopEnvironment(QWidget* parent, const std::filesystem::path& outputDir) {
@@ -11,7 +13,7 @@ std::unique_ptr<Environment> MakeDesktopEnvironment(QWidget* parent, const std::
 
   // The sibling controls. Each stays null until its real implementation is
   // written; the control then fails that output with a clear message.
-  env->planning = nullptr;   // Ctr_Vellaro1: the planning printer
+  env->planning = std::make_unique<PlanningPrintControl>(*env->printers);  // Ctr_Vellaro1
   env->signature = nullptr;  // Ctr_Dorsany: the signature-picture finder
   env->editor = nullptr;     // Ctr_Brinel: the mail-merge editor
   return env;

@@ -1,0 +1,265 @@
+// The planning on paper: pages in landscape with their header, legend and
+// count row, bars where their half-days are, page breaks; and the control
+// end to end on a small database.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "planning_test_support.h"
+#include "services/droits.h"
+#include "services/planning_control.h"
+#include "services/planning_layout.h"
+#include "services/planning_painter.h"
+#include "services/planning_source.h"
+#include "services/recording_printer.h"
+
+namespace morvane::services {
+namespace {
+
+using testing::AbsenceKey;
+using testing::AddAbsence;
+using testing::Day;
+using testing::FakePlanningSource;
+
+constexpr double kLandscapeWidth = RecordingPrinter::kPageHeight;
+constexpr double kLandscapeHeight = RecordingPrinter::kPageWidth;
+const QDate kPrinted(2025, 6, 15);
+
+/// Carer codes "00001".. with names that sort in code order.
+std::string CarerCode(int i) { return QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')).toStdString(); }
+
+class PlanningPrintTest : public ::testing::Test {
+ protected:
+  PlanningPrintTest() {
+    request.debutPeriode = first;
+    request.finPeriode = last;
+    request.conges = true;
+  }
+  void AddCarers(int count, const QString& sector = "001") {
+    for (int i = 1; i <= count; ++i) {
+      const std::string code = CarerCode(i);
+      source.carers[QString::fromStdString(code)] = {QStringLiteral("AIDANT %1").arg(i, 3, 10, QLatin1Char('0')),
+                                                     sector, "LYON"};
+      AddAbsence(request.resultat, code, 12, first + i % 7, std::to_string(first + i % 7 + 1));
+    }
+  }
+  int Paint() { return PaintPlanning(printer, BuildPlanningChart(request, source), kPrinted); }
+  std::vector<PrintOp> Fills(int page) const {
+    std::vector<PrintOp> fills;
+    for (const PrintOp& op : printer.Ops()) {
+      if (op.kind == PrintOp::Kind::Fill && op.page == page) fills.push_back(op);
+    }
+    return fills;
+  }
+
+  const std::int32_t first = Day(2025, 6, 2);  // a Monday
+  const std::int32_t last = Day(2025, 6, 15);  // two weeks
+  PlanningRequest request;
+  FakePlanningSource source;
+  RecordingPrinter printer;
+};
+
+TEST_F(PlanningPrintTest, EveryPageIsLandscapeWithHeaderLegendAndCountRow) {
+  const PlanningLayout layout = ComputePlanningLayout(kLandscapeWidth, kLandscapeHeight, 14);
+  AddCarers(layout.rowsPerPage * 2 + 3);
+  const int pages = Paint();
+  ASSERT_EQ(pages, 3);
+  EXPECT_EQ(printer.PageOrientations(1), std::vector<int>(3, kLandscape));
+  for (int page = 1; page <= pages; ++page) {
+    SCOPED_TRACE(page);
+    EXPECT_NE(printer.FindText("PLANNING DES ABSENCES DU 02/06/2025 AU 15/06/2025", page), nullptr);
+    EXPECT_NE(printer.FindText("Imprimé le 15/06/2025", page), nullptr);
+    EXPECT_NE(printer.FindText(QStringLiteral("Page %1 / 3").arg(page), page), nullptr);
+    EXPECT_NE(printer.FindText("Légende :", page), nullptr);
+    EXPECT_NE(printer.FindText("Absents par jour", page), nullptr);
+    EXPECT_NE(printer.FindText("Semaine du 09/06/2025", page), nullptr);
+  }
+  // Rows continue across pages in order, none lost or repeated.
+  EXPECT_NE(printer.FindText("AIDANT 001", 1), nullptr);
+  EXPECT_NE(printer.FindText(QStringLiteral("AIDANT %1").arg(layout.rowsPerPage, 3, 10, QLatin1Char('0')), 1), nullptr);
+  EXPECT_NE(printer.FindText(QStringLiteral("AIDANT %1").arg(layout.rowsPerPage + 1, 3, 10, QLatin1Char('0')), 2), nullptr);
+  EXPECT_EQ(printer.FindText(QStringLiteral("AIDANT %1").arg(layout.rowsPerPage + 1, 3, 10, QLatin1Char('0')), 1), nullptr);
+  EXPECT_EQ(printer.EndDocCount(), 0);  // the caller ends the job
+}
+
+TEST_F(PlanningPrintTest, AGroupGoingOnOverAPageBreakRepeatsItsHeading) {
+  const PlanningLayout layout = ComputePlanningLayout(kLandscapeWidth, kLandscapeHeight, 14);
+  AddCarers(layout.rowsPerPage + 5);
+  request.secteur = true;
+  source.sectorLabels["001"] = "NORD";
+  ASSERT_EQ(Paint(), 2);
+  EXPECT_NE(printer.FindText("Secteur 001 - NORD", 1), nullptr);
+  EXPECT_NE(printer.FindText("Secteur 001 - NORD (suite)", 2), nullptr);
+  EXPECT_NE(printer.FindText("par secteur", 1), nullptr);
+}
+
+TEST_F(PlanningPrintTest, DayHeaderShowsDayLettersAndNumbers) {
+  AddCarers(1);
+  Paint();
+  const PlanningLayout layout = ComputePlanningLayout(kLandscapeWidth, kLandscapeHeight, 14);
+  const double numbersTop = layout.gridTop + layout.weekBandHeight + layout.dayLetterHeight;
+  QString letters, numbers;
+  for (const PrintOp& text : printer.Texts(1)) {
+    if (text.x < layout.daysLeft) continue;
+    if (text.y >= layout.gridTop + layout.weekBandHeight && text.y < numbersTop) letters += text.text;
+    if (text.y >= numbersTop && text.y < layout.bodyTop) numbers += text.text + " ";
+  }
+  EXPECT_EQ(letters, "LMMJVSDLMMJVSD");
+  EXPECT_EQ(numbers, "2 3 4 5 6 7 8 9 10 11 12 13 14 15 ");
+}
+
+TEST_F(PlanningPrintTest, BarsCoverTheirHalfDaysAndCountsFollowTheDays) {
+  // Tuesday afternoon to Thursday midday, and an open-ended stoppage from the
+  // second Friday.
+  source.carers["00001"] = {"MARTIN Anne", "001", ""};
+  source.carers["00002"] = {"DURAND Paul", "001", ""};
+  AddAbsence(request.resultat, "00001", 12, first + 1, std::to_string(first + 3), "2", "1");
+  AddAbsence(request.resultat, "00002", 1, first + 11, "", "1", "");
+  Paint();
+  const PlanningLayout layout = ComputePlanningLayout(kLandscapeWidth, kLandscapeHeight, 14);
+
+  const KindFill conges = FillOf(AbsenceKind::Conges);
+  const KindFill arret = FillOf(AbsenceKind::Arret);
+  const PrintOp* congesBar = nullptr;
+  const PrintOp* arretBar = nullptr;
+  for (const PrintOp& fill : Fills(1)) {
+    if (fill.y >= layout.legendTop) continue;  // legend swatches
+    if (fill.color == conges.background) congesBar = &fill;
+    if (fill.color == arret.background) arretBar = &fill;
+  }
+  ASSERT_NE(congesBar, nullptr);
+  EXPECT_NEAR(congesBar->x, layout.DayX(1) + layout.dayWidth / 2, 0.01);
+  EXPECT_NEAR(congesBar->width, 2 * layout.dayWidth, 0.01);
+  EXPECT_GT(congesBar->y, layout.RowTop(1));  // DURAND comes first
+  ASSERT_NE(arretBar, nullptr);
+  EXPECT_NEAR(arretBar->x, layout.DayX(11), 0.01);
+  EXPECT_NEAR(arretBar->x + arretBar->width, layout.GridRight(), 0.01);
+  // Each bar carries its type letter inside its row.
+  QString letters;
+  for (const PrintOp& text : printer.Texts(1)) {
+    if (text.x >= layout.daysLeft && text.y > layout.bodyTop && text.y < layout.RowTop(2)) letters += text.text;
+  }
+  EXPECT_EQ(letters, "AC");
+
+  // The count row sits under the two rows.
+  const double countTop = layout.RowTop(2);
+  QString counts;
+  for (const PrintOp& text : printer.Texts(1)) {
+    if (text.x >= layout.daysLeft && text.y > countTop && text.y < countTop + layout.rowHeight) counts += text.text;
+  }
+  EXPECT_EQ(counts, "01110000000111");
+}
+
+TEST_F(PlanningPrintTest, ToBeValidatedIsHatchedAndAnEmptyChartStillPrintsOnePage) {
+  source.carers["00001"] = {"MARTIN Anne", "001", ""};
+  AddAbsence(request.resultat, "00001", 22, first, std::to_string(first));
+  Paint();
+  const KindFill hatch = FillOf(AbsenceKind::AValider);
+  EXPECT_NE(hatch.style, Qt::SolidPattern);
+  bool hatched = false;
+  for (const PrintOp& fill : Fills(1)) hatched |= fill.brush == hatch.style;
+  EXPECT_TRUE(hatched);
+
+  RecordingPrinter empty;
+  PlanningRequest none;
+  none.debutPeriode = first;
+  none.finPeriode = first + 6;
+  EXPECT_EQ(PaintPlanning(empty, BuildPlanningChart(none, source), kPrinted), 1);
+  EXPECT_NE(empty.FindText("0 aidants", 1), nullptr);
+}
+
+// ---- the control on a real database ----
+
+class PlanningControlTest : public PlanningPrintTest {
+ protected:
+  PlanningControlTest() : printers({QStringLiteral("LASER"), QStringLiteral("AUTRE")}) {
+    db = mvdb::Database::Create(std::filesystem::path(dir.path().toStdString()) / "planning.db");
+    for (const char* file : {"CIVILAIDANT", "SECTEUR", "ABSENCESAIDANT"}) db->CreateFile(file);
+    WriteCarer("00001", "martin", "Anne", "001");
+    WriteCarer("00002", "DURAND", "Paul", "002");
+    mvdb::DynArray sector = db->DBOpen("SECTEUR").DBNew("001");
+    sector.SetItem(1, 1, "NORD");
+    sector.DBWrite();
+    request.database = db.get();
+    request.secteur = true;
+    request.printerIndex = 1;
+  }
+  void WriteCarer(const std::string& code, const std::string& surname, const std::string& firstName,
+                  const std::string& sector) {
+    mvdb::DynArray carer = db->DBOpen("CIVILAIDANT").DBNew(code);
+    carer.SetItem(2, surname);
+    carer.SetItem(3, firstName);
+    carer.SetItem(11, "LYON");
+    carer.SetItem(31, sector);
+    carer.DBWrite();
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<mvdb::Database> db;
+  RecordingPrinterList printers;
+};
+
+TEST_F(PlanningControlTest, PrintsOnTheChosenPrinterAndEndsTheJob) {
+  AddAbsence(request.resultat, "00001", 12, first, std::to_string(first + 2));
+  AddAbsence(request.resultat, "00001", 1, first + 7, std::to_string(first + 8));
+  AddAbsence(request.resultat, "00002", 1, first + 3, std::to_string(first + 4));
+  AddAbsence(request.resultat, "00077", 8, first + 3, std::to_string(first + 3));  // carer not on file
+  PlanningPrintControl control(printers, [] { return kPrinted; });
+  control.Imprimer(request);
+
+  RecordingPrinter& used = printers.Recorder(1);
+  EXPECT_EQ(used.EndDocCount(), 1);
+  EXPECT_EQ(printers.Recorder(0).JobCount(), 0);
+  EXPECT_EQ(control.LastPageCount(), 1);
+  EXPECT_NE(used.FindText("MARTIN Anne"), nullptr);
+  EXPECT_NE(used.FindText("DURAND Paul"), nullptr);
+  EXPECT_NE(used.FindText("00077"), nullptr);
+  EXPECT_NE(used.FindText("Secteur 001 - NORD"), nullptr);
+  EXPECT_NE(used.FindText("Secteur 002"), nullptr);
+}
+
+TEST_F(PlanningControlTest, LeavesOutCarersOfSectorsTheUserMayNotSee) {
+  AddAbsence(request.resultat, "00001", 12, first, std::to_string(first + 2));
+  AddAbsence(request.resultat, "00002", 1, first + 3, std::to_string(first + 4));
+  request.droits = MakeDroits("agent", 2, {"001"});
+  PlanningPrintControl control(printers, [] { return kPrinted; });
+  control.Imprimer(request);
+  RecordingPrinter& used = printers.Recorder(1);
+  EXPECT_NE(used.FindText("MARTIN Anne"), nullptr);
+  EXPECT_EQ(used.FindText("DURAND Paul"), nullptr);
+  EXPECT_EQ(used.FindText("Secteur 002"), nullptr);
+  EXPECT_NE(used.FindText("1 aidant"), nullptr);
+}
+
+TEST_F(PlanningControlTest, ReadsEachCarerOnceAndTheValidationFlag) {
+  mvdb::DynArray absence = db->DBOpen("ABSENCESAIDANT").DBNew(AbsenceKey("00001", 12, first));
+  absence.SetItem(28, "1");
+  absence.DBWrite();
+  for (int week = 0; week < 2; ++week) {
+    AddAbsence(request.resultat, "00001", 12, first + 7 * week, std::to_string(first + 7 * week + 1));
+  }
+  DatabasePlanningSource source(*db, nullptr);
+  const PlanningChart chart = BuildPlanningChart(request, source);
+  const auto& bars = chart.groups.at(0).rows.at(0).bars;
+  ASSERT_EQ(bars.size(), 2u);
+  EXPECT_EQ(bars[0].kind, AbsenceKind::AValider);
+  EXPECT_EQ(bars[1].kind, AbsenceKind::Conges);
+  EXPECT_EQ(source.ReadCount(), 1 + 1 + 2);  // the carer, its sector label, two absences
+}
+
+TEST_F(PlanningControlTest, FailuresComeBackAsExceptions) {
+  PlanningPrintControl control(printers, [] { return kPrinted; });
+  PlanningRequest noDatabase = request;
+  noDatabase.database = nullptr;
+  EXPECT_THROW(control.Imprimer(noDatabase), std::invalid_argument);
+  request.printerIndex = 9;
+  EXPECT_THROW(control.Imprimer(request), std::out_of_range);
+  request.printerIndex = 0;
+  request.finPeriode = request.debutPeriode + 90;
+  EXPECT_THROW(control.Imprimer(request), std::invalid_argument);
+  EXPECT_EQ(printers.Recorder(0).JobCount(), 0);
+}
+
+}  // namespace
+}  // namespace morvane::services
