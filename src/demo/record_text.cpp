@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <set>
+
 #include "mvdb/dynarray.h"
 
 namespace morvane::demo {
@@ -66,8 +68,19 @@ std::string JsonLine(const FileRecord& record) {
 }
 
 std::string JsonLines(const std::vector<FileRecord>& records) {
+  const std::string dictionaryPrefix = "DICT ";
+  std::set<std::string> declared;
   std::string text;
   for (const FileRecord& r : records) {
+    const bool isDictionary = r.file.rfind(dictionaryPrefix, 0) == 0;
+    const std::string file = isDictionary ? r.file.substr(dictionaryPrefix.size()) : r.file;
+    if (declared.insert(file).second) {
+      nlohmann::json declaration = nlohmann::json::object();
+      declaration["file"] = file;
+      declaration["kind"] = "hashed";
+      text += declaration.dump();
+      text += '\n';
+    }
     text += JsonLine(r);
     text += '\n';
   }

@@ -43,7 +43,10 @@ struct FileRecord {
 
 /// One exchange-format line: {"file":..,"id":..,"record":[..]} (no newline).
 std::string JsonLine(const FileRecord& record);
-/// Every record as one exchange-format line, each ended by "\n".
+/// Every record as one exchange-format line, each ended by "\n". Before the
+/// first record of each file comes the line declaring it ({"file":..,"kind":
+/// "hashed"}; for a dictionary "DICT F" the declared file is F, whose creation
+/// makes its dictionary), so that the text imports into an empty database.
 std::string JsonLines(const std::vector<FileRecord>& records);
 
 }  // namespace morvane::demo

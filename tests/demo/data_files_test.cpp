@@ -55,6 +55,14 @@ TEST(JsonLines, SingleValuesAreStringsAndMultiValuesArrays) {
   r.record.Set(1, "2").Set(2, "LEFÈVRE").SetValues(4, {"a", "b"});
   EXPECT_EQ(JsonLine(r), R"({"file":"CIVILAIDANT","id":"00012","record":["2","LEFÈVRE","",["a","b"]]})");
   EXPECT_EQ(r.record.Text(), "2\xFELEFÈVRE\xFE\xFE" "a\xFD" "b");
+
+  // Each file is declared once, before its first record; a dictionary
+  // declares its data file.
+  FileRecord field{"DICT CIVILAIDANT", "NomCivil", {}};
+  field.record.Set(1, "A");
+  EXPECT_EQ(JsonLines({field, r, r}),
+            "{\"file\":\"CIVILAIDANT\",\"kind\":\"hashed\"}\n" + JsonLine(field) + "\n" + JsonLine(r) + "\n" +
+                JsonLine(r) + "\n");
 }
 
 }  // namespace
