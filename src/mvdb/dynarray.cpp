@@ -1,5 +1,6 @@
-// DynArray: parsed once into attributes of values; sub-values stay inside their
-// value's text (values are short, so a sub-value access scans one value only).
+// DynArray: parsed once into attributes; each attribute keeps its own text with
+// its value and sub-value marks (long attributes add an index of their value
+// marks), so a million-row result list costs one string per row.
 //
 // Attributes live in a gap buffer made of two vectors: `head` holds attributes
 // 1..h in order, `tailRev` holds the remaining ones last-first. Deleting or
@@ -17,36 +18,112 @@
 namespace mvdb {
 namespace {
 
-/// One attribute: its values, each value's text holding its sub-value marks.
-/// An empty vector and a vector holding one empty value both mean "".
-using Attribute = std::vector<std::string>;
+/// Attributes at least this long get an index of their value marks the first
+/// time a value is looked up; shorter ones are simply scanned.
+constexpr std::size_t kIndexFrom = 128;
 
-Attribute ParseAttribute(std::string_view text) {
-  Attribute values;
-  if (text.empty()) return values;
-  values.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), kValueMark)) + 1);
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t mark = text.find(kValueMark, start);
-    if (mark == std::string_view::npos) {
-      values.emplace_back(text.substr(start));
-      return values;
+/// One attribute: its text, value and sub-value marks inside (a result-list
+/// row costs one string), and for long attributes a lazily built index of the
+/// value marks so that Item(i, j) stays O(1) amortised.
+class Attribute {
+ public:
+  Attribute() = default;
+  explicit Attribute(std::string_view text) : text_(text) {}
+  Attribute(const Attribute& other) : text_(other.text_) {}
+  Attribute(Attribute&&) noexcept = default;
+  Attribute& operator=(const Attribute& other) {
+    text_ = other.text_;
+    marks_.reset();
+    cursorValue_ = 0;
+    return *this;
+  }
+  Attribute& operator=(Attribute&&) noexcept = default;
+
+  const std::string& Text() const { return text_; }
+  void SetText(std::string_view text) {
+    text_.assign(text);
+    marks_.reset();
+    cursorValue_ = 0;
+  }
+
+  /// Number of values; 0 for empty text.
+  int ValueCount() const {
+    if (text_.empty()) return 0;
+    if (const auto* marks = Marks()) return static_cast<int>(marks->size()) + 1;
+    return static_cast<int>(std::count(text_.begin(), text_.end(), kValueMark)) + 1;
+  }
+
+  /// Value j (from 1) as a view into the text; empty past the end.
+  std::string_view Value(int j) const {
+    const auto [begin, end] = Range(j);
+    if (begin == std::string::npos) return {};
+    return std::string_view(text_).substr(begin, end - begin);
+  }
+
+  /// Replaces value j (from 1), padding with empty values. The text may hold
+  /// value marks (it then becomes several values) but no attribute mark.
+  void SetValue(int j, std::string_view value) {
+    const auto [begin, end] = Range(j);
+    if (begin != std::string::npos) {
+      text_.replace(begin, end - begin, value);
+      marks_.reset();
+      if (cursorValue_ > j) cursorValue_ = 0;  // offsets after value j moved
+      return;
     }
-    values.emplace_back(text.substr(start, mark - start));
-    start = mark + 1;
+    // Past the end: pad and append, O(1) amortised; earlier offsets stay valid.
+    for (int n = std::max(ValueCount(), 1); n < j; ++n) {
+      if (marks_) marks_->push_back(static_cast<std::uint32_t>(text_.size()));
+      text_.push_back(kValueMark);
+    }
+    text_ += value;
+    if (marks_ && value.find(kValueMark) != std::string_view::npos) marks_.reset();
   }
-}
 
-void AppendAttributeText(const Attribute& values, std::string& out) {
-  for (std::size_t v = 0; v < values.size(); ++v) {
-    if (v > 0) out.push_back(kValueMark);
-    out += values[v];
+ private:
+  /// The value-mark offsets, built on first use for long attributes.
+  const std::vector<std::uint32_t>* Marks() const {
+    if (!marks_ && text_.size() >= kIndexFrom) {
+      marks_ = std::make_unique<std::vector<std::uint32_t>>();
+      for (std::size_t at = text_.find(kValueMark); at != std::string::npos; at = text_.find(kValueMark, at + 1))
+        marks_->push_back(static_cast<std::uint32_t>(at));
+    }
+    return marks_.get();
   }
-}
 
-bool IsEmptyAttribute(const Attribute& values) {
-  return values.empty() || (values.size() == 1 && values[0].empty());
-}
+  /// [begin, end) of value j, or npos when past the end.
+  std::pair<std::size_t, std::size_t> Range(int j) const {
+    constexpr auto npos = std::string::npos;
+    if (j < 1) return {npos, npos};
+    if (const auto* marks = Marks()) {
+      const auto v = static_cast<std::size_t>(j - 1);
+      if (v > marks->size()) return {npos, npos};
+      const std::size_t begin = v == 0 ? 0 : (*marks)[v - 1] + 1;
+      return {begin, v < marks->size() ? (*marks)[v] : text_.size()};
+    }
+    // Short attribute: scan, resuming from the last value looked up so that
+    // reading values 1, 2, 3... in turn scans the text once.
+    int n = 1;
+    std::size_t begin = 0;
+    if (cursorValue_ > 0 && cursorValue_ <= j) {
+      n = cursorValue_;
+      begin = cursorBegin_;
+    }
+    for (; n < j; ++n) {
+      const std::size_t at = text_.find(kValueMark, begin);
+      if (at == npos) return {npos, npos};
+      begin = at + 1;
+    }
+    cursorValue_ = j;
+    cursorBegin_ = static_cast<std::uint32_t>(begin);
+    const std::size_t end = text_.find(kValueMark, begin);
+    return {begin, end == npos ? text_.size() : end};
+  }
+
+  std::string text_;
+  mutable std::unique_ptr<std::vector<std::uint32_t>> marks_;
+  mutable int cursorValue_ = 0;          // last value looked up (0: none)
+  mutable std::uint32_t cursorBegin_ = 0;  // where that value begins
+};
 
 /// Splits text on a mark; always at least one part.
 std::vector<std::string_view> Split(std::string_view text, char mark) {
@@ -166,10 +243,10 @@ struct DynArray::Impl {
     for (;;) {
       const std::size_t mark = text.find(kAttributeMark, start);
       if (mark == std::string_view::npos) {
-        head.push_back(ParseAttribute(text.substr(start)));
+        head.emplace_back(text.substr(start));
         return;
       }
-      head.push_back(ParseAttribute(text.substr(start, mark - start)));
+      head.emplace_back(text.substr(start, mark - start));
       start = mark + 1;
     }
   }
@@ -196,15 +273,14 @@ DynArray::~DynArray() = default;
 
 std::string DynArray::Text() const {
   const Impl& impl = MVDB_CONST_IMPL();
-  std::string out;
   const std::size_t n = impl.Size();
   std::size_t bytes = n;
-  for (std::size_t a = 0; a < n; ++a)
-    for (const auto& value : *impl.Find(a)) bytes += value.size() + 1;
+  for (std::size_t a = 0; a < n; ++a) bytes += impl.Find(a)->Text().size();
+  std::string out;
   out.reserve(bytes);
   for (std::size_t a = 0; a < n; ++a) {
     if (a > 0) out.push_back(kAttributeMark);
-    AppendAttributeText(*impl.Find(a), out);
+    out += impl.Find(a)->Text();
   }
   return out;
 }
@@ -218,25 +294,20 @@ bool DynArray::Empty() const { return DCount() == 0; }
 
 std::string DynArray::Item(int i) const {
   if (i < 1) return {};
-  const Attribute* values = MVDB_CONST_IMPL().Find(static_cast<std::size_t>(i - 1));
-  if (!values) return {};
-  std::string out;
-  AppendAttributeText(*values, out);
-  return out;
+  const Attribute* attribute = MVDB_CONST_IMPL().Find(static_cast<std::size_t>(i - 1));
+  return attribute ? attribute->Text() : std::string();
 }
 
 std::string DynArray::Item(int i, int j) const {
   if (i < 1 || j < 1) return {};
-  const Attribute* values = MVDB_CONST_IMPL().Find(static_cast<std::size_t>(i - 1));
-  if (!values || static_cast<std::size_t>(j) > values->size()) return {};
-  return (*values)[static_cast<std::size_t>(j - 1)];
+  const Attribute* attribute = MVDB_CONST_IMPL().Find(static_cast<std::size_t>(i - 1));
+  return attribute ? std::string(attribute->Value(j)) : std::string();
 }
 
 std::string DynArray::Item(int i, int j, int k) const {
   if (i < 1 || j < 1 || k < 1) return {};
-  const Attribute* values = MVDB_CONST_IMPL().Find(static_cast<std::size_t>(i - 1));
-  if (!values || static_cast<std::size_t>(j) > values->size()) return {};
-  return std::string(SubValue((*values)[static_cast<std::size_t>(j - 1)], k));
+  const Attribute* attribute = MVDB_CONST_IMPL().Find(static_cast<std::size_t>(i - 1));
+  return attribute ? std::string(SubValue(attribute->Value(j), k)) : std::string();
 }
 
 void DynArray::SetItem(int i, std::string_view text) {
@@ -246,13 +317,13 @@ void DynArray::SetItem(int i, std::string_view text) {
   if (i < 1) ThrowBadIndex(i, 0, 0);
   const auto idx = static_cast<std::size_t>(i - 1);
   if (!HasMark(text, std::string_view(&kAttributeMark, 1))) {
-    impl.Ensure(idx) = ParseAttribute(text);
+    impl.Ensure(idx).SetText(text);
     return;
   }
   // Text with attribute marks becomes several attributes from position i on.
   const auto parts = Split(text, kAttributeMark);
-  impl.Ensure(idx) = ParseAttribute(parts[0]);
-  for (std::size_t p = 1; p < parts.size(); ++p) impl.Insert(idx + p, ParseAttribute(parts[p]));
+  impl.Ensure(idx).SetText(parts[0]);
+  for (std::size_t p = 1; p < parts.size(); ++p) impl.Insert(idx + p, Attribute(parts[p]));
 }
 
 void DynArray::SetItem(int i, int j, std::string_view text) {
@@ -261,25 +332,26 @@ void DynArray::SetItem(int i, int j, std::string_view text) {
   if (i == -1) i = static_cast<int>(impl.Size()) + 1;
   if (j == -1) j = DCount(i) + 1;
   if (i < 1 || j < 1) ThrowBadIndex(i, j, 0);
-  Attribute& values = impl.Ensure(static_cast<std::size_t>(i - 1));
-  const auto v = static_cast<std::size_t>(j - 1);
-  if (values.size() <= v) values.resize(v + 1);
-  if (!HasMark(text, std::string_view("\xFE\xFD", 2))) {
-    values[v] = std::string(text);
+  Attribute& attribute = impl.Ensure(static_cast<std::size_t>(i - 1));
+  if (!HasMark(text, std::string_view(&kAttributeMark, 1))) {
+    attribute.SetValue(j, text);  // value marks inside text make several values
     return;
   }
-  if (HasMark(text, std::string_view(&kAttributeMark, 1))) {
-    // Rare: rebuild the attribute's text and let the attribute write split it.
-    values[v] = std::string(text);
-    std::string whole;
-    AppendAttributeText(values, whole);
-    SetItem(i, whole);
-    return;
+  // Rare: rebuild the attribute's text and let the attribute write split it.
+  Attribute rebuilt = attribute;
+  rebuilt.SetValue(j, "");
+  const int before = std::max(j - 1, 0);
+  std::string whole;
+  for (int v = 1; v <= before; ++v) {
+    whole += rebuilt.Value(v);
+    whole.push_back(kValueMark);
   }
-  Attribute parts = ParseAttribute(text);
-  values[v] = std::move(parts[0]);
-  values.insert(values.begin() + static_cast<std::ptrdiff_t>(v + 1), std::make_move_iterator(parts.begin() + 1),
-                std::make_move_iterator(parts.end()));
+  whole += text;
+  for (int v = j + 1; v <= rebuilt.ValueCount(); ++v) {
+    whole.push_back(kValueMark);
+    whole += rebuilt.Value(v);
+  }
+  SetItem(i, whole);
 }
 
 void DynArray::SetItem(int i, int j, int k, std::string_view text) {
@@ -290,28 +362,20 @@ void DynArray::SetItem(int i, int j, int k, std::string_view text) {
   std::string value = Item(i, j);
   if (k == -1) k = SubValueCount(value) + 1;
   ReplaceSubValue(value, k, text);
-  if (HasMark(text, std::string_view("\xFE\xFD", 2))) {
-    SetItem(i, j, value);
-    return;
-  }
-  Attribute& values = impl_->Ensure(static_cast<std::size_t>(i - 1));
-  const auto v = static_cast<std::size_t>(j - 1);
-  if (values.size() <= v) values.resize(v + 1);
-  values[v] = std::move(value);
+  SetItem(i, j, value);
 }
 
 int DynArray::DCount() const {
   const Impl& impl = MVDB_CONST_IMPL();
   const std::size_t n = impl.Size();
-  if (n == 1 && IsEmptyAttribute(*impl.Find(0))) return 0;
+  if (n == 1 && impl.Find(0)->Text().empty()) return 0;
   return static_cast<int>(n);
 }
 
 int DynArray::DCount(int i) const {
   if (i < 1) return 0;
-  const Attribute* values = MVDB_CONST_IMPL().Find(static_cast<std::size_t>(i - 1));
-  if (!values || IsEmptyAttribute(*values)) return 0;
-  return static_cast<int>(values->size());
+  const Attribute* attribute = MVDB_CONST_IMPL().Find(static_cast<std::size_t>(i - 1));
+  return attribute ? attribute->ValueCount() : 0;
 }
 
 void DynArray::Delete(int i) {

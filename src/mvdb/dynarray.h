@@ -18,12 +18,16 @@ inline constexpr char kSubValueMark = '\xFC';
 
 /// A value type holding attributes, values and sub-values, numbered from 1.
 ///
-/// The text is parsed once into a structure; Item read and write are O(1)
-/// amortised at all three levels (reading a whole attribute or value joins its
-/// parts, so it costs their length). Reading past the end gives empty text;
+/// The text is parsed once into attributes. Item read and write of an attribute
+/// or a value are O(1) amortised: values of short attributes are found by a scan
+/// that resumes from the last value read (so walking j = 1, 2, 3... reads the
+/// attribute once), long attributes keep an index of their value marks; a
+/// sub-value access scans its value. Writing inside a long attribute costs its
+/// length, appending to it does not. Reading past the end gives empty text;
 /// writing past the end pads with empty elements. Index 0 or below (other than
 /// -1 for append) reads as empty text and is refused on write with DbError
-/// kInvalidArgument.
+/// kInvalidArgument. Not safe for concurrent use, not even for reads (they
+/// update the scan cursor); copies are independent.
 ///
 /// Deleting attributes from the last to the first, as a walk over a result list
 /// that removes rows does, is linear in the number of attributes in total.

@@ -139,6 +139,36 @@ TEST(DynArray, RandomEditsMatchASimpleModel) {
   EXPECT_EQ(a.Text(), joined);
 }
 
+// Values of short attributes are scanned (resuming from the last one read),
+// long ones indexed: both must agree with a plain vector of values.
+TEST(DynArray, RandomValueEditsMatchASimpleModelInShortAndLongAttributes) {
+  for (const std::size_t width : {1u, 40u}) {
+    std::mt19937 random(11);
+    DynArray a;
+    std::vector<std::string> model;
+    for (int step = 0; step < 5000; ++step) {
+      const int j = static_cast<int>(random() % (model.size() + 3)) + 1;
+      const int op = static_cast<int>(random() % 3);
+      if (op == 0) {
+        const std::string text = std::string(random() % width, 'v') + std::to_string(step);
+        a.SetItem(2, j, text);
+        if (model.size() < static_cast<std::size_t>(j)) model.resize(static_cast<std::size_t>(j));
+        model[static_cast<std::size_t>(j - 1)] = text;
+      } else if (op == 1 && step % 7 == 0) {
+        a.SetItem(2, j, "p\xFDq");  // one write, two values
+        if (model.size() < static_cast<std::size_t>(j)) model.resize(static_cast<std::size_t>(j));
+        model[static_cast<std::size_t>(j - 1)] = "q";
+        model.insert(model.begin() + j - 1, "p");
+      } else {
+        const std::string expected = static_cast<std::size_t>(j) <= model.size() ? model[static_cast<std::size_t>(j - 1)] : "";
+        ASSERT_EQ(a.Item(2, j), expected) << "width " << width << " step " << step;
+      }
+      const bool empty = model.empty() || (model.size() == 1 && model[0].empty());
+      ASSERT_EQ(a.DCount(2), empty ? 0 : static_cast<int>(model.size())) << "step " << step;
+    }
+  }
+}
+
 TEST(DynArray, BackwardDeleteWalkIsLinear) {
   std::string text;
   const int rows = 300000;
