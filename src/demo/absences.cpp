@@ -78,7 +78,8 @@ void AddPortions(Prng& rng, RecordText& r, const std::vector<const ContractSumma
   std::vector<std::string> applies, starts, startHalves, ends, endHalves, keys;
   for (std::size_t k = 0; k < covering.size(); ++k) {
     const int end = last == 0 ? first + static_cast<int>(rng.Between(0, 6)) : last;
-    const int start = k == 0 ? first : static_cast<int>(rng.Between(first, end));
+    // Most portions span the whole absence; some start later on one contract.
+    const int start = k == 0 || rng.Percent(70) ? first : static_cast<int>(rng.Between(first, end));
     applies.push_back(rng.Percent(88) ? "O" : "N");
     starts.push_back(DayText(start));
     startHalves.push_back(rng.Percent(80) ? "M" : "A");

@@ -124,29 +124,28 @@ TEST_F(GeneratedDatabase, NamedFieldsResolveInQueries) {
   const auto carers = Contents(*db, "CIVILAIDANT");
   const auto contracts = Contents(*db, "CONTRAT");
 
-  long sick = 0, carer1 = 0, sector1 = 0, from2025 = 0;
-  std::map<std::string, std::string> sectorOf;
-  for (const auto& [key, text] : carers) sectorOf[key] = mvdb::DynArray(text).Item(31);
+  long sick = 0, carer1 = 0, sector1 = 0, from2025 = 0, inTown = 0;
+  std::map<std::string, std::string> sectorOf, townOf;
+  for (const auto& [key, text] : carers) {
+    sectorOf[key] = mvdb::DynArray(text).Item(31);
+    townOf[key] = mvdb::DynArray(text).Item(11);
+  }
   for (const auto& [key, text] : absences) {
     const int reason = std::stoi(key.substr(5, 2));
     sick += reason <= 6 || reason == 29 || reason == 30;
     sector1 += sectorOf[key.substr(0, 5)] == "001";
     from2025 += std::stoi(key.substr(7)) >= 20821;  // 1 January 2025
+    inTown += townOf[key.substr(0, 5)] == "SAINT-ÉTIENNE";
   }
   for (const auto& [key, text] : contracts) carer1 += key.substr(0, 5) == "00001";
 
-  try {
-    EXPECT_EQ(Count(*db, R"(SSELECT ABSENCESAIDANT AVEC NumMotifAidant <= "6" OR = "29" OR = "30")"), sick);
-    EXPECT_EQ(Count(*db, R"(SSELECT ABSENCESAIDANT AVEC CodeSectAbs = "001")"), sector1);
-    EXPECT_EQ(Count(*db, R"(SSELECT ABSENCESAIDANT AVEC DebAbsAidant >= "20821")"), from2025);
-    EXPECT_EQ(Count(*db, R"(SSELECT CONTRAT AVEC CodeAidant = "00001")"), carer1);
-    EXPECT_EQ(Count(*db, R"(SSELECT ACTIVITES PAR LibAssoActivites PAR 0)"), 6);
-    EXPECT_EQ(Count(*db, R"(SSELECT ABSENCESAIDANT AVEC CommuneAbsAidant = "SAINT-ÉTIENNE" PAR NomAidant)"),
-              Count(*db, R"(SSELECT ABSENCESAIDANT AVEC CommuneAbsAidant = "SAINT-ÉTIENNE")"));
-  } catch (const mvdb::DbError& e) {
-    if (std::string(e.what()).find("not available yet") != std::string::npos) GTEST_SKIP() << e.what();
-    throw;
-  }
+  EXPECT_EQ(Count(*db, R"(SSELECT ABSENCESAIDANT AVEC NumMotifAidant <= "6" OR = "29" OR = "30")"), sick);
+  EXPECT_EQ(Count(*db, R"(SSELECT ABSENCESAIDANT AVEC CodeSectAbs = "001")"), sector1);
+  EXPECT_EQ(Count(*db, R"(SSELECT ABSENCESAIDANT AVEC DebAbsAidant >= "20821")"), from2025);
+  EXPECT_EQ(Count(*db, R"(SSELECT CONTRAT AVEC CodeAidant = "00001")"), carer1);
+  EXPECT_EQ(Count(*db, R"(SSELECT ACTIVITES PAR LibAssoActivites PAR 0)"), 6);
+  // The commune is compared by name, the text the form shows for a commune.
+  EXPECT_EQ(Count(*db, R"(SSELECT ABSENCESAIDANT AVEC CommuneAbsAidant = "SAINT-ÉTIENNE" PAR NomAidant)"), inTown);
 }
 
 }  // namespace
