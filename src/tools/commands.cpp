@@ -134,6 +134,16 @@ void Index(const Args& args, std::ostream& out) {
   out << "index of " << args[1] << " " << args[2] << " built\n";
 }
 
+void Call(const Args& args, std::ostream& out) {
+  ExpectCount(args, 2, 1000, "call DB ROUTINE [ARGUMENT...]");
+  auto db = Database::Open(args[0]);
+  DynArray arguments;
+  for (std::size_t a = 2; a < args.size(); ++a) arguments.SetItem(static_cast<int>(a - 1), args[a]);
+  std::int32_t status = 0;
+  const DynArray answer = db->DBCall(args[1], status, arguments.Text());
+  out << FormatRecord(answer.Text());
+}
+
 void Demo(const Args& args, std::ostream& out) {
   if (args.empty() || args[0].rfind("--", 0) == 0)
     throw UsageError("usage: mvdb demo DB [--carers N] [--absences N] [--seed S]");

@@ -26,6 +26,8 @@ void Export(const Args& args, std::ostream& out);
 void Read(const Args& args, std::ostream& out);
 void Select(const Args& args, std::ostream& out);
 void Index(const Args& args, std::ostream& out);
+/// Runs a server routine; each argument after the routine name is one attribute.
+void Call(const Args& args, std::ostream& out);
 void Demo(const Args& args, std::ostream& out);
 
 /// A record for people: one line per attribute, numbered, values separated by

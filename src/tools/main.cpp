@@ -19,6 +19,7 @@ constexpr const char* kUsage =
     "  read DB FILE KEY                  print a record, one numbered line per attribute\n"
     "  select DB \"SSELECT ...\" [ATTRS]   run a query; ATTRS are attribute numbers (0 = key)\n"
     "  index DB FILE FIELD               create or rebuild the index of a dictionary field\n"
+    "  call DB ROUTINE [ARGUMENT...]     run a server routine, one attribute per argument\n"
     "  demo DB [--carers N] [--absences N] [--seed S]\n"
     "                                    fill a database with demo data\n"
     "Set MVDB_TRACE=1 (or a file path) to log every selection and routine call.\n";
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
       {"files", mvdb::tool::ListFiles},       {"import", mvdb::tool::Import},
       {"export", mvdb::tool::Export},         {"read", mvdb::tool::Read},
       {"select", mvdb::tool::Select},         {"index", mvdb::tool::Index},
+      {"call", mvdb::tool::Call},
       {"demo", mvdb::tool::Demo},
   };
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
