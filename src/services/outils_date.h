@@ -28,8 +28,9 @@ class OutilsDate {
   /// Normalises a typed date: accepts d/m/yy, dd/mm/yyyy, ddmmyy, ddmmyyyy,
   /// with "/", "-", "." or " " separators, and d/m or ddmm completed with the
   /// current year; two-digit years are taken in the window [year-80, year+19].
-  /// Returns "dd/mm/yyyy" for a valid date, the text unchanged (trimmed) when it
-  /// cannot be read as a date (DateInterne then reports it), "" for blank text.
+  /// Returns "dd/mm/yyyy" for a readable date (even one that does not exist,
+  /// such as 31/02/2024, which DateInterne then refuses), the text unchanged
+  /// (trimmed) when it cannot be read as a date, "" for blank text.
   /// `typed` is not modified; `signalErrors` asks the service to show its own
   /// message for bad input (the control passes False).
   virtual QString FormaterDate(QString& typed, bool signalErrors) = 0;
@@ -41,6 +42,8 @@ class OutilsDate {
   /// empty or non-numeric text.
   virtual QString DateExterne(const QString& day) = 0;
   /// True when the last failed conversion already showed its own message.
+  /// This service never shows messages of its own, so it is always false and
+  /// the control shows its message.
   virtual bool ErreurSignalee() const = 0;
   /// Lets the user pick a printer of the platform's list and a number of copies.
   /// Returns the printer's index as decimal text, or "-1" when given up.
@@ -48,8 +51,10 @@ class OutilsDate {
   /// Copies chosen at the last ChoixImprimante (1 when none was chosen).
   virtual std::int16_t NbExemplaires() const = 0;
 
-  /// The process-wide instance, created on first use (the default one uses the
-  /// real printer dialog). Tests and the batch mode replace it with Install().
+  /// The process-wide instance, created on first use: the real printer dialog
+  /// over its own PrinterList::FromPlatform, whose names and order match the
+  /// desktop environment's list. Tests and the batch mode replace it with
+  /// Install(); Install(nullptr) brings the default back at the next use.
   static OutilsDate& Instance();
   /// Replaces the process-wide instance (takes ownership).
   static void Install(std::unique_ptr<OutilsDate> service);

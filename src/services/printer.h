@@ -1,6 +1,8 @@
 // Printer: the print surface the list, the letters and the planning draw on.
-// Positions are twips (1440 an inch) from the top-left corner of the printable
-// page; text is placed with its top at CurrentY.
+// Positions are twips (1440 an inch) from the top-left corner of the sheet of
+// paper (the real surface prints in full-page mode, margins included); text is
+// placed with its top at CurrentY. A job starts at the first drawing; see
+// paged_printer.h for the page rules every surface shares.
 #pragma once
 
 #include <QBrush>
@@ -40,7 +42,7 @@ class Printer {
   virtual void SetCurrentY(double twips) = 0;
   virtual double CurrentY() const = 0;
 
-  virtual void SetDrawWidth(int width) = 0;  ///< pen width in device pixels (1 px = 1/96 inch here)
+  virtual void SetDrawWidth(int width) = 0;  ///< pen width in pixels of 1/96 inch (15 twips); below 1 counts as 1
   virtual int DrawWidth() const = 0;
   /// kPortrait or kLandscape; takes effect on the current page when nothing is
   /// drawn on it yet, otherwise from the next page.
@@ -54,6 +56,7 @@ class Printer {
   /// An empty Print: moves to the start of the next line.
   void Blank() { Print(QString(), false); }
   /// Straight black line between two absolute positions, DrawWidth wide.
+  /// Leaves CurrentX/CurrentY at (x2, y2).
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
   /// Draws a picture scaled into the rectangle.
   virtual void PaintPicture(const QImage& picture, double x, double y, double width, double height) = 0;
@@ -74,7 +77,8 @@ class Printer {
   /// Ends the current page; the next drawing starts a new one (CurrentX/Y = 0).
   virtual void NewPage() = 0;
   /// Ends the print job (writes the PDF / sends the job). Further drawing
-  /// starts a new job.
+  /// starts a new job, which for a PDF printer rewrites the same file. Without
+  /// any drawing since the last EndDoc nothing is output.
   virtual void EndDoc() = 0;
   /// Pages started in the current job so far.
   virtual int PageCount() const = 0;

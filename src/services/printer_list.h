@@ -20,7 +20,8 @@ struct PrinterInfo {
   std::filesystem::path outputFile;  ///< Pdf: the file written at EndDoc
 };
 
-/// Owns the list and the current printer.
+/// Owns the list and the current printer. Tests use RecordingPrinterList
+/// (recording_printer.h).
 class PrinterList {
  public:
   /// The system's printers (QPrinterInfo) followed by one PDF printer named
@@ -55,8 +56,11 @@ class PrinterList {
   std::unique_ptr<Printer> current_;
 };
 
-/// A QPainter surface on a QPrinter writing a PDF file (or a system printer
-/// when `systemPrinterName` is not empty).
+/// A QPainter surface on a QPrinter (high resolution, full page, A4 for PDF)
+/// writing a PDF file, or printing on a system printer when
+/// `systemPrinterName` is not empty. Throws PrinterError for an empty file name
+/// or an unknown system printer; a file that cannot be written fails at the
+/// first drawing. "Courier New" is drawn in Liberation Mono.
 std::unique_ptr<Printer> MakeQtPrinter(const QString& deviceName, const std::filesystem::path& pdfFile,
                                        const QString& systemPrinterName = {});
 

@@ -22,7 +22,9 @@ class UiServices {
   virtual ~UiServices() = default;
   /// Shows a modal message box titled "Message QUENTARIS" with one OK button.
   virtual void MsgBox(const QString& text, MsgIcon icon) = 0;
-  /// Hourglass pointer on (true) or back to the default (false). Nests safely.
+  /// Hourglass pointer on (true) or back to the default (false). A state, not a
+  /// counter: "busy" twice then "not busy" once gives the default pointer back,
+  /// and "not busy" when not busy does nothing.
   virtual void SetBusy(bool busy) = 0;
   /// Lets pending window messages be processed (user input excluded while the
   /// control's surface is disabled).
