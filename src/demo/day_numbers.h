@@ -7,6 +7,7 @@
 
 namespace morvane::demo {
 
+/// A calendar date (proleptic Gregorian).
 struct CivilDate {
   int year = 1968;
   int month = 1;  ///< 1..12

@@ -11,6 +11,7 @@
 
 namespace morvane::demo {
 
+/// What to generate. Defaults give the small demo database.
 struct Options {
   /// Number of carers; raised to absences / 200 when absences asks for more.
   int carers = 60;
@@ -30,6 +31,7 @@ struct Options {
 const std::vector<std::string>& DemoFileNames();
 
 /// The number of carers and absences Generate writes for these options.
+/// Counts of generated records.
 struct Sizes {
   long carers = 0;
   long absences = 0;

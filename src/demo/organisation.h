@@ -10,12 +10,14 @@
 
 namespace morvane::demo {
 
+/// A commune of the association's area and the sector that covers it.
 struct Commune {
   std::string code;    ///< 5 characters, the postcode-like key of COMMUNES
   std::string name;    ///< upper case, as carers' addresses store the town
   std::string sector;  ///< sector that covers it
 };
 
+/// A legal entity and the activity types it runs.
 struct Entity {
   std::string code;        ///< 3 characters
   std::string name;        ///< upper-case short name

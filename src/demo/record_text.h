@@ -21,6 +21,7 @@ class RecordText {
   const std::vector<std::string>& Values(int attribute) const;
   /// Value 1 of an attribute, "" when unset.
   std::string Get(int attribute) const;
+  /// Number of attributes set or padded (0 for an empty record).
   int AttributeCount() const { return static_cast<int>(attributes_.size()); }
 
   /// The whole text: attributes joined by 0xFE, values by 0xFD; trailing empty
