@@ -8,6 +8,7 @@
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
+#include "mvdb/query/sql.h"
 
 namespace mvdb::query {
 namespace {
@@ -58,26 +59,52 @@ Evaluator::Evaluator(Storage& storage, IndexStore& indexes, bool useIndexes)
 
 bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& keys) {
   if (!useIndexes_ || plan.groups.empty()) return false;
-  std::vector<const ResolvedCondition*> chosen;
-  std::unordered_map<std::string, std::size_t> estimates;
+  std::unordered_map<std::string, std::size_t> estimates;  // by condition signature
+  auto estimate = [&](const ResolvedCondition& condition) {
+    const std::string signature = condition.Signature();
+    auto it = estimates.find(signature);
+    if (it == estimates.end()) {
+      it = estimates.emplace(signature, indexes_.Estimate(plan.file, condition, kEstimateCap)).first;
+    }
+    return it->second;
+  };
+
+  // The most selective indexed condition of each group; their candidates united.
+  std::vector<const ResolvedCondition*> perGroup;
+  std::size_t perGroupTotal = 0;
   for (const auto& group : plan.groups) {
     const ResolvedCondition* best = nullptr;
     std::size_t bestCount = 0;
     for (const auto& condition : group) {
       if (!indexes_.Has(plan.file, condition.field)) continue;
-      const std::string signature = condition.Signature();
-      auto it = estimates.find(signature);
-      if (it == estimates.end()) {
-        it = estimates.emplace(signature, indexes_.Estimate(plan.file, condition, kEstimateCap)).first;
-      }
-      if (!best || it->second < bestCount) {
+      const std::size_t count = estimate(condition);
+      if (!best || count < bestCount) {
         best = &condition;
-        bestCount = it->second;
+        bestCount = count;
       }
     }
     if (!best) return false;  // this group needs a full scan anyway
-    chosen.push_back(best);
+    perGroup.push_back(best);
+    perGroupTotal += bestCount;
   }
+
+  // A condition written in every group (the period of the absence query is)
+  // bounds the whole selection alone; take it when it promises fewer keys.
+  std::vector<const ResolvedCondition*> chosen = perGroup;
+  if (plan.groups.size() > 1) {
+    for (const auto& condition : plan.groups.front()) {
+      if (!indexes_.Has(plan.file, condition.field)) continue;
+      const std::string signature = condition.Signature();
+      const bool everywhere = std::all_of(plan.groups.begin() + 1, plan.groups.end(), [&](const auto& group) {
+        return std::any_of(group.begin(), group.end(), [&](const auto& c) { return c.Signature() == signature; });
+      });
+      if (everywhere && estimate(condition) <= perGroupTotal) {
+        chosen = {&condition};
+        perGroupTotal = estimate(condition);
+      }
+    }
+  }
+
   std::vector<std::string> seen;
   for (const ResolvedCondition* condition : chosen) {
     std::string signature = condition->Signature();
@@ -85,13 +112,18 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     seen.push_back(std::move(signature));
     indexes_.Candidates(plan.file, *condition, keys);
   }
-  std::sort(keys.begin(), keys.end());
-  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  if (seen.size() > 1 || !std::is_sorted(keys.begin(), keys.end())) {
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  } else {
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  }
   return true;
 }
 
 std::vector<SelectedRecord> Evaluator::Run(const Plan& plan) {
   stats_ = {};
+  ReadTransaction transaction(storage_.Handle());  // one snapshot, locks taken once
   FieldReader reader(storage_);
   Matcher matcher(plan, reader);
   RecordView record;

@@ -63,6 +63,18 @@ std::string_view Statement::ColumnText(int i) const {
 
 long long Statement::ColumnInt(int i) const { return sqlite3_column_int64(stmt_, i); }
 
+ReadTransaction::ReadTransaction(sqlite3* db) : db_(db) {
+  if (sqlite3_get_autocommit(db) != 0) {
+    Execute(db, "BEGIN");
+    owned_ = true;
+  }
+}
+
+ReadTransaction::~ReadTransaction() {
+  // Only reads happened: ending the transaction cannot lose anything.
+  if (owned_ && sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+}
+
 void Execute(sqlite3* db, const std::string& sql) {
   char* message = nullptr;
   if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {

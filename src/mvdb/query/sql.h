@@ -38,6 +38,21 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
+/// Holds one read transaction for its lifetime, so that the many reads of one
+/// query take the database's locks once instead of once per statement. Does
+/// nothing when a transaction is already open on the connection.
+class ReadTransaction {
+ public:
+  explicit ReadTransaction(sqlite3* db);
+  ~ReadTransaction();
+  ReadTransaction(const ReadTransaction&) = delete;
+  ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+ private:
+  sqlite3* db_;
+  bool owned_ = false;
+};
+
 /// Runs SQL without results (several statements allowed). Throws DbError kIo.
 void Execute(sqlite3* db, const std::string& sql);
 
