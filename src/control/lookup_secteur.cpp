@@ -1,0 +1,178 @@
+// The sector / commune look-up of "Sélection / Tri des aidants": the code field
+// Txt_Secteur and the list Cbo_Secteur keep each other in step. The mode is
+// read from Opt_Secteur each time: sector mode when it is selected, commune
+// mode otherwise.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "control/ctr_morvane.h"
+#include "control/event_adapter.h"
+#include "control/selection_requete.h"
+#include "control/variable.h"
+#include "mvdb/errors.h"
+
+namespace morvane::control {
+namespace {
+
+constexpr int kLongueurSecteur = 3;  // sector codes: padded with "0" on the left
+constexpr int kLongueurCommune = 5;  // commune codes: padded with "0" on the right
+
+const QChar kGuillemet = QLatin1Char('"');
+
+// The absence query quotes the commune name and the sector code between double
+// quotes: a quote inside them would end the value early and change the query.
+const QString kGuillemetRefuse =
+    QStringLiteral("Le caractère \" (guillemet) n'est pas admis dans cette zone.");
+
+// The code completed to its mode's length: sectors on the left, communes on
+// the right. A code already long enough is left as it is.
+QString Completer(const QString& code, bool secteur) {
+  return secteur ? code.rightJustified(kLongueurSecteur, QLatin1Char('0'))
+                 : code.leftJustified(kLongueurCommune, QLatin1Char('0'));
+}
+
+// A whole attribute as one line of text: values and sub-values separated by a
+// blank (a delimiter byte has no meaning on the form and would break a query).
+QString TexteAttribut(std::string text) {
+  for (char& c : text) {
+    if (c == mvdb::kValueMark || c == mvdb::kSubValueMark) c = ' ';
+  }
+  return QString::fromStdString(text);
+}
+
+// Runs "query" on `file` returning the key and attribute 1, and fills `list`
+// with column 2 of each row up to the first row whose code is empty.
+// Returns the result list; throws what DBSelect throws.
+mvdb::DynArray SelectionnerLibelles(QComboBox* list, const std::string& query, const std::string& file) {
+  long count = 0;
+  mvdb::DynArray rows =
+      Variable::TheDatabase->DBSelect(DemandeSelection(query, file, "0 1").Text(), std::string(), count);
+  // 32-bit row counter: lists past 32,767 rows are filled whole.
+  for (int i = 1; !rows.Item(i, 1).empty(); ++i) {
+    classic::AddItem(list, QString::fromStdString(rows.Item(i, 2)));
+  }
+  return rows;
+}
+
+}  // namespace
+
+// ---- filling the list ----
+
+void Ctr_Morvane::Remplir_Combo_Secteur() {
+  classic::Clear(Cbo_Secteur);
+  try {
+    ListeSecteur = SelectionnerLibelles(Cbo_Secteur, "SSELECT SECTEUR PAR 1 ", "SECTEUR");
+  } catch (const mvdb::DbError& e) {
+    // The form stays usable: the code field still works, the list is empty.
+    ListeSecteur = mvdb::DynArray();
+    classic::Clear(Cbo_Secteur);
+    Message(QStringLiteral("La liste des secteurs n'a pas pu être lue : %1").arg(QString::fromUtf8(e.what())));
+  }
+}
+
+void Ctr_Morvane::Remplir_Combo_Commue() {
+  classic::Clear(Cbo_Secteur);
+  try {
+    ListeCommune = SelectionnerLibelles(Cbo_Secteur, "SSELECT COMMUNES PAR 1 ", "COMMUNES");
+  } catch (const mvdb::DbError& e) {
+    ListeCommune = mvdb::DynArray();
+    classic::Clear(Cbo_Secteur);
+    Message(QStringLiteral("La liste des communes n'a pas pu être lue : %1").arg(QString::fromUtf8(e.what())));
+  }
+}
+
+// ---- the code field ----
+
+void Ctr_Morvane::Txt_Secteur_Change() {
+  const QString code = Txt_Secteur->text();
+  if (code.contains(kGuillemet)) {
+    Message(kGuillemetRefuse);
+    Txt_Secteur->setText(QString(code).remove(kGuillemet));  // looks the rest up
+    return;
+  }
+  const bool secteur = Opt_Secteur->isChecked();
+  if (code.size() != (secteur ? kLongueurSecteur : kLongueurCommune)) {
+    classic::ClearSelection(Cbo_Secteur);  // the code field keeps what was typed
+    return;
+  }
+
+  // A sector the user may not see is never shown, and nothing is said.
+  if (secteur && !(DroitsAbsences && DroitsAbsences->SecteurAutorise(code, true).value_or(false))) {
+    classic::ClearSelection(Cbo_Secteur);
+    return;
+  }
+
+  // An unknown code, or a read that fails for another reason, empties the code
+  // field (which clears the list) and gives it back the focus.
+  const auto refuser = [this](const QString& message) {
+    Message(message);
+    Txt_Secteur->setText(QString());
+    classic::ClearSelection(Cbo_Secteur);
+    Txt_Secteur->setFocus(Qt::OtherFocusReason);
+  };
+  QString libelle;
+  try {
+    if (secteur) {
+      Variable::EnregSecteur = Variable::FicSecteur.DBRead(code.toStdString());
+      libelle = QString::fromStdString(Variable::EnregSecteur.Item(1, 1));
+    } else {
+      Variable::EnregCommune = Variable::FicCommunes.DBRead(code.toStdString());
+      libelle = TexteAttribut(Variable::EnregCommune.Item(1));  // every value, not only the first
+    }
+  } catch (const mvdb::DbError& e) {
+    if (e.IsNotFound()) {
+      refuser(secteur ? QStringLiteral("Ce secteur n'existe pas.") : QStringLiteral("Cette commune n'existe pas."));
+    } else {
+      refuser(QStringLiteral("Le code %1 n'a pas pu être vérifié : %2").arg(code, QString::fromUtf8(e.what())));
+    }
+    return;
+  }
+  // The commune name becomes a quoted value of the absence query.
+  if (!secteur && libelle.contains(kGuillemet)) {
+    refuser(QStringLiteral("Le nom de la commune %1 contient un guillemet (\") : il ne peut pas servir de critère.")
+                .arg(code));
+    return;
+  }
+  Cbo_Secteur->setEditText(libelle);
+}
+
+void Ctr_Morvane::Txt_Secteur_KeyPress(int& KeyAscii) {
+  // Enter completes the code, even an empty one (000 / 00000); the key itself
+  // goes on to the field, and every other key passes unchanged.
+  if (KeyAscii == 13) Txt_Secteur->setText(Completer(Txt_Secteur->text(), Opt_Secteur->isChecked()));
+}
+
+void Ctr_Morvane::Txt_Secteur_LostFocus() {
+  const QString code = Txt_Secteur->text();
+  const bool secteur = Opt_Secteur->isChecked();
+  if (!code.isEmpty() && code.size() < (secteur ? kLongueurSecteur : kLongueurCommune)) {
+    Txt_Secteur->setText(Completer(code, secteur));
+  }
+}
+
+// ---- the list ----
+
+void Ctr_Morvane::Cbo_Secteur_Click() {
+  const int index = classic::ListIndex(Cbo_Secteur);
+  if (index == -1) return;
+  const mvdb::DynArray& liste = Opt_Secteur->isChecked() ? ListeSecteur : ListeCommune;
+  // The code field's change looks the code up and puts the label back (or
+  // clears the list for a sector the user may not see).
+  Txt_Secteur->setText(QString::fromStdString(liste.Item(index + 1, 1)));
+}
+
+void Ctr_Morvane::Cbo_Secteur_Change() {
+  const QString texte = Cbo_Secteur->currentText();
+  if (texte.isEmpty()) {
+    Txt_Secteur->setText(QString());
+    return;
+  }
+  // In commune mode the list's text is the commune criterion of the query.
+  if (!Opt_Secteur->isChecked() && texte.contains(kGuillemet)) {
+    Message(kGuillemetRefuse);
+    Cbo_Secteur->setEditText(QString(texte).remove(kGuillemet));
+  }
+}
+
+}  // namespace morvane::control
