@@ -63,7 +63,7 @@ std::unique_ptr<UiServices> MakeQtUiServices(QWidget* parent) {
 
 void BatchUiServices::MsgBox(const QString& text, MsgIcon icon) {
   messages_.emplace_back(text, icon);
-  std::fprintf(stderr, "%s: %s\n", qPrintable(kMessageTitle), text.toLocal8Bit().constData());
+  std::fprintf(stderr, "%s: %s\n", qPrintable(kMessageTitle), text.toUtf8().constData());
 }
 
 void BatchUiServices::ProcessEvents() {

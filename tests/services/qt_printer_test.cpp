@@ -168,6 +168,23 @@ TEST(QtPrinter, EndDocThenPrintStartsANewJobOverwritingTheFile) {
   EXPECT_EQ(layout->Find(QStringLiteral("PREMIER")), nullptr);
 }
 
+TEST(QtPrinter, LandscapeSetBeforeTheFirstDrawingTurnsTheFirstPage) {
+  QTemporaryDir dir;
+  const QString pdf = dir.path() + QStringLiteral("/landscape.pdf");
+  auto p = MakeQtPrinter(QStringLiteral("PDF"), pdf.toStdString());
+  p->SetOrientation(kLandscape);
+  p->SetCurrentX(25 * kCm);
+  p->Print(QStringLiteral("LARGE"));
+  p->EndDoc();
+
+  const auto layout = ReadLayout(pdf);
+  if (!layout) GTEST_SKIP() << "pdftotext is not available";
+  ASSERT_EQ(layout->pages.size(), 1u);
+  EXPECT_GT(layout->pages[0].width, layout->pages[0].height);
+  ASSERT_NE(layout->Find(QStringLiteral("LARGE")), nullptr) << "27 cm fit across a landscape A4 sheet";
+  EXPECT_NEAR(layout->Find(QStringLiteral("LARGE"))->x, 25 * kCm, kMmInTwips);
+}
+
 TEST(QtPrinter, UnwritableFileFailsWithPrinterError) {
   auto p = MakeQtPrinter(QStringLiteral("PDF"), "/proc/morvane/cannot/write.pdf");
   EXPECT_THROW(p->Print(QStringLiteral("x")), PrinterError);
