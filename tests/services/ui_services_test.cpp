@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "services/recording_ui.h"
 #include "services/ui_services.h"
 #include "test_support.h"
 
@@ -69,20 +68,6 @@ TEST(QtUi, BusyPointerIsAStateNotACounter) {
     ui->SetBusy(true);
   }
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the services restore the pointer when destroyed";
-}
-
-TEST(RecordingUi, RecordsCallsInOrder) {
-  RecordingUiServices ui(QDate(2025, 5, 1));
-  ui.SetBusy(true);
-  ui.ProcessEvents();
-  ui.MsgBox(QStringLiteral("m"), MsgIcon::Exclamation);
-  ui.SetBusy(false);
-  EXPECT_EQ(ui.Today(), QDate(2025, 5, 1));
-  ASSERT_EQ(ui.Calls().size(), 4u);
-  EXPECT_TRUE(ui.Calls()[1].busy) << "events were processed while busy";
-  EXPECT_EQ(ui.MessageTexts(), std::vector<QString>{QStringLiteral("m")});
-  EXPECT_FALSE(ui.IsBusy());
-  EXPECT_EQ(ui.ProcessEventsCount(), 1);
 }
 
 }  // namespace
