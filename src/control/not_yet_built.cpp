@@ -14,9 +14,6 @@ namespace morvane::control {
 
 #define MORVANE_NOT_BUILT(name) throw std::logic_error(#name " not built yet")
 
-// export_fichier.cpp
-void Ctr_Morvane::Fichier_Stat() { MORVANE_NOT_BUILT(Fichier_Stat); }
-
 // lettre_*.cpp
 void Ctr_Morvane::Lettre_Type() { MORVANE_NOT_BUILT(Lettre_Type); }
 void Ctr_Morvane::Imprime_Page_Lettre_Type() { MORVANE_NOT_BUILT(Imprime_Page_Lettre_Type); }
