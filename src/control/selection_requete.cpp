@@ -11,6 +11,7 @@
 
 #include "control/a_la_sortie.h"
 #include "control/ctr_morvane.h"
+#include "control/event_adapter.h"
 #include "control/variable.h"
 
 namespace morvane::control {
@@ -229,7 +230,7 @@ void Ctr_Morvane::Selection_Absences() {
   // A legal entity narrows the request when several entities are offered, or
   // when its only entry offers both activity types and just one is ticked.
   const int entites = Cbo_Entite->count();
-  const bool unSeulType = Cac_Prest->isEnabled() && Cac_Mandat->isEnabled() &&
+  const bool unSeulType = classic::Enabled(Cac_Prest) && classic::Enabled(Cac_Mandat) &&
                           (Coche(Cac_Prest) != Coche(Cac_Mandat));
   if (!Txt_Entite->text().isEmpty() && (entites >= 2 || (entites == 1 && unSeulType))) {
     Sablier_On();
