@@ -8,6 +8,8 @@
 // The generated databases are kept in the work folder and reused by later runs.
 #include <sqlite3.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +31,14 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+// Processor time of this process: on a machine shared with other work the
+// wall time mostly measures the wait for a processor.
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 void Check(int rc, sqlite3* db, const char* what) {
   if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
@@ -162,23 +172,28 @@ int main(int argc, char** argv) {
   Check(sqlite3_open_v2(sqlPath.c_str(), &rel, SQLITE_OPEN_READONLY, nullptr), rel, "open relational");
 
   const int runs = 3;
-  double bestEngine = 1e9, bestSql = 1e9;
+  double bestEngine = 1e9, bestSql = 1e9, cpuEngine = 1e9, cpuSql = 1e9;
   long engineCount = 0, sqlCount = 0;
   std::string engineText, sqlText;
   for (int run = 0; run < runs; ++run) {
     auto started = Clock::now();
+    double cpu = CpuSeconds();
     engineText = db->DBSelect(requestText, "", engineCount).Text();
     bestEngine = std::min(bestEngine, Seconds(started));
+    cpuEngine = std::min(cpuEngine, CpuSeconds() - cpu);
     started = Clock::now();
+    cpu = CpuSeconds();
     sqlText = RunSql(rel, s, e, sqlCount);
     bestSql = std::min(bestSql, Seconds(started));
+    cpuSql = std::min(cpuSql, CpuSeconds() - cpu);
   }
   sqlite3_close(rel);
 
   std::printf("absences: %ld, selected: engine %ld rows, SQL %ld rows, same list: %s\n", absences, engineCount,
               sqlCount, engineText == sqlText ? "yes" : "NO");
-  std::printf("engine query:   %.3f s (best of %d)\n", bestEngine, runs);
-  std::printf("hand-tuned SQL: %.3f s (best of %d)\n", bestSql, runs);
-  std::printf("ratio engine / SQL: %.2f (target <= 1.5, engine under 1 s)\n", bestEngine / bestSql);
+  std::printf("engine query:   %.3f s wall, %.3f s processor (best of %d)\n", bestEngine, cpuEngine, runs);
+  std::printf("hand-tuned SQL: %.3f s wall, %.3f s processor (best of %d)\n", bestSql, cpuSql, runs);
+  std::printf("ratio engine / SQL: %.2f wall, %.2f processor (target <= 1.5, engine under 1 s)\n",
+              bestEngine / bestSql, cpuEngine / cpuSql);
   return engineText == sqlText ? 0 : 1;
 }
