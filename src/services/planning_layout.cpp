@@ -29,7 +29,7 @@ PlanningLayout ComputePlanningLayout(double pageWidth, double pageHeight, int da
 
   l.titleFontSize = 12;
   l.textFontSize = 8;
-  l.nameFontSize = 7;
+  l.nameFontSize = dayCount <= 31 ? 8 : 7;
 
   // Name column: 5.5 cm, never more than a quarter of the width.
   const double width = l.right - l.left;

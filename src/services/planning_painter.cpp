@@ -1,6 +1,7 @@
 #include "services/planning_painter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "services/outils_date.h"
@@ -96,15 +97,33 @@ class ChartPainter {
 
   // ---- bars ----
 
+  /// Absences of one carer that overlap are stacked in lanes of the row, so
+  /// that none hides another.
   void PaintBars(const PlanningRow& row, double rowTop) {
-    for (const PlanningBar& bar : row.bars) PaintBar(bar, rowTop);
+    std::vector<int> order(row.bars.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return row.bars[a].firstSlot < row.bars[b].firstSlot; });
+    std::vector<int> laneOf(row.bars.size());
+    std::vector<int> laneEnd;  // first free slot of each lane
+    for (int index : order) {
+      const PlanningBar& bar = row.bars[index];
+      auto lane = std::find_if(laneEnd.begin(), laneEnd.end(), [&](int end) { return end <= bar.firstSlot; });
+      if (lane == laneEnd.end()) lane = laneEnd.insert(laneEnd.end(), 0);
+      *lane = bar.endSlot;
+      laneOf[index] = static_cast<int>(lane - laneEnd.begin());
+    }
+    const double margin = l_.rowHeight * (laneEnd.size() > 1 ? 0.08 : 0.16);
+    const double top = rowTop + margin;
+    const double laneHeight = (l_.rowHeight - 2 * margin) / std::max<std::size_t>(laneEnd.size(), 1);
+    for (int index : order) {
+      PaintBar(row.bars[index], top + laneOf[index] * laneHeight, top + (laneOf[index] + 1) * laneHeight);
+    }
   }
 
-  void PaintBar(const PlanningBar& bar, double rowTop) {
+  void PaintBar(const PlanningBar& bar, double y1, double y2) {
     const double x1 = l_.SlotX(bar.firstSlot);
     const double x2 = l_.SlotX(bar.endSlot);
-    const double y1 = rowTop + l_.rowHeight * 0.16;
-    const double y2 = rowTop + l_.rowHeight * 0.84;
     FillKind(bar.kind, x1, y1, x2 - x1, y2 - y1);
     p_.SetDrawWidth(1);
     p_.Line(x1, y1, x2, y1);
@@ -117,7 +136,8 @@ class ChartPainter {
       p_.Line(x2 + 30 + half, mid, x2 + 30, y2);
     }
     // The type letter once in each week the bar crosses, where it fits.
-    SetFont(l_.letterFontSize, true);
+    SetFont(std::min(l_.letterFontSize, std::floor((y2 - y1) / 20 * 2) / 2), true);
+    if (p_.FontSize() < 4.5) return;  // a lane too thin for any letter
     int segmentStart = bar.firstSlot;
     for (int slot = bar.firstSlot + 1; slot <= bar.endSlot; ++slot) {
       if (slot < bar.endSlot && !(slot % 2 == 0 && StartsWeek(slot / 2))) continue;
@@ -129,7 +149,19 @@ class ChartPainter {
   void FillKind(AbsenceKind kind, double x, double y, double w, double h) {
     const KindFill fill = FillOf(kind);
     p_.FillRect(x, y, w, h, fill.background);
-    if (fill.style != Qt::SolidPattern) p_.FillRect(x, y, w, h, fill.color, fill.style);
+    if (fill.hatched) Hatch(x, y, w, h);
+  }
+
+  /// Diagonal lines rising to the right, clipped to the rectangle.
+  void Hatch(double x, double y, double w, double h) {
+    constexpr double kSpacing = 85;
+    p_.SetDrawWidth(1);
+    for (double c = x - h + kSpacing / 2; c < x + w; c += kSpacing) {
+      double x1 = c, y1 = y + h, x2 = c + h, y2 = y;  // from bottom-left to top-right
+      if (x1 < x) y1 -= x - x1, x1 = x;
+      if (x2 > x + w) y2 += x2 - (x + w), x2 = x + w;
+      p_.Line(x1, y1, x2, y2);
+    }
   }
 
   void PaintLetter(AbsenceKind kind, double x1, double x2, double y1, double y2) {
@@ -138,7 +170,7 @@ class ChartPainter {
     if (w + 20 > x2 - x1) return;
     const double x = (x1 + x2 - w) / 2, y = (y1 + y2 - h) / 2;
     // Hatching would cross the letter: give it a plain patch.
-    if (FillOf(kind).style != Qt::SolidPattern) p_.FillRect(x - 15, y + h * 0.1, w + 30, h * 0.8, Qt::white);
+    if (FillOf(kind).hatched) p_.FillRect(x - 30, y, w + 60, h, Qt::white);
     TextAt(x, y, letter);
   }
 
@@ -251,7 +283,12 @@ class ChartPainter {
   void PaintCounts(double top) {
     SetFont(l_.textFontSize, true);
     TextInRow(l_.left + 80, l_.nameWidth - 120, top, l_.rowHeight, QStringLiteral("Absents par jour"));
-    SetFont(l_.dayFontSize, true);
+    // One size for the whole row, small enough for its widest number.
+    const int most = *std::max_element(chart_.absentPerDay.begin(), chart_.absentPerDay.end());
+    double size = l_.dayFontSize;
+    for (SetFont(size, true); size > 3.5 && p_.TextWidth(QString::number(most)) > l_.dayWidth - 10; size -= 0.5) {
+      SetFont(size - 0.5, true);
+    }
     for (int day = 0; day < l_.dayCount; ++day) {
       TextCentered(l_.DayX(day), l_.dayWidth, top, l_.rowHeight, QString::number(chart_.absentPerDay[day]));
     }
@@ -303,12 +340,12 @@ class ChartPainter {
 
 KindFill FillOf(AbsenceKind kind) {
   switch (kind) {
-    case AbsenceKind::Arret: return {QColor(214, 96, 96), QColor(214, 96, 96), Qt::SolidPattern};
-    case AbsenceKind::Conges: return {QColor(160, 210, 245), QColor(160, 210, 245), Qt::SolidPattern};
-    case AbsenceKind::Autre: return {QColor(120, 190, 120), QColor(120, 190, 120), Qt::SolidPattern};
-    case AbsenceKind::AValider: return {QColor(255, 243, 200), QColor(60, 60, 60), Qt::BDiagPattern};
+    case AbsenceKind::Arret: return {QColor(214, 96, 96), false};
+    case AbsenceKind::Conges: return {QColor(160, 210, 245), false};
+    case AbsenceKind::Autre: return {QColor(120, 190, 120), false};
+    case AbsenceKind::AValider: return {QColor(255, 236, 170), true};
   }
-  return {Qt::white, Qt::white, Qt::SolidPattern};
+  return {Qt::white, false};
 }
 
 int PaintPlanning(Printer& printer, const PlanningChart& chart, const QDate& printedOn) {

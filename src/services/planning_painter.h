@@ -3,7 +3,6 @@
 // the legend.
 #pragma once
 
-#include <QBrush>
 #include <QColor>
 #include <QDate>
 
@@ -13,14 +12,13 @@ namespace morvane::services {
 
 class Printer;
 
-/// How an absence type is filled: a background colour, then a colour in a
-/// brush pattern over it (the same as the background for solid fills). The
-/// four fills differ in grey level or pattern so that they stay apart in
-/// black and white; the type letter is printed over them as well.
+/// How an absence type is filled: a background colour, hatched with thin
+/// diagonal lines for the type still to be validated. The fills differ in
+/// grey level or hatching so that they stay apart in black and white; the
+/// type letter is printed over them as well.
 struct KindFill {
   QColor background;
-  QColor color;
-  Qt::BrushStyle style = Qt::SolidPattern;
+  bool hatched = false;
 };
 KindFill FillOf(AbsenceKind kind);
 

@@ -155,11 +155,14 @@ TEST_F(PlanningPrintTest, ToBeValidatedIsHatchedAndAnEmptyChartStillPrintsOnePag
   source.carers["00001"] = {"MARTIN Anne", "001", ""};
   AddAbsence(request.resultat, "00001", 22, first, std::to_string(first));
   Paint();
-  const KindFill hatch = FillOf(AbsenceKind::AValider);
-  EXPECT_NE(hatch.style, Qt::SolidPattern);
-  bool hatched = false;
-  for (const PrintOp& fill : Fills(1)) hatched |= fill.brush == hatch.style;
-  EXPECT_TRUE(hatched);
+  const PlanningLayout layout = ComputePlanningLayout(kLandscapeWidth, kLandscapeHeight, 14);
+  int diagonals = 0;  // inside the one day of the bar
+  for (const PrintOp& line : printer.Lines(1)) {
+    const bool inBar = line.y < layout.RowTop(1) && line.y > layout.bodyTop && line.x2 <= layout.DayX(1) + 1;
+    if (inBar && line.x != line.x2 && line.y != line.y2) ++diagonals;
+  }
+  EXPECT_GE(diagonals, 2);
+  EXPECT_TRUE(FillOf(AbsenceKind::AValider).hatched);
 
   RecordingPrinter empty;
   PlanningRequest none;
