@@ -30,8 +30,10 @@ struct RunStats {
 /// Runs plans. The condition is an OR of AND-groups: for each group the most
 /// selective indexed condition (estimated by counting index rows, up to a
 /// cap) gives candidate keys; the candidates of all groups are united, read
-/// once each in key order and checked against the whole condition. A group
-/// without an indexed condition means one full scan of the file instead.
+/// once each in key order and checked against the whole condition. A condition
+/// written in every group replaces the per-group choice when it promises fewer
+/// keys. A group without an indexed condition means one full scan of the file
+/// instead. Each run holds one read transaction.
 class Evaluator {
  public:
   /// Neither storage nor indexes are owned; both must outlive the evaluator.
