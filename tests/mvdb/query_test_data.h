@@ -2,6 +2,8 @@
 // contracts, sectors, communes, activities and their dictionaries.
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
