@@ -3,9 +3,7 @@
 // end to end on a small database.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <map>
 #include <filesystem>
 
@@ -289,21 +287,6 @@ TEST_F(PlanningPrintTest, OverlappingAbsencesOfOneCarerAreStackedNotHidden) {
   const double arret = topOf.at(FillOf(AbsenceKind::Arret).background.rgb());
   EXPECT_LT(conges, pending);
   EXPECT_DOUBLE_EQ(arret, conges);
-}
-
-TEST_F(PlanningPrintTest, ThousandsOfCarersOverTwelveWeeks) {
-  request.finPeriode = first + 83;
-  AddCarers(3000);
-  QElapsedTimer timer;
-  timer.start();
-  const PlanningChart chart = BuildPlanningChart(request, source);
-  const qint64 built = timer.elapsed();
-  const int pages = PaintPlanning(printer, chart, kPrinted);
-  const PlanningLayout layout = ComputePlanningLayout(kLandscapeWidth, kLandscapeHeight, 84);
-  EXPECT_EQ(pages, (3000 + layout.rowsPerPage - 1) / layout.rowsPerPage);
-  EXPECT_NE(printer.FindText("AIDANT 999", pages), nullptr);  // names sort as text
-  std::printf("3000 carers, 84 days: chart %lld ms, %d pages drawn in %lld ms\n", static_cast<long long>(built),
-              pages, static_cast<long long>(timer.elapsed() - built));
 }
 
 }  // namespace
