@@ -157,10 +157,10 @@ class ChartPainter {
     constexpr double kSpacing = 85;
     p_.SetDrawWidth(1);
     for (double c = x - h + kSpacing / 2; c < x + w; c += kSpacing) {
-      double x1 = c, y1 = y + h, x2 = c + h, y2 = y;  // from bottom-left to top-right
-      if (x1 < x) y1 -= x - x1, x1 = x;
-      if (x2 > x + w) y2 += x2 - (x + w), x2 = x + w;
-      p_.Line(x1, y1, x2, y2);
+      // From bottom-left to top-right at 45 degrees, cut at the sides.
+      const double cutLeft = std::max(0.0, x - c);
+      const double cutRight = std::max(0.0, c + h - (x + w));
+      p_.Line(c + cutLeft, y + h - cutLeft, c + h - cutRight, y + cutRight);
     }
   }
 
@@ -286,9 +286,8 @@ class ChartPainter {
     // One size for the whole row, small enough for its widest number.
     const int most = *std::max_element(chart_.absentPerDay.begin(), chart_.absentPerDay.end());
     double size = l_.dayFontSize;
-    for (SetFont(size, true); size > 3.5 && p_.TextWidth(QString::number(most)) > l_.dayWidth - 10; size -= 0.5) {
-      SetFont(size - 0.5, true);
-    }
+    SetFont(size, true);
+    while (size > 3.5 && p_.TextWidth(QString::number(most)) > l_.dayWidth - 10) SetFont(size -= 0.5, true);
     for (int day = 0; day < l_.dayCount; ++day) {
       TextCentered(l_.DayX(day), l_.dayWidth, top, l_.rowHeight, QString::number(chart_.absentPerDay[day]));
     }
