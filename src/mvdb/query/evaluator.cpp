@@ -15,6 +15,8 @@ namespace {
 
 // Index rows counted at most when estimating a condition's selectivity.
 constexpr std::size_t kEstimateCap = 50000;
+// Candidates above 1 / kScanRatio of the file are read by one scan of the file.
+constexpr std::size_t kScanRatio = 4;
 
 class Matcher {
  public:
@@ -145,8 +147,21 @@ std::vector<SelectedRecord> Evaluator::Run(const Plan& plan) {
 
   std::vector<std::string> keys;
   if (CollectCandidates(plan, keys)) {
-    for (const auto& key : keys) {
-      if (auto text = storage_.Get(plan.file, key)) consider(key, std::move(*text));
+    const auto total = indexes_.RecordCount(plan.file);
+    if (total && keys.size() * kScanRatio > *total) {
+      // Many candidates: one pass over the file in key order beats a look-up
+      // per key; the sorted candidates are walked alongside.
+      auto next = keys.begin();
+      storage_.Scan(plan.file, [&](const std::string& key, const std::string& text) {
+        while (next != keys.end() && *next < key) ++next;
+        if (next == keys.end()) return false;
+        if (*next == key) consider(key, std::string(text));
+        return true;
+      });
+    } else {
+      for (const auto& key : keys) {
+        if (auto text = storage_.Get(plan.file, key)) consider(key, std::move(*text));
+      }
     }
   } else {
     stats_.fullScan = true;

@@ -295,6 +295,18 @@ bool IndexStore::Has(const std::string& file, const FieldDef& field) const {
   return field.kind != FieldKind::kTranslation && state_->Find(file, field.StoredSource()) != nullptr;
 }
 
+std::optional<std::size_t> IndexStore::RecordCount(const std::string& file) {
+  const auto it = state_->byFile.find(file);
+  if (it == state_->byFile.end()) return std::nullopt;
+  for (const auto& index : it->second) {
+    if (index->field.kind == FieldKind::kAttribute) continue;  // multi-valued: rows are values
+    Statement count(state_->Db(), "SELECT count(*) FROM " + TableName(index->id));
+    count.Step();
+    return static_cast<std::size_t>(count.ColumnInt(0));
+  }
+  return std::nullopt;
+}
+
 std::size_t IndexStore::Candidates(const std::string& file, const ResolvedCondition& condition,
                                    std::vector<std::string>& out, std::size_t limit) {
   Index* index = state_->Find(file, condition.field.StoredSource());

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ class IndexStore {
 
   /// True when the field's stored data of that file is indexed.
   bool Has(const std::string& file, const FieldDef& field) const;
+
+  /// Number of records of the file, read from an index that has one row per
+  /// record (on the key or a part of it); nullopt when there is none.
+  std::optional<std::size_t> RecordCount(const std::string& file);
 
   /// Appends to out the keys of the records of which some value of the field
   /// satisfies the condition (in no particular order, possibly repeated), and
