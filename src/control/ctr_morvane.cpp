@@ -2,9 +2,11 @@
 // helpers every procedure shares (busy state, messages, the event guard).
 #include "control/ctr_morvane.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QStandardPaths>
 #include <stdexcept>
+#include <utility>
 
 #include "control/event_adapter.h"
 #include "control/variable.h"
@@ -39,6 +41,9 @@ Ctr_Morvane::Ctr_Morvane(QWidget* parent) : QWidget(parent), form_(std::make_uni
   setObjectName(QStringLiteral("Ctr_Morvane"));
   FormControls::Bind(*this);
   WidenLabelsToText(*this);
+  // A classic drop-down list does not complete typed text: the look-ups read
+  // what the user typed (a typed beginning filters the entity list on Enter).
+  for (QComboBox* list : {Cbo_Entite, Cbo_Motif, Cbo_Secteur}) list->setCompleter(nullptr);
   setFixedSize(488, 581);
   events_ = new EventAdapter(
       [this](const char* name, const EventAdapter::Procedure& procedure) { Evenement(name, procedure); }, this);
@@ -46,6 +51,10 @@ Ctr_Morvane::Ctr_Morvane(QWidget* parent) : QWidget(parent), form_(std::make_uni
 }
 
 Ctr_Morvane::~Ctr_Morvane() {
+  // The form's widgets are destroyed after this body: a focused field then
+  // loses its focus, and no procedure may run on a control being destroyed.
+  delete events_;
+  events_ = nullptr;
   // Terminate must not throw out of a destructor; it releases what it can.
   try {
     UserControl_Terminate();
@@ -135,18 +144,30 @@ void Ctr_Morvane::Evenement(const char* name, const std::function<void()>& proce
     int& depth;
     ~Leave() { --depth; }
   } leave{callDepth_};
-  if (callDepth_ > 1) {  // nested: the failure goes up to the procedure that caused it
-    procedure();
-    return;
-  }
-  QString failure;
+  // Nothing may leave an event procedure by exception: it would unwind
+  // through Qt's signal emission. A nested failure is kept and reported once,
+  // when the outermost procedure (an event or INIT) ends.
   try {
     procedure();
-    return;
-  } catch (const mvdb::DbError& e) {
-    failure = QString::fromUtf8(e.what());
+  } catch (...) {
+    if (!echecEnAttente_) {
+      echecEnAttente_ = std::current_exception();
+      procedureEnEchec_ = QString::fromLatin1(name);
+    }
+  }
+  if (callDepth_ == 1) Signaler_Echec();
+}
+
+void Ctr_Morvane::Signaler_Echec() {
+  if (!echecEnAttente_) return;
+  const std::exception_ptr failure = std::exchange(echecEnAttente_, nullptr);
+  QString reason;
+  try {
+    std::rethrow_exception(failure);
   } catch (const std::exception& e) {
-    failure = QString::fromUtf8(e.what());
+    reason = QString::fromUtf8(e.what());
+  } catch (...) {
+    reason = QStringLiteral("unknown failure");
   }
   // The step that failed may have left the hourglass on and the surface off.
   if (busyDepth_ > 0) {
@@ -154,7 +175,7 @@ void Ctr_Morvane::Evenement(const char* name, const std::function<void()>& proce
     Ui().SetBusy(false);
   }
   setEnabled(true);
-  Message(QStringLiteral("%1 : %2").arg(QString::fromLatin1(name), failure), services::MsgIcon::Critical);
+  Message(QStringLiteral("%1 : %2").arg(procedureEnEchec_, reason), services::MsgIcon::Critical);
 }
 
 }  // namespace morvane::control

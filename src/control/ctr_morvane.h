@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -103,10 +104,13 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   void Message(const QString& text, services::MsgIcon icon = services::MsgIcon::Exclamation);
   /// Asks the host to unload its window (as "Sortir" does).
   void Decharger_Hote();
-  /// The event boundary: runs an event procedure; a failure that reaches the
-  /// outermost call is shown in a message box and the pointer and surface are
-  /// restored. Nested calls let failures go up to the procedure that caused them.
+  /// The event boundary: runs an event procedure and lets no exception out.
+  /// The first failure is kept; when the outermost procedure ends it is shown
+  /// in a message box ("<procedure> : <reason>") and the pointer and surface
+  /// are restored. Procedures nested in INIT make INIT fail instead.
   void Evenement(const char* name, const std::function<void()>& procedure);
+  /// Shows the kept failure, if any, and restores the pointer and surface.
+  void Signaler_Echec();
   /// Connects every form control to its event procedure (control_events.cpp).
   void Brancher_Evenements();
 
@@ -200,6 +204,8 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   int busyDepth_ = 0;               // nesting of Sablier_On
   int callDepth_ = 0;               // nesting of events and public calls
   bool closesHostWindow_ = true;
+  std::exception_ptr echecEnAttente_;  // first failure of a nested event procedure
+  QString procedureEnEchec_;
   bool terminated_ = false;
 };
 

@@ -40,8 +40,16 @@ EventAdapter::EventAdapter(Guard guard, QObject* parent) : QObject(parent), guar
 
 void EventAdapter::Run(const char* name, const Procedure& procedure) {
   if (nesting_ >= kMaxNesting) {
-    throw std::runtime_error(std::string("event cascade too deep at ") + name +
-                             ": procedures keep changing each other's controls");
+    // Reported through the guard, which keeps exceptions out of Qt's signals.
+    const Procedure tooDeep = [name] {
+      throw std::runtime_error(std::string("event cascade too deep at ") + name +
+                               ": procedures keep changing each other's controls");
+    };
+    if (guard_) {
+      guard_(name, tooDeep);
+      return;
+    }
+    tooDeep();
   }
   ++nesting_;
   struct Leave {
@@ -188,12 +196,11 @@ bool Visible(const QWidget* widget) { return !widget->isHidden(); }
 int ListIndex(const QComboBox* list) { return list->currentIndex(); }
 
 void ClearSelection(QComboBox* list) {
-  // The adapter sees the index move and runs no Change for the emptied text.
+  // Qt empties an editable list's text at setCurrentIndex(-1) even when no
+  // item was selected, and reports it as an edit: keep the list quiet.
+  const QSignalBlocker quiet(list);
   list->setCurrentIndex(-1);
-  if (list->isEditable() && !list->currentText().isEmpty()) {
-    const QSignalBlocker quiet(list);
-    list->setEditText(QString());
-  }
+  if (list->isEditable() && !list->currentText().isEmpty()) list->setEditText(QString());
   SetLastIndex(list, -1);
 }
 

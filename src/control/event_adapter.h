@@ -15,7 +15,8 @@
 //    list's own handling (it would pick a matching item).
 // Changes made inside a procedure run the nested procedures at once, as the
 // classic form does. A cascade deeper than kMaxNesting fails with
-// std::runtime_error instead of overflowing the stack.
+// std::runtime_error (handed to the guard) instead of overflowing the stack.
+// The guard must let no exception out: it would unwind through Qt's signals.
 #pragma once
 
 #include <QObject>

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <stdexcept>
+#include <utility>
 
 #include "control/ctr_morvane.h"
 #include "control/event_adapter.h"
@@ -20,7 +21,7 @@ void Ctr_Morvane::INIT() {
     throw std::logic_error("INIT called before DroitsUtilisateur was set: the host must hand in the user's rights");
   }
   // Changes made while INIT fills the form run their procedures nested in
-  // INIT, so that a failure fails INIT instead of showing a message.
+  // INIT, so that their failure fails INIT instead of showing a message.
   ++callDepth_;
   struct Leave {
     int& depth;
@@ -37,6 +38,8 @@ void Ctr_Morvane::INIT() {
     TabMotif = mvdb::DynArray();
     Cbo_Motif->setEditText(QString());
     Sablier_Off(true);
+    // A failure of a procedure run by a change made here fails INIT too.
+    if (echecEnAttente_) std::rethrow_exception(std::exchange(echecEnAttente_, nullptr));
   } catch (...) {
     busyDepth_ = 1;
     Sablier_Off(false);

@@ -1,0 +1,17 @@
+// The host's database: an existing one, or the demo database made on first run.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "mvdb/database.h"
+
+namespace morvane::host {
+
+/// Opens the database at `path`. When the file does not exist and `path` is
+/// the default demo database, creates it with the demo generator first.
+/// Throws mvdb::DbError (kFileNotFound for a missing non-demo database, or the
+/// engine's error).
+std::unique_ptr<mvdb::Database> OpenHostDatabase(const std::filesystem::path& path, bool isDefaultDemo);
+
+}  // namespace morvane::host
