@@ -50,7 +50,7 @@ mvdb::DynArray SelectionnerLibelles(QComboBox* list, const std::string& query, c
       Variable::TheDatabase->DBSelect(DemandeSelection(query, file, "0 1").Text(), std::string(), count);
   // 32-bit row counter: lists past 32,767 rows are filled whole.
   for (int i = 1; !rows.Item(i, 1).empty(); ++i) {
-    classic::AddItem(list, QString::fromStdString(rows.Item(i, 2)));
+    classic::AddItem(list, TexteAttribut(rows.Item(i, 2)));
   }
   return rows;
 }
