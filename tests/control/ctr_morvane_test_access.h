@@ -35,6 +35,7 @@ class CtrMorvaneTestAccess {
   MORVANE_ACCESS(Lettre_Type)
   MORVANE_ACCESS(Lettre_Publi)
 #undef MORVANE_ACCESS
+  static std::string Texte_Requete_Absences(Ctr_Morvane& c) { return c.Texte_Requete_Absences(); }
   static void Sablier_Off(Ctr_Morvane& c, bool processEvents = true) { c.Sablier_Off(processEvents); }
 };
 
