@@ -1,6 +1,8 @@
 #include "services/environment.h"
 
+#include "services/editor_control.h"
 #include "services/planning_control.h"
+#include "services/signature_control.h"
 
 namespace morvane::services {
 
@@ -14,8 +16,8 @@ std::unique_ptr<Environment> MakeDesktopEnvironment(QWidget* parent, const std::
   // The sibling controls. Each stays null until its real implementation is
   // written; the control then fails that output with a clear message.
   env->planning = std::make_unique<PlanningPrintControl>(*env->printers);  // Ctr_Vellaro1
-  env->signature = nullptr;  // Ctr_Dorsany: the signature-picture finder
-  env->editor = nullptr;     // Ctr_Brinel: the mail-merge editor
+  env->signature = std::make_unique<SignatureFinder>();         // Ctr_Dorsany
+  env->editor = std::make_unique<MailMergeEditor>(outputDir);  // Ctr_Brinel
   return env;
 }
 
