@@ -8,6 +8,7 @@
 #include "demo/code_tables.h"
 #include "demo/day_numbers.h"
 #include "demo/dictionaries.h"
+#include "demo/letters_seed.h"
 #include "demo/organisation.h"
 
 namespace morvane::demo {
@@ -81,6 +82,7 @@ void Generate(mvdb::Database& db, const Options& options) {
     }
   }
   writer.Flush();
+  SeedLetters(db);
 
   for (const IndexedField& f : IndexedFields()) db.CreateIndex(f.file, f.field);
   if (options.progress && absencesCommitted != sizes.absences) options.progress(sizes.absences, sizes.absences);
