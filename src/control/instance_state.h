@@ -47,6 +47,8 @@ struct InstanceState {
   // ---- letters ----
   QString ClesContrats;           ///< contract keys joined by "|" for the mail merge
   QString CheminImage;            ///< signature picture of the current letter
+  mvdb::DynArray TableNatureVoie;  ///< TABLES "NATUREVOIE" (street types), for one Lettre_Type run
+  mvdb::DynArray TableTitres;      ///< TABLES "TITRES" (titles of address), for one Lettre_Type run
 };
 
 }  // namespace morvane::control

@@ -1,0 +1,33 @@
+// The walk shared by the two letter outputs: which contracts of the selected
+// absences get a paid-leave information letter, and the "errors ignored"
+// statements of a letter run.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "mvdb/dynarray.h"
+
+namespace morvane::control {
+
+/// Runs one statement of a letter run with errors ignored: a std::exception it
+/// throws is written to the log (qWarning, prefixed by `quoi`) and swallowed.
+/// Returns false when the statement failed.
+bool Ignorer(const char* quoi, const std::function<void()>& instruction);
+
+/// Walks the rows of `resultat` (until the first empty column 1) and the
+/// contract keys of each row's absence (ABSENCESAIDANT attribute 17) in order,
+/// and calls `lettre(key)` for each contract that gets a letter, with
+/// Variable::EnregCivil, EnregAbsence and EnregContrat holding that row's
+/// carer, absence and contract.
+///
+/// A key equal to the last one given a letter is passed over (so consecutive
+/// absences on one contract give one letter, and a contract met again after
+/// another gets another); so is a contract that cannot be read (missing, or
+/// any other failure) or whose kind is "02" (agent mode). A row whose carer or
+/// absence cannot be read gives no letter. A failure inside `lettre` ends that
+/// letter only: it is logged and the walk goes on, the key counting as given
+/// a letter. Reads through the module's open files; throws nothing.
+void ParcourirContrats(const mvdb::DynArray& resultat, const std::function<void(const std::string& cle)>& lettre);
+
+}  // namespace morvane::control
