@@ -1,0 +1,154 @@
+// The batch mode: its options, and whole runs on a small demo database with
+// the exit status each outcome gives.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "demo/generator.h"
+#include "host/batch.h"
+#include "host/batch_options.h"
+#include "mvdb/database.h"
+
+namespace morvane::host {
+namespace {
+
+std::optional<BatchOptions> Parse(std::vector<std::string> args, std::string* error = nullptr) {
+  std::string message;
+  auto options = ParseBatchOptions(args, message);
+  if (error != nullptr) *error = message;
+  return options;
+}
+
+TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
+  const auto o = Parse({"--sick-leave", "--leave", "--other", "--to-validate", "--reason", "03", "--commune",
+                        "75000", "--entity=010", "--provider", "no", "--agent", "yes", "--from", "01/06/2025",
+                        "--to", "30/06/2025", "--count", "ending", "--no-return-date", "--sort", "end",
+                        "--output", "letter-merge", "--printer", "PDF", "--copies", "3", "--output-file",
+                        "/tmp/x.pdf", "--db", "/tmp/d.mvdb", "--user", "secteur", "--out", "/tmp/out"});
+  ASSERT_TRUE(o);
+  EXPECT_TRUE(o->sickLeave && o->leave && o->other && o->toValidate && o->noReturnDate);
+  EXPECT_EQ(o->reason, "03");
+  EXPECT_EQ(o->carers, BatchOptions::Carers::Commune);
+  EXPECT_EQ(o->carerCode, "75000");
+  EXPECT_EQ(o->entity, "010");
+  EXPECT_EQ(o->provider, false);
+  EXPECT_EQ(o->agent, true);
+  EXPECT_EQ(o->from, "01/06/2025");
+  EXPECT_EQ(o->to, "30/06/2025");
+  EXPECT_EQ(o->count, BatchOptions::Count::Ending);
+  EXPECT_EQ(o->sort, BatchOptions::Sort::End);
+  EXPECT_EQ(o->output, BatchOptions::Output::LetterMerge);
+  EXPECT_EQ(o->copies, 3);
+  EXPECT_EQ(o->outputFile, "/tmp/x.pdf");
+  EXPECT_EQ(o->database, "/tmp/d.mvdb");
+  EXPECT_EQ(o->user, "secteur");
+  EXPECT_EQ(o->outputDir, "/tmp/out");
+
+  const auto all = Parse({"--sector", "001", "--all"});
+  ASSERT_TRUE(all);
+  EXPECT_EQ(all->carers, BatchOptions::Carers::All);
+  EXPECT_EQ(all->carerCode, "");
+}
+
+TEST(BatchOptionsTest, WrongOptionsAreNamed) {
+  std::string error;
+  EXPECT_FALSE(Parse({"--sick"}, &error));
+  EXPECT_NE(error.find("--sick"), std::string::npos);
+  EXPECT_FALSE(Parse({"--from"}, &error));
+  EXPECT_NE(error.find("needs a value"), std::string::npos);
+  for (std::vector<std::string> bad : {std::vector<std::string>{"--copies", "0"}, {"--copies", "2x"},
+                                       {"--output", "pdf"}, {"--count", "all"}, {"--agent", "maybe"},
+                                       {"--sort", "sector"}}) {
+    EXPECT_FALSE(Parse(bad, &error)) << bad[0] << " " << bad[1];
+    EXPECT_NE(error.find(bad[0]), std::string::npos);
+  }
+}
+
+TEST(BatchOptionsTest, HelpDocumentsEveryOptionWithExamples) {
+  const std::string usage = BatchUsage();
+  for (const char* option : {"--db", "--user", "--out", "--sick-leave", "--leave", "--other", "--to-validate",
+                             "--reason", "--sector", "--commune", "--all", "--entity", "--provider", "--agent",
+                             "--from", "--to", "--count", "--no-return-date", "--sort", "--output", "--printer",
+                             "--copies", "--output-file", "--list-printers", "--help"}) {
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
+  }
+  EXPECT_NE(usage.find("Examples:"), std::string::npos);
+}
+
+// Whole runs of `morvane report` on a demo database of a few carers.
+class BatchRun : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new std::filesystem::path(std::filesystem::temp_directory_path() /
+                                     ("morvane-batch-" + std::to_string(::getpid())));
+    std::filesystem::remove_all(*dir_);
+    std::filesystem::create_directories(*dir_);
+    auto db = mvdb::Database::Create(*dir_ / "demo.mvdb");
+    demo::Options options;
+    options.carers = 12;
+    demo::Generate(*db, options);
+  }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    std::filesystem::remove_all(*dir_, ignored);
+    delete dir_;
+  }
+
+  /// Runs `morvane report` with the demo database, the output folder and these
+  /// arguments; keeps what it wrote on standard error.
+  int Report(std::vector<std::string> args) {
+    std::vector<std::string> line = {"morvane", "report", "--db", (*dir_ / "demo.mvdb").string(),
+                                     "--out", (*dir_ / "out").string()};
+    line.insert(line.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : line) argv.push_back(a.data());
+    ::testing::internal::CaptureStderr();
+    const int status = RunBatch(static_cast<int>(argv.size()), argv.data());
+    errors = ::testing::internal::GetCapturedStderr();
+    return status;
+  }
+  static std::filesystem::path Pdf(const std::string& name) { return *dir_ / name; }
+
+  std::string errors;
+  static inline std::filesystem::path* dir_ = nullptr;
+};
+
+TEST_F(BatchRun, AListIsPrintedToTheGivenFile) {
+  EXPECT_EQ(Report({"--sick-leave", "--all", "--from", "01/06/2025", "--to", "30/06/2025", "--output-file",
+                    Pdf("list.pdf").string()}),
+            0)
+      << errors;
+  EXPECT_GT(std::filesystem::file_size(Pdf("list.pdf")), 1000u);
+}
+
+TEST_F(BatchRun, AUserWithoutThePrintLevelIsRefused) {
+  EXPECT_EQ(Report({"--user", "lecteur", "--sick-leave", "--from", "01/06/2025", "--to", "30/06/2025"}), 3);
+  EXPECT_NE(errors.find("may not print"), std::string::npos) << errors;
+  EXPECT_EQ(Report({"--user", "inconnu", "--sick-leave"}), 3);
+}
+
+TEST_F(BatchRun, TheFormsRefusalsEndWithStatusOne) {
+  EXPECT_EQ(Report({"--all", "--from", "01/06/2025", "--to", "30/06/2025"}), 1);
+  EXPECT_NE(errors.find("Au moins un type d'absence doit être sélectionné."), std::string::npos) << errors;
+
+  EXPECT_EQ(Report({"--sick-leave", "--output", "planning", "--from", "02/06/2025", "--to", "31/08/2025"}), 1);
+  EXPECT_NE(errors.find("12 semaines"), std::string::npos) << errors;
+
+  EXPECT_EQ(Report({"--sick-leave", "--sector", "999", "--from", "01/06/2025", "--to", "30/06/2025"}), 1);
+  EXPECT_NE(errors.find("Ce secteur n'existe pas."), std::string::npos) << errors;
+}
+
+TEST_F(BatchRun, CriteriaTheFormDoesNotOfferAreUsageErrors) {
+  EXPECT_EQ(Report({"--sick-leave", "--reason", "15"}), 2);  // a leave reason, not a sick-leave one
+  EXPECT_NE(errors.find("Maladie"), std::string::npos) << errors;
+  EXPECT_EQ(Report({"--leave", "--no-return-date"}), 2);  // only offered with sick leave
+  EXPECT_EQ(Report({"--leave", "--output", "letter-type"}), 2);
+  EXPECT_EQ(Report({"--sick-leave", "--printer", "NO SUCH PRINTER"}), 2);
+}
+
+}  // namespace
+}  // namespace morvane::host
