@@ -100,10 +100,10 @@ int main(int argc, char** argv) {
   mvdb::DynArray selection;
   for (int i = 1; i <= rows; ++i) {
     const int carer = 1 + (i - 1) * kCarers / rows;
-    const int start = 20400 + i % 200;
+    const int start = 20505 + i % 40;  // around the March 2024 period
     selection.SetItem(i, 1, Code(carer, 5) + Code(1 + i % 40, 2) + std::to_string(start));
     selection.SetItem(i, 2, i % 2 ? "1" : "2");
-    selection.SetItem(i, 3, std::to_string(start + i % 20));
+    selection.SetItem(i, 3, std::to_string(start + i % 12));
     selection.SetItem(i, 4, i % 3 ? "2" : "1");
     selection.SetItem(i, 5, i % 7 ? "" : "ligne 1\r\nligne 2");
     selection.SetItem(i, 6, "C" + Code(1 + (carer * 4 + i % 4) % kContracts, 6));

@@ -22,7 +22,7 @@ const std::string kDupont = "00012;DUPONT;MARIE;12 RUE DES LILAS ;BAT B;42000;SA
 TEST_F(ExportTest, EmptySelectionGivesTheHeaderAloneWithByteOrderMark) {
   const std::string nom = Exporter({});
   EXPECT_EQ(nom, "AbsAidant-202403151.csv");
-  EXPECT_EQ(Octets(nom), std::string("\xEF\xBB\xBF") + kCourt);
+  EXPECT_EQ(Octets(nom), std::string("\xEF\xBB\xBF") + kCourt + "\r\n");  // CR LF ends every line
   ASSERT_EQ(ui().Messages().size(), 1u);
   EXPECT_EQ(ui().Messages()[0].first,
             QStringLiteral("Le fichier AbsAidant-202403151.csv a été généré dans le répertoire STATAIDANT."));
