@@ -57,7 +57,7 @@ void Ctr_Morvane::Txt_Fin_LostFocus() {
 
 void Ctr_Morvane::Test() {
   Erreur = false;
-  // An empty message: the date service has already told the user.
+  // Refuses the request; an empty message shows nothing (already said).
   const auto refuser = [this](const QString& message, QLineEdit* focus) {
     if (!message.isEmpty()) Message(message);
     if (focus != nullptr) focus->setFocus(Qt::OtherFocusReason);
