@@ -3,7 +3,7 @@
 // surfaces only draw and measure.
 //
 // Conventions:
-// - Positions are twips from the top-left corner of the sheet of paper.
+// - Positions are twips from the top-left corner of the printable area.
 // - Text is placed with its top at CurrentY (its baseline one ascent lower).
 // - A job starts lazily: nothing is opened until the first text, line or
 //   picture. NewPage only marks the page as ended; the next page starts with

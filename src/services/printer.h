@@ -1,6 +1,6 @@
 // Printer: the print surface the list, the letters and the planning draw on.
-// Positions are twips (1440 an inch) from the top-left corner of the sheet of
-// paper (the real surface prints in full-page mode, margins included); text is
+// Positions are twips (1440 an inch) from the top-left corner of the printable
+// area (a PDF printer keeps a quarter-inch unprintable margin); text is
 // placed with its top at CurrentY. A job starts at the first drawing; see
 // paged_printer.h for the page rules every surface shares.
 #pragma once

@@ -1,9 +1,11 @@
 // The real print surface: a QPainter on a QPrinter, writing a PDF file or
 // sending the job to a system printer.
 //
-// The printer works in full-page mode, so the painter's origin is the corner
-// of the sheet and twips are measured from the paper's edge (a system printer
-// cannot mark its unprintable margins; nothing is shifted to avoid them).
+// Twips are measured from the top-left corner of the printable area, as on a
+// classic printer object: a system printer uses its driver's unprintable
+// margins, and a PDF printer behaves like a laser printer with a quarter-inch
+// unprintable margin on every side (kPdfMarginMm), so that text placed at x = 0
+// is not cut at the paper's edge. ScaleWidth/ScaleHeight give the printable area.
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -25,6 +27,7 @@ namespace {
 constexpr double kTwipsPerInch = 1440.0;
 constexpr double kTwipsPerPoint = 20.0;
 constexpr double kTwipsPerPixel = 15.0;  // one DrawWidth unit: a pixel at 96 dpi
+constexpr double kPdfMarginMm = 6.35;    // a quarter inch: 360 twips
 
 QPageLayout::Orientation ToQt(int orientation) {
   return orientation == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
@@ -44,8 +47,10 @@ class QtPrinter : public PagedPrinter {
       printer_->setOutputFormat(QPrinter::PdfFormat);
       printer_->setOutputFileName(QString::fromStdString(pdfFile_.string()));
       printer_->setPageSize(QPageSize(QPageSize::A4));
+      printer_->setPageMargins(QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+                               QPageLayout::Millimeter);
     }
-    printer_->setFullPage(true);
+    printer_->setFullPage(false);
     printer_->setDocName(deviceName);
     unitsPerTwip_ = printer_->resolution() / kTwipsPerInch;
   }
@@ -110,7 +115,7 @@ class QtPrinter : public PagedPrinter {
   QSizeF PageSizeTwips(int orientation) const override {
     QPageLayout layout = printer_->pageLayout();
     layout.setOrientation(ToQt(orientation));
-    const QRectF sheet = layout.fullRect(QPageLayout::Point);
+    const QRectF sheet = layout.paintRect(QPageLayout::Point);
     return {sheet.width() * kTwipsPerPoint, sheet.height() * kTwipsPerPoint};
   }
 

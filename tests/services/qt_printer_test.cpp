@@ -17,6 +17,7 @@ namespace {
 
 constexpr double kCm = 567.0;
 constexpr double kMmInTwips = 56.7;
+constexpr double kMarge = 360;  // the PDF printer's unprintable margin: positions start there
 
 struct PdfWord {
   int page = 0;
@@ -103,10 +104,11 @@ TEST(QtPrinter, CourierMetricsAndA4Sheet) {
   p->SetFontSize(10);
   EXPECT_NEAR(p->TextWidth(QStringLiteral("0123456789")), 1200, 6) << "fixed pitch, 0.6 em";
   EXPECT_NEAR(p->TextHeight(), 227, 15);
-  EXPECT_NEAR(p->ScaleWidth(), 11906, 10);  // Qt rounds A4 to whole points
-  EXPECT_NEAR(p->ScaleHeight(), 16838, 10);
+  // The printable area: A4 (rounded by Qt to whole points) less the margins.
+  EXPECT_NEAR(p->ScaleWidth(), 11906 - 2 * kMarge, 10);
+  EXPECT_NEAR(p->ScaleHeight(), 16838 - 2 * kMarge, 10);
   p->SetOrientation(kLandscape);
-  EXPECT_NEAR(p->ScaleWidth(), 16838, 10);
+  EXPECT_NEAR(p->ScaleWidth(), 16838 - 2 * kMarge, 10);
   EXPECT_EQ(p->PageCount(), 0);
   EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/m.pdf"))) << "nothing drawn, nothing written";
 }
@@ -129,12 +131,12 @@ TEST(QtPrinter, PdfTextSitsWhereTheTwipsSay) {
   const PdfWord* alpha = layout->Find(QStringLiteral("ALPHA"));
   ASSERT_NE(alpha, nullptr);
   EXPECT_EQ(alpha->page, 1);
-  EXPECT_NEAR(alpha->x, 2 * kCm, kMmInTwips);
-  EXPECT_NEAR(alpha->y, 3 * kCm, kMmInTwips) << "the text's top is at CurrentY";
+  EXPECT_NEAR(alpha->x, kMarge + 2 * kCm, kMmInTwips);
+  EXPECT_NEAR(alpha->y, kMarge + 3 * kCm, kMmInTwips) << "the text's top is at CurrentY";
 
   const PdfWord* bravo = layout->Find(QStringLiteral("BRAVO"));
   ASSERT_NE(bravo, nullptr);
-  EXPECT_NEAR(bravo->x, 2 * kCm + 6 * 120, kMmInTwips);
+  EXPECT_NEAR(bravo->x, kMarge + 2 * kCm + 6 * 120, kMmInTwips);
   EXPECT_NEAR(bravo->y, alpha->y, 1);
 
   const PdfWord* secteur = layout->Find(QStringLiteral("Secteur"));
@@ -144,8 +146,8 @@ TEST(QtPrinter, PdfTextSitsWhereTheTwipsSay) {
   const PdfWord* landscape = layout->Find(QStringLiteral("PAYSAGE"));
   ASSERT_NE(landscape, nullptr);
   EXPECT_EQ(landscape->page, 2);
-  EXPECT_NEAR(landscape->x, 20 * kCm, kMmInTwips);
-  EXPECT_NEAR(landscape->y, 2 * kCm, kMmInTwips);
+  EXPECT_NEAR(landscape->x, kMarge + 20 * kCm, kMmInTwips);
+  EXPECT_NEAR(landscape->y, kMarge + 2 * kCm, kMmInTwips);
 }
 
 TEST(QtPrinter, EndDocThenPrintStartsANewJobOverwritingTheFile) {
@@ -182,7 +184,7 @@ TEST(QtPrinter, LandscapeSetBeforeTheFirstDrawingTurnsTheFirstPage) {
   ASSERT_EQ(layout->pages.size(), 1u);
   EXPECT_GT(layout->pages[0].width, layout->pages[0].height);
   ASSERT_NE(layout->Find(QStringLiteral("LARGE")), nullptr) << "27 cm fit across a landscape A4 sheet";
-  EXPECT_NEAR(layout->Find(QStringLiteral("LARGE"))->x, 25 * kCm, kMmInTwips);
+  EXPECT_NEAR(layout->Find(QStringLiteral("LARGE"))->x, kMarge + 25 * kCm, kMmInTwips);
 }
 
 TEST(QtPrinter, UnwritableFileFailsWithPrinterError) {
