@@ -1,6 +1,7 @@
 #include "mvdb/query/values.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "mvdb/dynarray.h"
@@ -32,7 +33,13 @@ std::optional<double> ParseNumber(std::string_view text) {
     long long whole = 0;
     for (const char* p = first; p != last; ++p) whole = whole * 10 + (*p - '0');
     value = static_cast<double>(whole);
-  } else if (std::from_chars(first, last, value).ec != std::errc()) {
+  } else if (const auto result = std::from_chars(first, last, value); result.ec == std::errc::result_out_of_range) {
+    // Still a number, only beyond a double: too many integer digits read as
+    // infinity (above every other number), a fraction too small to hold as zero.
+    const char* p = first;
+    while (p != last && *p == '0') ++p;
+    value = (p != last && *p != '.') ? HUGE_VAL : 0.0;
+  } else if (result.ec != std::errc()) {
     return std::nullopt;
   }
   return bodyStart == 1 && text[0] == '-' ? -value : value;
