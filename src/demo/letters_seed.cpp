@@ -122,13 +122,16 @@ std::vector<std::uint8_t> Encre(unsigned graine) {
       }
     }
   };
-  const double boucles = 5 + graine % 4;          // loops of the name
+  const double boucles = 6 + graine % 4;  // loops of the name
   const double phase = 0.7 * (graine % 5);
   const double pente = 0.05 + 0.02 * (graine % 3);
+  for (double t = 0; t <= 1; t += 0.0005) {  // the capital: a tall loop
+    tache(70 + 22 * std::sin(2 * std::numbers::pi * t), 100 - 70 * std::sin(std::numbers::pi * t));
+  }
   for (double t = 0; t <= 1; t += 0.00025) {
-    const double x = 50 + 500 * t + 28 * std::sin(2 * std::numbers::pi * boucles * t + phase);
-    const double y = 95 - 140 * pente * t + (38 - 18 * t) * std::cos(2 * std::numbers::pi * boucles * t + phase) *
-                                              std::sin(std::numbers::pi * std::min(1.0, t * 1.2 + 0.1));
+    const double hauteur = 26 + 12 * std::sin(2 * std::numbers::pi * 1.7 * t + phase);
+    const double x = 80 + 500 * t + 22 * std::sin(2 * std::numbers::pi * boucles * t + phase);
+    const double y = 100 - 140 * pente * t + hauteur * std::cos(2 * std::numbers::pi * boucles * t + phase);
     tache(x, y);
   }
   for (double t = 0; t <= 1; t += 0.0005) {  // the flourish under the name
