@@ -96,6 +96,10 @@ std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& ar
       error = "unknown option " + args[i];
       return std::nullopt;
     }
+    // "--sector" alone (at the end, or followed by another option) means every
+    // sector, grouped by sector.
+    const bool valueOptional = name == "--sector";
+    if (!value && valueOptional && (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)) value = "";
     if (!value) {
       if (i + 1 >= args.size()) {
         error = "option " + name + " needs a value";

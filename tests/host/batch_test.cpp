@@ -52,6 +52,16 @@ TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
   ASSERT_TRUE(all);
   EXPECT_EQ(all->carers, BatchOptions::Carers::All);
   EXPECT_EQ(all->carerCode, "");
+
+  // "--sector" without a code, followed by another option or last: every sector.
+  for (const auto& args : {std::vector<std::string>{"--sector", "--entity", "010"},
+                           std::vector<std::string>{"--entity", "010", "--sector"}}) {
+    const auto grouped = Parse(args);
+    ASSERT_TRUE(grouped);
+    EXPECT_EQ(grouped->carers, BatchOptions::Carers::Sector);
+    EXPECT_EQ(grouped->carerCode, "");
+    EXPECT_EQ(grouped->entity, "010");
+  }
 }
 
 TEST(BatchOptionsTest, WrongOptionsAreNamed) {
