@@ -176,10 +176,7 @@ const std::string& LignesExport::Libelle(const mvdb::DbFile& fichier, std::unord
 
 void LignesExport::LireAidant(const std::string& code) {
   if (aidantLu_ && code == codeAidant_) return;
-  aidantLu_ = true;
-  codeAidant_ = code;
-  const auto lu = LireSiPresent(sources_.civil, code);
-  const mvdb::DynArray aidant = lu.value_or(mvdb::DynArray());
+  const mvdb::DynArray aidant = LireSiPresent(sources_.civil, code).value_or(mvdb::DynArray());
 
   // Columns 1 to 9: code, names, address, telephones.
   colonnesAidant_ = SiBlancUnEspace(code);
@@ -199,13 +196,16 @@ void LignesExport::LireAidant(const std::string& code) {
   const std::string sexe = aidant.Item(17);
   colonnesPersonne_ = Blanc(sexe) ? "" : (sexe.front() == '1' ? "M" : "F");
   Champ(colonnesPersonne_, DateAffichee(aidant.Item(26)));
+  // Kept for the next rows of the same carer only once every column is built.
+  aidantLu_ = true;
+  codeAidant_ = code;
 }
 
 const mvdb::DynArray* LignesExport::LireContrat(const std::string& cle) {
   if (!contratLu_ || cle != cleContrat_) {
+    contrat_ = LireSiPresent(sources_.contrats, cle);
     contratLu_ = true;
     cleContrat_ = cle;
-    contrat_ = LireSiPresent(sources_.contrats, cle);
   }
   return contrat_ ? &*contrat_ : nullptr;
 }
@@ -381,7 +381,6 @@ void Ctr_Morvane::Fichier_Stat() {
     fichier.SetItem(-1, lignes.Ligne(ResultatSelection, IndLigne));
   }
   const std::string nom = EcrireNouveauFichier(Variable::FicStat, aujourdhui, fichier);
-  Variable::EnregStat = std::move(fichier);
 
   Sablier_Off(false);
   const QString sansExtension = QString::fromStdString(nom.substr(0, nom.size() - 4));
