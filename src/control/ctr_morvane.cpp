@@ -45,16 +45,15 @@ Ctr_Morvane::Ctr_Morvane(QWidget* parent) : QWidget(parent), form_(std::make_uni
   // what the user typed (a typed beginning filters the entity list on Enter).
   for (QComboBox* list : {Cbo_Entite, Cbo_Motif, Cbo_Secteur}) list->setCompleter(nullptr);
   setFixedSize(488, 581);
-  events_ = new EventAdapter(
-      [this](const char* name, const EventAdapter::Procedure& procedure) { Evenement(name, procedure); }, this);
+  events_ = std::make_unique<EventAdapter>(
+      [this](const char* name, const EventAdapter::Procedure& procedure) { Evenement(name, procedure); });
   Brancher_Evenements();
 }
 
 Ctr_Morvane::~Ctr_Morvane() {
   // The form's widgets are destroyed after this body: a focused field then
   // loses its focus, and no procedure may run on a control being destroyed.
-  delete events_;
-  events_ = nullptr;
+  events_.reset();
   // Terminate must not throw out of a destructor; it releases what it can.
   try {
     UserControl_Terminate();

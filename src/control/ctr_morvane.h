@@ -200,7 +200,9 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   // ---- members ----
   std::unique_ptr<Ui::CtrMorvaneForm> form_;
   std::unique_ptr<services::Environment> environment_;
-  EventAdapter* events_ = nullptr;  // child QObject
+  // Destroyed before the widgets (members go before the QWidget base), so no
+  // event of a dying widget reaches a procedure of a destroyed control.
+  std::unique_ptr<EventAdapter> events_;
   int busyDepth_ = 0;               // nesting of Sablier_On
   int callDepth_ = 0;               // nesting of events and public calls
   bool closesHostWindow_ = true;
