@@ -5,8 +5,8 @@
 #   (with or without the fuzz_ prefix). Builds the target first (clang++,
 #   -DMORVANE_FUZZ=ON, in build-fuzz by default). New inputs found go to
 #   fuzz/work/<target>/ (not committed); crashes to fuzz/work/<target>-crashes/.
-#   Keep a crashing input by copying it to fuzz/regressions/<target>/: the
-#   reliability tests replay every file there.
+#   A crashing input, once fixed, becomes a test in tests/reliability that
+#   feeds the same bytes to the same code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 TARGET="${1:?target}"

@@ -124,7 +124,8 @@ TEST_F(PlanningPrintTest, BarsCoverTheirHalfDaysAndCountsFollowTheDays) {
   const KindFill arret = FillOf(AbsenceKind::Arret);
   const PrintOp* congesBar = nullptr;
   const PrintOp* arretBar = nullptr;
-  for (const PrintOp& fill : Fills(1)) {
+  const std::vector<PrintOp> fills = Fills(1);  // the bars point into it below
+  for (const PrintOp& fill : fills) {
     if (fill.y >= layout.legendTop) continue;  // legend swatches
     if (fill.color == conges.background) congesBar = &fill;
     if (fill.color == arret.background) arretBar = &fill;
