@@ -3,6 +3,7 @@
 #include "control/ctr_morvane.h"
 
 #include <QComboBox>
+#include <QApplication>
 #include <QLabel>
 #include <QStandardPaths>
 #include <stdexcept>
@@ -113,10 +114,17 @@ services::EditorControl& Ctr_Morvane::Editor() {
 
 // ---- shared helpers ----
 
+// Disabling the surface takes the keyboard focus away from the field that had
+// it; that is no loss of focus for the field's procedures, and the focus goes
+// back to the field when the surface is enabled again.
 void Ctr_Morvane::Sablier_On() {
   if (busyDepth_++ == 0) {
     Ui().SetBusy(true);
+    QWidget* focus = QApplication::focusWidget();
+    focusAvantSablier_ = (focus != nullptr && isAncestorOf(focus)) ? focus : nullptr;
+    if (events_) events_->SuspendLostFocus(true);
     setEnabled(false);
+    if (events_) events_->SuspendLostFocus(false);
   }
 }
 
@@ -126,6 +134,10 @@ void Ctr_Morvane::Sablier_Off(bool processEvents) {
   if (--busyDepth_ == 0) {
     Ui().SetBusy(false);
     setEnabled(true);
+    if (focusAvantSablier_ && focusAvantSablier_->isEnabled() && focusAvantSablier_->isVisible()) {
+      focusAvantSablier_->setFocus(Qt::OtherFocusReason);
+    }
+    focusAvantSablier_ = nullptr;
   }
 }
 

@@ -4,6 +4,7 @@
 // unloads the host window itself when it is done.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -204,6 +205,7 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   // event of a dying widget reaches a procedure of a destroyed control.
   std::unique_ptr<EventAdapter> events_;
   int busyDepth_ = 0;               // nesting of Sablier_On
+  QPointer<QWidget> focusAvantSablier_;  // field that had the focus when the surface was disabled
   int callDepth_ = 0;               // nesting of events and public calls
   bool closesHostWindow_ = true;
   std::exception_ptr echecEnAttente_;  // first failure of a nested event procedure

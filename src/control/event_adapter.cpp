@@ -141,7 +141,7 @@ bool EventAdapter::eventFilter(QObject* watched, QEvent* event) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     // Leaving the window (a message box, another application) or opening a
     // popup is not a loss of focus on the form.
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+    if (!lostFocusSuspended_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
       if (auto it = lostFocus_.find(watched); it != lostFocus_.end()) {
         const auto [name, procedure] = it->second;
         Run(name, procedure);

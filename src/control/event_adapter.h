@@ -66,6 +66,10 @@ class EventAdapter : public QObject {
   /// Depth of event procedures running now (0 outside any).
   int Nesting() const { return nesting_; }
 
+  /// While suspended, a field's loss of focus runs no LostFocus procedure: the
+  /// control disabling its surface for a long step is not the user leaving a field.
+  void SuspendLostFocus(bool suspended) { lostFocusSuspended_ = suspended; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -77,6 +81,7 @@ class EventAdapter : public QObject {
   std::unordered_map<const QComboBox*, std::pair<const char*, Procedure>> listClick_;
   std::unordered_map<const QObject*, std::pair<const char*, Procedure>> lostFocus_;
   std::unordered_map<const QObject*, std::pair<const char*, KeyProcedure>> keyPress_;
+  bool lostFocusSuspended_ = false;
 };
 
 // Classic property semantics that Qt spells differently. None runs a procedure

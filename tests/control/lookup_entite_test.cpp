@@ -70,6 +70,18 @@ TEST_F(LookupEntite, EnterFiltersByTheUpperCasedBeginning) {
   EXPECT_TRUE(Messages().isEmpty());
 }
 
+TEST_F(LookupEntite, TheFieldKeepsTheFocusThroughALongStep) {
+  QuatreEntites();
+  Demarrer();
+  Taper(liste(), "a");
+  Entree(liste());  // filters the list with the surface disabled meanwhile
+  EXPECT_TRUE(liste()->hasFocus() || liste()->lineEdit()->hasFocus());
+
+  Taper(code(), "001");  // the third character looks the entity up
+  EXPECT_TRUE(code()->hasFocus());
+  EXPECT_TRUE(Messages().isEmpty()) << "no field was left during the look-ups";
+}
+
 TEST_F(LookupEntite, PickingAfterAFilteringWritesTheFilteredRowsCode) {
   QuatreEntites();
   Demarrer();
