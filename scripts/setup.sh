@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   poppler-utils xvfb xauth
+  clang libclang-rt-14-dev valgrind time
 )
 
 missing=()
