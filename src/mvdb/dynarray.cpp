@@ -14,6 +14,7 @@
 
 #include "mvdb/errors.h"
 #include "mvdb/file_binding.h"
+#include "mvdb/split_marks.h"
 
 namespace mvdb {
 namespace {
@@ -125,20 +126,6 @@ class Attribute {
   mutable std::uint32_t cursorBegin_ = 0;  // where that value begins
 };
 
-/// Splits text on a mark; always at least one part.
-std::vector<std::string_view> Split(std::string_view text, char mark) {
-  std::vector<std::string_view> parts;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t at = text.find(mark, start);
-    if (at == std::string_view::npos) {
-      parts.push_back(text.substr(start));
-      return parts;
-    }
-    parts.push_back(text.substr(start, at - start));
-    start = at + 1;
-  }
-}
 
 int SubValueCount(std::string_view value) {
   if (value.empty()) return 0;
@@ -321,7 +308,7 @@ void DynArray::SetItem(int i, std::string_view text) {
     return;
   }
   // Text with attribute marks becomes several attributes from position i on.
-  const auto parts = Split(text, kAttributeMark);
+  const auto parts = SplitOnMark(text, kAttributeMark);
   impl.Ensure(idx).SetText(parts[0]);
   for (std::size_t p = 1; p < parts.size(); ++p) impl.Insert(idx + p, Attribute(parts[p]));
 }

@@ -10,6 +10,7 @@
 #include "mvdb/database.h"
 #include "mvdb/directory_files.h"
 #include "mvdb/dynarray.h"
+#include "mvdb/split_marks.h"
 #include "mvdb/storage.h"
 
 namespace mvdb::jsonl {
@@ -19,38 +20,25 @@ using nlohmann::json;
 
 [[noreturn]] void Bad(const std::string& why) { throw DbError(ErrorCode::kBadRecord, why); }
 
-std::vector<std::string_view> Split(std::string_view text, char mark) {
-  std::vector<std::string_view> parts;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t at = text.find(mark, start);
-    if (at == std::string_view::npos) {
-      parts.push_back(text.substr(start));
-      return parts;
-    }
-    parts.push_back(text.substr(start, at - start));
-    start = at + 1;
-  }
-}
 
 json ValueToJson(std::string_view value) {
   if (value.find(kSubValueMark) == std::string_view::npos) return json(std::string(value));
   json subs = json::array();
-  for (auto sub : Split(value, kSubValueMark)) subs.push_back(std::string(sub));
+  for (auto sub : SplitOnMark(value, kSubValueMark)) subs.push_back(std::string(sub));
   return subs;
 }
 
 json AttributeToJson(std::string_view attribute) {
   if (attribute.find_first_of("\xFD\xFC") == std::string_view::npos) return json(std::string(attribute));
   json values = json::array();
-  for (auto value : Split(attribute, kValueMark)) values.push_back(ValueToJson(value));
+  for (auto value : SplitOnMark(attribute, kValueMark)) values.push_back(ValueToJson(value));
   return values;
 }
 
 json RecordToJson(std::string_view text) {
   json attributes = json::array();
   if (text.empty()) return attributes;
-  for (auto attribute : Split(text, kAttributeMark)) attributes.push_back(AttributeToJson(attribute));
+  for (auto attribute : SplitOnMark(text, kAttributeMark)) attributes.push_back(AttributeToJson(attribute));
   return attributes;
 }
 
