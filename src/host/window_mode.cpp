@@ -70,6 +70,7 @@ int RunWindow(const HostOptions& given) {
   } catch (const std::exception& e) {
     ReportFailure(QString::fromUtf8(e.what()));
     window.reset();  // destroys the control, which closes the files
+    services::OutilsDate::Install(services::MakeBatchOutilsDate(-1, 1));
     return 1;
   }
 
@@ -83,6 +84,9 @@ int RunWindow(const HostOptions& given) {
   }
   const int status = QApplication::exec();
   window.reset();  // the control's end closes the database files
+  // The date service's printer dialog listed the control's printers, which
+  // are gone with it: leave a service that refers to nothing.
+  services::OutilsDate::Install(services::MakeBatchOutilsDate(-1, 1));
   return status;
 }
 
