@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test. Usage: scripts/test.sh [build-dir]
+# Builds the project and runs every test, then builds it again with
+# AddressSanitizer and UndefinedBehaviorSanitizer (leaks count as failures)
+# and runs every test a second time there.
+# Usage: scripts/test.sh [build-dir]   (the sanitized build goes to <build-dir>-asan)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -7,3 +10,5 @@ BUILD="${1:-build}"
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j2
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$BUILD" --output-on-failure -j2 --timeout 600
+echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+bash scripts/sanitize.sh "$BUILD-asan"
