@@ -6,12 +6,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "demo/generator.h"
-#include "host/batch.h"
+#include "batch_fixture.h"
 #include "host/batch_options.h"
-#include "mvdb/database.h"
 
 namespace morvane::host {
 namespace {
@@ -89,43 +85,8 @@ TEST(BatchOptionsTest, HelpDocumentsEveryOptionWithExamples) {
   EXPECT_NE(usage.find("Examples:"), std::string::npos);
 }
 
-// Whole runs of `morvane report` on a demo database of a few carers.
-class BatchRun : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir_ = new std::filesystem::path(std::filesystem::temp_directory_path() /
-                                     ("morvane-batch-" + std::to_string(::getpid())));
-    std::filesystem::remove_all(*dir_);
-    std::filesystem::create_directories(*dir_);
-    auto db = mvdb::Database::Create(*dir_ / "demo.mvdb");
-    demo::Options options;
-    options.carers = 12;
-    demo::Generate(*db, options);
-  }
-  static void TearDownTestSuite() {
-    std::error_code ignored;
-    std::filesystem::remove_all(*dir_, ignored);
-    delete dir_;
-  }
-
-  /// Runs `morvane report` with the demo database, the output folder and these
-  /// arguments; keeps what it wrote on standard error.
-  int Report(std::vector<std::string> args) {
-    std::vector<std::string> line = {"morvane", "report", "--db", (*dir_ / "demo.mvdb").string(),
-                                     "--out", (*dir_ / "out").string()};
-    line.insert(line.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : line) argv.push_back(a.data());
-    ::testing::internal::CaptureStderr();
-    const int status = RunBatch(static_cast<int>(argv.size()), argv.data());
-    errors = ::testing::internal::GetCapturedStderr();
-    return status;
-  }
-  static std::filesystem::path Pdf(const std::string& name) { return *dir_ / name; }
-
-  std::string errors;
-  static inline std::filesystem::path* dir_ = nullptr;
-};
+// Whole runs on a demo database of a few carers.
+class BatchRun : public BatchFixture<BatchRun> {};
 
 TEST_F(BatchRun, AListIsPrintedToTheGivenFile) {
   EXPECT_EQ(Report({"--sick-leave", "--all", "--from", "01/06/2025", "--to", "30/06/2025", "--output-file",

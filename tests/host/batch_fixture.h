@@ -1,0 +1,67 @@
+// Whole runs of `morvane report` in-process on a demo database made once per
+// test suite: the database, the output folder, the status and standard error.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "demo/generator.h"
+#include "host/batch.h"
+#include "mvdb/database.h"
+
+namespace morvane::host {
+
+/// Base of the batch tests. A suite derives from it and may override
+/// `Carers()` (demo size) before the database is made; `Damage(db)` is run on
+/// the fresh database for suites that test bad data. The folder is removed at
+/// the end of the suite.
+template <typename Suite>
+class BatchFixture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("morvane-batch-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_suite()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    auto db = mvdb::Database::Create(dir_ / "demo.mvdb");
+    demo::Options options;
+    options.carers = Suite::Carers();
+    demo::Generate(*db, options);
+    Suite::Damage(*db);
+  }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  static int Carers() { return 12; }
+  static void Damage(mvdb::Database&) {}
+
+  /// Runs `morvane report --db <demo> --out <folder>/out` with these arguments;
+  /// keeps what it wrote on standard error in `errors`.
+  int Report(std::vector<std::string> args) {
+    std::vector<std::string> line = {"morvane", "report", "--db", Database().string(), "--out", OutDir().string()};
+    line.insert(line.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : line) argv.push_back(a.data());
+    ::testing::internal::CaptureStderr();
+    const int status = RunBatch(static_cast<int>(argv.size()), argv.data());
+    errors = ::testing::internal::GetCapturedStderr();
+    return status;
+  }
+  static std::filesystem::path Database() { return dir_ / "demo.mvdb"; }
+  static std::filesystem::path OutDir() { return dir_ / "out"; }
+  /// A file in the suite's folder, outside the output folder.
+  static std::filesystem::path Pdf(const std::string& name) { return dir_ / name; }
+
+  std::string errors;
+  static inline std::filesystem::path dir_;
+};
+
+}  // namespace morvane::host
