@@ -135,7 +135,9 @@ int main(int argc, char** argv) {
   morvane::control::LignesExport lines(sources, parameters, *dates);
   mvdb::DynArray file = stat.DBNew(morvane::control::PremierNomLibre(stat, parameters.aujourdhui));
   file.SetItem(1, lines.Entete());
-  for (int i = 1; !selection.Item(i, 1).empty(); ++i) file.SetItem(-1, lines.Ligne(selection, i));
+  db->ReadSnapshot([&] {  // as Fichier_Stat reads them: one snapshot
+    for (int i = 1; !selection.Item(i, 1).empty(); ++i) file.SetItem(-1, lines.Ligne(selection, i));
+  });
   const double built = Seconds(begin);
   const auto writing = Clock::now();
   const std::string name = morvane::control::EcrireNouveauFichier(stat, parameters.aujourdhui, file);

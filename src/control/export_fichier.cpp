@@ -377,9 +377,11 @@ void Ctr_Morvane::Fichier_Stat() {
   // record is written once at the end: nothing reaches STATAIDANT before.
   mvdb::DynArray fichier = Variable::FicStat.DBNew(PremierNomLibre(Variable::FicStat, aujourdhui));
   fichier.SetItem(1, lignes.Entete());
-  for (IndLigne = 1; !LigneVide(ResultatSelection, IndLigne); ++IndLigne) {
-    fichier.SetItem(-1, lignes.Ligne(ResultatSelection, IndLigne));
-  }
+  Variable::TheDatabase->ReadSnapshot([&] {  // one state of the database, locks taken once
+    for (IndLigne = 1; !LigneVide(ResultatSelection, IndLigne); ++IndLigne) {
+      fichier.SetItem(-1, lignes.Ligne(ResultatSelection, IndLigne));
+    }
+  });
   const std::string nom = EcrireNouveauFichier(Variable::FicStat, aujourdhui, fichier);
 
   Sablier_Off(false);

@@ -65,27 +65,30 @@ void Ctr_Morvane::Select_Impression() {
   }
   Entete_Page();
 
-  IndLigne = 1;
+  // The rows are read from one state of the database, its locks taken once.
   bool premiereLigne = true;
-  while (!LigneVide(ResultatSelection, IndLigne)) {
-    Variable::EnregCivil = Variable::FicCivil.DBRead(CodeAidant(ResultatSelection, IndLigne));
-    const QString secteur = QString::fromStdString(Variable::EnregCivil.Item(31));
-    const bool autorise = DroitsAbsences->SecteurAutorise(secteur, false).value_or(false);
-    if (premiereLigne) {
-      if (autorise) {
-        Entete_Detail();
-        premiereLigne = false;
+  Variable::TheDatabase->ReadSnapshot([&] {
+    IndLigne = 1;
+    while (!LigneVide(ResultatSelection, IndLigne)) {
+      Variable::EnregCivil = Variable::FicCivil.DBRead(CodeAidant(ResultatSelection, IndLigne));
+      const QString secteur = QString::fromStdString(Variable::EnregCivil.Item(31));
+      const bool autorise = DroitsAbsences->SecteurAutorise(secteur, false).value_or(false);
+      if (premiereLigne) {
+        if (autorise) {
+          Entete_Detail();
+          premiereLigne = false;
+        }
+      } else if (autorise) {
+        const QString commune = QString::fromStdString(Variable::EnregCivil.Item(11));
+        if ((Opt_Secteur->isChecked() && secteur != CleRupture) ||
+            (Opt_Com->isChecked() && commune != CleRupture)) {
+          New_Page();
+        }
       }
-    } else if (autorise) {
-      const QString commune = QString::fromStdString(Variable::EnregCivil.Item(11));
-      if ((Opt_Secteur->isChecked() && secteur != CleRupture) ||
-          (Opt_Com->isChecked() && commune != CleRupture)) {
-        New_Page();
-      }
+      Verif_Ligne();
+      ++IndLigne;
     }
-    Verif_Ligne();
-    ++IndLigne;
-  }
+  });
   if (premiereLigne) Entete_Tableau();
   Edition_Fin_Tableau();
 }
@@ -184,8 +187,14 @@ void Ctr_Morvane::Entete_Tableau() {
   printer.SetCurrentY(Cm(UnCm, 6.4));
 }
 
+// A full page is closed only before a block that prints: the row of a carer
+// the user may not see prints nothing, and a page opened for it would be
+// headed by that carer's commune (with "Secteur", by no table header at all),
+// or be left empty at the end of the list. Select_Impression has just read
+// the row's carer record.
 void Ctr_Morvane::Verif_Ligne() {
-  if (NoLigne >= NbLignesMax) New_Page();
+  const QString secteur = QString::fromStdString(Variable::EnregCivil.Item(31));
+  if (NoLigne >= NbLignesMax && DroitsAbsences->SecteurAutorise(secteur, false).value_or(false)) New_Page();
   Imprime_Detail();
 }
 

@@ -220,28 +220,32 @@ void Ctr_Morvane::Selection_Absences() {
     if (occupe) Sablier_Off(false);
   });
   const std::string requete = Texte_Requete_Absences();
-  long count = 0;
-  ResultatSelection = Variable::TheDatabase->DBSelect(
-      DemandeSelection(requete, kFichierAbsences, kAttributsAbsences).Text(), "", count);
-  MemoriserClesAbsences(ResultatSelection);
-  occupe = false;
-  Sablier_Off();
-
-  // A legal entity narrows the request when several entities are offered, or
-  // when its only entry offers both activity types and just one is ticked.
-  const int entites = Cbo_Entite->count();
-  const bool unSeulType = classic::Enabled(Cac_Prest) && classic::Enabled(Cac_Mandat) &&
-                          (Coche(Cac_Prest) != Coche(Cac_Mandat));
-  if (!Txt_Entite->text().isEmpty() && (entites >= 2 || (entites == 1 && unSeulType))) {
-    Sablier_On();
-    occupe = true;
-    Requete_Contrat();
-    Exception_Absences();
+  // The query and the filters read one state of the database, even while
+  // another office imports, and take its locks once for their many reads.
+  Variable::TheDatabase->ReadSnapshot([&] {
+    long count = 0;
+    ResultatSelection = Variable::TheDatabase->DBSelect(
+        DemandeSelection(requete, kFichierAbsences, kAttributsAbsences).Text(), "", count);
+    MemoriserClesAbsences(ResultatSelection);
     occupe = false;
     Sablier_Off();
-  } else {
-    Completer_Selection();
-  }
+
+    // A legal entity narrows the request when several entities are offered, or
+    // when its only entry offers both activity types and just one is ticked.
+    const int entites = Cbo_Entite->count();
+    const bool unSeulType = classic::Enabled(Cac_Prest) && classic::Enabled(Cac_Mandat) &&
+                            (Coche(Cac_Prest) != Coche(Cac_Mandat));
+    if (!Txt_Entite->text().isEmpty() && (entites >= 2 || (entites == 1 && unSeulType))) {
+      Sablier_On();
+      occupe = true;
+      Requete_Contrat();
+      Exception_Absences();
+      occupe = false;
+      Sablier_Off();
+    } else {
+      Completer_Selection();
+    }
+  });
 }
 
 void Ctr_Morvane::Completer_Selection() {

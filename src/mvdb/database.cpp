@@ -239,6 +239,8 @@ void Database::CreateIndex(const std::string& fileName, const std::string& field
 
 void Database::Transaction(const std::function<void()>& work) { impl_->storage->Transaction(work); }
 
+void Database::ReadSnapshot(const std::function<void()>& work) { impl_->storage->ReadSnapshot(work); }
+
 Storage& Database::storage() { return *impl_->storage; }
 QueryEngine& Database::queries() { return *impl_->queries; }
 RoutineRegistry& Database::routines() { return impl_->routines; }

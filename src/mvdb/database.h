@@ -116,6 +116,11 @@ class Database {
   void CreateIndex(const std::string& fileName, const std::string& field);
   /// Runs `work` in one transaction: every write inside it lands, or none does.
   void Transaction(const std::function<void()>& work);
+  /// Runs `work` in one read transaction: the records and selections read
+  /// inside all come from one state of the database, and the many reads of a
+  /// long walk take the database's locks once. Others may write meanwhile;
+  /// their writes show after it ends. Rethrows what `work` throws.
+  void ReadSnapshot(const std::function<void()>& work);
 
   Storage& storage();
   QueryEngine& queries();

@@ -53,6 +53,11 @@ class Storage {
   virtual void AddWriteHook(WriteHook hook) = 0;
   /// Nested calls join the outer transaction; an exception rolls back the outermost.
   virtual void Transaction(const std::function<void()>& work) = 0;
+  /// Runs `work` in one read transaction: every read inside sees the same
+  /// snapshot and the locks are taken once. Joins an open transaction. A write
+  /// inside becomes a savepoint of it and may fail with kBusy when another
+  /// connection wrote since the snapshot began. Rethrows what `work` throws.
+  virtual void ReadSnapshot(const std::function<void()>& work) = 0;
 };
 
 }  // namespace mvdb

@@ -187,6 +187,29 @@ class SqliteStorage final : public Storage {
     }
   }
 
+  void ReadSnapshot(const std::function<void()>& work) override {
+    if (depth_ > 0 || !sqlite3_get_autocommit(db_)) {
+      work();
+      return;
+    }
+    RunCached("BEGIN");
+    ++depth_;
+    try {
+      work();
+    } catch (...) {
+      --depth_;
+      RollBack();
+      throw;
+    }
+    --depth_;
+    try {
+      RunCached("COMMIT");
+    } catch (...) {
+      RollBack();
+      throw;
+    }
+  }
+
  private:
   struct FileInfo {
     FileKind kind;

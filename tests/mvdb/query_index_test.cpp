@@ -190,6 +190,7 @@ class CountingStorage : public Storage {
   }
   void AddWriteHook(WriteHook hook) override { inner_.AddWriteHook(std::move(hook)); }
   void Transaction(const std::function<void()>& work) override { inner_.Transaction(work); }
+  void ReadSnapshot(const std::function<void()>& work) override { inner_.ReadSnapshot(work); }
   std::map<std::string, int> reads;
 
  private:

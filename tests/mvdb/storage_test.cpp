@@ -116,5 +116,26 @@ TEST_F(StorageTest, TwoConnectionsSeeEachOthersWrites) {
   EXPECT_EQ(*storage->Get("LATE", "k"), "2");
 }
 
+TEST_F(StorageTest, ReadSnapshotSeesOneStateWhileAnotherConnectionWrites) {
+  auto other = Storage::Open(dir / "base.mvdb", false);
+  storage->Put("F", "one", "1");
+  EXPECT_THROW(storage->ReadSnapshot([&] {
+    EXPECT_EQ(*storage->Get("F", "one"), "1");
+    other->Put("F", "one", "2");  // the reader does not block the writer
+    other->Put("F", "two", "2");
+    EXPECT_EQ(*storage->Get("F", "one"), "1");
+    EXPECT_FALSE(storage->Get("F", "two"));
+    throw std::runtime_error("stop");
+  }),
+               std::runtime_error);
+  EXPECT_EQ(*storage->Get("F", "one"), "2");  // the snapshot ended with the exception
+
+  storage->ReadSnapshot([&] {
+    storage->Put("F", "three", "3");  // nobody wrote meanwhile: the write lands
+    storage->ReadSnapshot([&] { EXPECT_EQ(*storage->Get("F", "three"), "3"); });
+  });
+  EXPECT_EQ(*other->Get("F", "three"), "3");
+}
+
 }  // namespace
 }  // namespace mvdb
