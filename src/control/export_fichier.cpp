@@ -68,7 +68,9 @@ std::optional<mvdb::DynArray> LireSiPresent(const mvdb::DbFile& fichier, const s
     return fichier.DBRead(cle);
   } catch (const mvdb::DbError& e) {
     if (e.IsNotFound()) return std::nullopt;
-    throw;
+    // The storage's own text does not say which record of which file failed.
+    throw mvdb::DbError(e.code(), "Lecture de l'enregistrement \"" + cle + "\" du fichier " + fichier.Name() +
+                                      " impossible : " + e.what());
   }
 }
 

@@ -58,8 +58,15 @@ class FormDriver {
   /// then leaves the field.
   void Type(const char* name, const std::string& text) {
     auto* field = Available<QLineEdit>(name);
+    // The field would silently drop the keys past its length, and the batch
+    // would go on with a criterion other than the one given.
+    const QString typed = QString::fromStdString(text);
+    if (typed.size() > field->maxLength()) {
+      throw BatchStop(kUsage, std::string(name) + " takes at most " + std::to_string(field->maxLength()) +
+                                  " characters: \"" + text + "\" is longer");
+    }
     if (!field->text().isEmpty()) field->clear();
-    for (const QChar ch : QString::fromStdString(text)) {
+    for (const QChar ch : typed) {
       QKeyEvent press(QEvent::KeyPress, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
       QCoreApplication::sendEvent(field, &press);
       QKeyEvent release(QEvent::KeyRelease, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
