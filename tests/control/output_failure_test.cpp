@@ -1,0 +1,86 @@
+// A database failure deep inside an output, in the window: the user gets a
+// message box, the form comes back enabled, and the next request works.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <sqlite3.h>
+
+#include "control_fixture.h"
+#include "mvdb/storage.h"
+
+namespace morvane::testing {
+namespace {
+
+using services::MsgIcon;
+
+class OutputFailure : public ControlTest {
+ protected:
+  void SetUp() override {
+    ControlTest::SetUp();
+    std::ifstream dictionaries(std::string(MORVANE_SOURCE_DIR) + "/data/dictionaries.jsonl");
+    std::string line, selected;
+    while (std::getline(dictionaries, line)) {
+      if (line.find("\"DICT ABSENCESAIDANT\"") != std::string::npos ||
+          line.find("\"DICT CONTRAT\"") != std::string::npos) {
+        selected += line + "\n";
+      }
+    }
+    std::istringstream in(selected);
+    mvdb::jsonl::Import(db(), in);
+    Write("CIVILAIDANT", "00001", {{2, {"DURAND"}}, {3, {"Léa"}}, {31, {"001"}}, {32, {"0011"}}});
+    Write("ABSENCESAIDANT", "0000101" + std::to_string(services::DayNumber({2024, 3, 5})),
+          {{1, {"1"}}, {2, {std::to_string(services::DayNumber({2024, 3, 8}))}}, {3, {"2"}}, {17, {"00001001"}}});
+  }
+
+  /// The file's records vanish with their storage while the catalogue still
+  /// names it: every read of it fails, and not as a missing record.
+  void BreakStorageOf(const std::string& file) {
+    sqlite3* handle = db().storage().Handle();
+    sqlite3_stmt* find = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(handle, "SELECT id FROM mv_files WHERE name = ?1", -1, &find, nullptr), SQLITE_OK);
+    sqlite3_bind_text(find, 1, file.c_str(), -1, SQLITE_TRANSIENT);
+    ASSERT_EQ(sqlite3_step(find), SQLITE_ROW);
+    const std::string table = "mvf_" + std::to_string(sqlite3_column_int(find, 0));
+    sqlite3_finalize(find);
+    ASSERT_EQ(sqlite3_exec(handle, ("DROP TABLE " + table).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+
+  /// Sick leave in March 2024 on the chosen output, then "Imprimer".
+  void Imprimer(QRadioButton* sortie) {
+    if (form().Cac_ArretTravail->checkState() != Qt::Checked) form().Cac_ArretTravail->click();
+    form().Txt_Debut->setText(QStringLiteral("01/03/2024"));
+    form().Txt_Fin->setText(QStringLiteral("31/03/2024"));
+    sortie->click();
+    ui().Clear();
+    form().Cmd_Imprimer->click();
+  }
+};
+
+TEST_F(OutputFailure, AReadFailingInsideTheExportShowsAMessageAndTheNextRequestWorks) {
+  Demarrer();
+  QSignalSpy unloads(&control(), &control::Ctr_Morvane::unloadRequested);
+  BreakStorageOf("SOUSSECTEUR");  // read by the export only, for the carer's sub-sector label
+
+  Imprimer(form().Option1);
+  ASSERT_EQ(ui().Messages().size(), 1u);
+  EXPECT_EQ(ui().Messages()[0].second, MsgIcon::Critical);
+  EXPECT_TRUE(ui().Messages()[0].first.contains(QStringLiteral("SOUSSECTEUR"))) << ui().Messages()[0].first.toStdString();
+  const auto stat = std::filesystem::path(db().Path().string() + ".d") / "STATAIDANT";
+  EXPECT_TRUE(std::filesystem::is_empty(stat)) << "a failed export left a file";
+  EXPECT_EQ(unloads.count(), 0);
+  EXPECT_TRUE(control().isEnabled());
+  EXPECT_FALSE(ui().IsBusy());
+  EXPECT_EQ(Access::BusyDepth(control()), 0);
+
+  // The same form, a second click: the list does not read the broken file.
+  Imprimer(form().Opt_Liste);
+  EXPECT_TRUE(ui().Messages().empty()) << ui().Messages().front().first.toStdString();
+  EXPECT_EQ(unloads.count(), 1);
+}
+
+}  // namespace
+}  // namespace morvane::testing
