@@ -1,0 +1,245 @@
+// The user's rights seen from outside: whole `morvane report` runs on a demo
+// database where every sector has absent carers, the printed PDF read back as
+// text. A sector manager sees the carers of their own sectors only, in the
+// list whatever its grouping and in the planning; a user without the print
+// level gets no output of any kind.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QString>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "batch_fixture.h"
+#include "mvdb/database.h"
+#include "mvdb/errors.h"
+
+namespace morvane::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The sectors the demo user "secteur" may see.
+const std::set<std::string> kManagerSectors = {"001", "003"};
+
+struct DemoCarer {
+  std::string code;
+  std::string sector;
+  QString name;  // "SURNAME Firstname", as the list and the planning print it
+  QString town;
+};
+
+// The carers of the demo database, "00001" upwards until a code is missing.
+std::vector<DemoCarer> ReadCarers(const fs::path& database) {
+  auto db = mvdb::Database::Open(database);
+  const mvdb::DbFile file = db->DBOpen("CIVILAIDANT");
+  std::vector<DemoCarer> carers;
+  for (int n = 1;; ++n) {
+    const QString code = QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0'));
+    try {
+      const mvdb::DynArray record = file.DBRead(code.toStdString());
+      carers.push_back({code.toStdString(), record.Item(31),
+                        QString::fromStdString(record.Item(2)) + QLatin1Char(' ') +
+                            QString::fromStdString(record.Item(3)),
+                        QString::fromStdString(record.Item(11))});
+    } catch (const mvdb::DbError& e) {
+      if (!e.IsNotFound()) throw;
+      break;
+    }
+  }
+  return carers;
+}
+
+// What names another sector than the manager's: the label and the heading
+// "Secteur <code>" of every other sector, and the towns where only carers of
+// other sectors live.
+std::vector<QString> OtherSectorsWords(const fs::path& database, const std::vector<DemoCarer>& carers) {
+  auto db = mvdb::Database::Open(database);
+  const mvdb::DbFile sectors = db->DBOpen("SECTEUR");
+  std::vector<QString> words;
+  for (int n = 1; n <= 8; ++n) {
+    const std::string code = QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')).toStdString();
+    if (kManagerSectors.contains(code)) continue;
+    words.push_back(QString::fromStdString(sectors.DBRead(code).Item(1)));
+    words.push_back(QStringLiteral("Secteur ") + QString::fromStdString(code));
+  }
+  std::set<QString> ownTowns, otherTowns;
+  for (const DemoCarer& c : carers) (kManagerSectors.contains(c.sector) ? ownTowns : otherTowns).insert(c.town);
+  for (const QString& town : otherTowns) {
+    if (!ownTowns.contains(town)) words.push_back(town);
+  }
+  return words;
+}
+
+// The text of a PDF with every run of blanks made one space; nullopt when
+// pdftotext is not installed.
+std::optional<QString> PdfText(const fs::path& pdf) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) return std::nullopt;
+  QProcess tool;
+  tool.start(QStringLiteral("pdftotext"),
+             {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QString::fromStdString(pdf.string()), QStringLiteral("-")});
+  if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return QString();
+  static const QRegularExpression blanks(QStringLiteral("\\s+"));
+  return QString::fromUtf8(tool.readAllStandardOutput()).replace(blanks, QStringLiteral(" "));
+}
+
+// Whether `name` stands in `text` as whole words, not inside a longer name.
+bool Shows(const QString& text, const QString& name) {
+  const QRegularExpression whole(QStringLiteral("(?<![\\w-])") + QRegularExpression::escape(name) +
+                                 QStringLiteral("(?![\\w-])"),
+                                 QRegularExpression::UseUnicodePropertiesOption);
+  return whole.match(text).hasMatch();
+}
+
+// Every file under `folder` (SQLite's side files left out), relative paths.
+std::set<std::string> FilesUnder(const fs::path& folder) {
+  std::set<std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.ends_with("-wal") || name.ends_with("-shm") || name.ends_with("-journal")) continue;
+    files.insert(fs::relative(entry.path(), folder).string());
+  }
+  return files;
+}
+
+class BatchRights : public BatchFixture<BatchRights> {
+ public:
+  static int Carers() { return 40; }
+
+ protected:
+  // The carers whose printed name no other carer's name could be taken for.
+  static std::vector<DemoCarer> DistinctCarers() {
+    const std::vector<DemoCarer> all = ReadCarers(Database());
+    std::vector<DemoCarer> distinct;
+    for (const DemoCarer& carer : all) {
+      bool unique = true;
+      for (const DemoCarer& other : all) {
+        if (other.code != carer.code && Shows(other.name, carer.name)) unique = false;
+      }
+      if (unique) distinct.push_back(carer);
+    }
+    return distinct;
+  }
+
+  struct Seen {
+    std::vector<DemoCarer> own;     // carers of the manager's sectors
+    std::vector<DemoCarer> others;  // carers of every other sector
+    QString text;
+  };
+
+  // Runs the report as `user` into a PDF of that name and sorts the carers it
+  // shows by sector. Fails the test when the run does not end with status 0.
+  Seen Run(const std::string& user, const std::string& file, std::vector<std::string> args) {
+    const fs::path pdf = Pdf(file);
+    args.insert(args.end(), {"--user", user, "--output-file", pdf.string()});
+    const int status = Report(args);
+    EXPECT_EQ(status, 0) << user << ": " << errors;
+    Seen seen;
+    seen.text = PdfText(pdf).value_or(QString());
+    for (const DemoCarer& carer : DistinctCarers()) {
+      if (!Shows(seen.text, carer.name)) continue;
+      (kManagerSectors.contains(carer.sector) ? seen.own : seen.others).push_back(carer);
+    }
+    return seen;
+  }
+
+  static std::vector<std::string> Codes(const std::vector<DemoCarer>& carers) {
+    std::vector<std::string> codes;
+    for (const DemoCarer& c : carers) codes.push_back(c.code + " " + c.name.toStdString());
+    return codes;
+  }
+
+  void SetUp() override {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+      GTEST_SKIP() << "pdftotext is not available";
+    }
+  }
+};
+
+const std::vector<std::string> kEveryType = {"--sick-leave", "--leave", "--other", "--to-validate"};
+
+// For every grouping of the list and for the planning, the manager's output
+// shows exactly the administrator's carers of sectors 001 and 003: nobody of
+// another sector, and nobody of their own sectors missing.
+TEST_F(BatchRights, SectorManagerSeesOnlyTheirSectorsCarersInListsAndPlanning) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+  };
+  const std::vector<Case> cases = {
+      {"list-all", {"--all", "--from", "01/01/2025", "--to", "31/12/2025", "--output", "list"}},
+      {"list-sector", {"--sector", "--from", "01/01/2025", "--to", "31/12/2025", "--output", "list"}},
+      {"list-commune", {"--commune=", "--from", "01/01/2025", "--to", "31/12/2025", "--output", "list"}},
+      {"planning-sector", {"--sector", "--from", "05/05/2025", "--to", "27/07/2025", "--output", "planning"}},
+      {"planning-commune", {"--commune=", "--from", "05/05/2025", "--to", "27/07/2025", "--output", "planning"}},
+  };
+  const std::vector<QString> otherSectorsWords = OtherSectorsWords(Database(), ReadCarers(Database()));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = kEveryType;
+    args.insert(args.end(), c.args.begin(), c.args.end());
+
+    const Seen admin = Run("admin", std::string("admin-") + c.name + ".pdf", args);
+    ASSERT_FALSE(admin.own.empty()) << "the period must have absences in sectors 001 and 003";
+    ASSERT_FALSE(admin.others.empty()) << "the administrator sees every sector";
+
+    const Seen manager = Run("secteur", std::string("secteur-") + c.name + ".pdf", args);
+    EXPECT_EQ(Codes(manager.others), std::vector<std::string>{});
+    EXPECT_EQ(Codes(manager.own), Codes(admin.own));
+    // Nor a heading, a sector label or a town of theirs.
+    for (const QString& word : otherSectorsWords) {
+      EXPECT_FALSE(Shows(manager.text, word)) << word.toStdString();
+    }
+  }
+}
+
+// The planning's carer count takes only the visible carers.
+TEST_F(BatchRights, PlanningCountsOnlyTheVisibleCarers) {
+  std::vector<std::string> args = kEveryType;
+  args.insert(args.end(), {"--all", "--from", "05/05/2025", "--to", "27/07/2025", "--output", "planning"});
+  const Seen manager = Run("secteur", "secteur-count.pdf", args);
+  const Seen admin = Run("admin", "admin-count.pdf", args);
+
+  static const QRegularExpression count(QStringLiteral("(\\d+) aidants?"));
+  const auto managerCount = count.match(manager.text);
+  const auto adminCount = count.match(admin.text);
+  ASSERT_TRUE(managerCount.hasMatch() && adminCount.hasMatch()) << manager.text.left(400).toStdString();
+  // Every demo name is short enough to print whole, so each row was found.
+  EXPECT_EQ(managerCount.captured(1).toInt(), static_cast<int>(manager.own.size()));
+  EXPECT_EQ(adminCount.captured(1).toInt(), static_cast<int>(admin.own.size() + admin.others.size()));
+}
+
+// "lecteur" may look but not print: every output kind ends with status 3
+// before anything is written, in the output folder or the database's folders.
+TEST_F(BatchRights, AUserWithoutThePrintLevelGetsNoOutputOfAnyKind) {
+  std::set<std::string> before = FilesUnder(dir_);
+  const std::set<std::string> outBefore = FilesUnder(OutDir());
+  for (const char* output : {"list", "planning", "export", "letter-type", "letter-merge"}) {
+    SCOPED_TRACE(output);
+    const fs::path file = Pdf(std::string("lecteur-") + output + ".pdf");
+    // The criteria the letters need: sick leave alone, counted by their end.
+    EXPECT_EQ(Report({"--user", "lecteur", "--sick-leave", "--from", "02/06/2025", "--to", "29/06/2025", "--count",
+                      "ending", "--output", output, "--output-file", file.string()}),
+              3);
+    EXPECT_NE(errors.find("may not print"), std::string::npos) << errors;
+    EXPECT_FALSE(fs::exists(file));
+    // Without --output-file the printers write into the output folder.
+    EXPECT_EQ(Report({"--user", "lecteur", "--sick-leave", "--from", "02/06/2025", "--to", "29/06/2025", "--count",
+                      "ending", "--output", output}),
+              3);
+    EXPECT_EQ(FilesUnder(OutDir()), outBefore);
+  }
+  std::set<std::string> after = FilesUnder(dir_);
+  after.erase("out");  // the batch makes the output folder before it signs the user in
+  before.erase("out");
+  EXPECT_EQ(after, before);
+}
+
+}  // namespace
+}  // namespace morvane::host
