@@ -55,15 +55,15 @@ class FormDriver {
     if (Find<QCheckBox>(name)->isChecked() != ticked) Click(name);
   }
   /// Empties the field as a user deleting its text, types `text` key by key,
-  /// then leaves the field.
-  void Type(const char* name, const std::string& text) {
+  /// then leaves the field. `option` names the option the text came from.
+  void Type(const char* name, const std::string& text, const char* option) {
     auto* field = Available<QLineEdit>(name);
     // The field would silently drop the keys past its length, and the batch
     // would go on with a criterion other than the one given.
     const QString typed = QString::fromStdString(text);
     if (typed.size() > field->maxLength()) {
-      throw BatchStop(kUsage, std::string(name) + " takes at most " + std::to_string(field->maxLength()) +
-                                  " characters: \"" + text + "\" is longer");
+      throw BatchStop(kUsage, std::string(option) + " takes at most " + std::to_string(field->maxLength()) +
+                                  " characters (the form's " + name + "): \"" + text + "\" is longer");
     }
     if (!field->text().isEmpty()) field->clear();
     for (const QChar ch : typed) {
@@ -125,7 +125,7 @@ class FormDriver {
 };
 
 void FillForm(FormDriver& form, const BatchOptions& o) {
-  if (!o.entity.empty()) form.Type("Txt_Entite", o.entity);
+  if (!o.entity.empty()) form.Type("Txt_Entite", o.entity, "--entity");
   if (o.provider) form.Tick("Cac_Prest", *o.provider);
   if (o.agent) form.Tick("Cac_Mandat", *o.agent);
 
@@ -143,19 +143,19 @@ void FillForm(FormDriver& form, const BatchOptions& o) {
   switch (o.carers) {
     case BatchOptions::Carers::Sector:
       form.Click("Opt_Secteur");
-      if (!o.carerCode.empty()) form.Type("Txt_Secteur", o.carerCode);
+      if (!o.carerCode.empty()) form.Type("Txt_Secteur", o.carerCode, "--sector");
       break;
     case BatchOptions::Carers::Commune:
       form.Click("Opt_Com");
-      if (!o.carerCode.empty()) form.Type("Txt_Secteur", o.carerCode);
+      if (!o.carerCode.empty()) form.Type("Txt_Secteur", o.carerCode, "--commune");
       break;
     case BatchOptions::Carers::All:
       form.Click("Opt_Tot");
       break;
   }
 
-  if (!o.from.empty()) form.Type("Txt_Debut", o.from);
-  if (!o.to.empty()) form.Type("Txt_Fin", o.to);
+  if (!o.from.empty()) form.Type("Txt_Debut", o.from, "--from");
+  if (!o.to.empty()) form.Type("Txt_Fin", o.to, "--to");
   switch (o.count) {
     case BatchOptions::Count::Within: form.Click("Opt_PeriodeRef"); break;
     case BatchOptions::Count::Starting: form.Click("Opt_DebutPeriodeRef"); break;

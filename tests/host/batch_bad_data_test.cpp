@@ -367,6 +367,27 @@ TEST_F(BrokenSubSectorFile, TheExportStopsWithStatusFourAndTheOtherOutputsComple
   }
 }
 
+class FileNeverCreated : public DamagedRun<FileNeverCreated> {
+ public:
+  // Gone from the catalogue with its table: as if it had never been created.
+  static void Damage(mvdb::Database& db) {
+    BreakStorageOf(db, "ETABLISSEMENT");
+    ASSERT_EQ(sqlite3_exec(db.storage().Handle(), "DELETE FROM mv_files WHERE name = 'ETABLISSEMENT'", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+  }
+};
+
+TEST_F(FileNeverCreated, EveryOutputStopsWithStatusFourNamingTheFile) {
+  for (Output output : kEveryOutput) {
+    SCOPED_TRACE(NameOf(output));
+    const Outcome outcome = Run(output);
+    EXPECT_EQ(outcome.status, 4) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("ETABLISSEMENT"), std::string::npos) << outcome.errors;
+    EXPECT_TRUE(outcome.file.empty());
+  }
+}
+
 // ---- value and sub-value marks inside free text ----
 
 class MarksInFreeText : public DamagedRun<MarksInFreeText> {
@@ -506,10 +527,10 @@ TEST_F(QuotesInCriteria, AreRefusedWithAMessageAndMakeNothing) {
       {{"--entity", "0\"1"}, 1, "Cette entité juridique n'existe pas."},
       // Longer than the field: refused before a key is typed, rather than cut
       // to a shorter code the caller did not give.
-      {{"--sector", "001\" OU CodeSecteur # \""}, 2, "at most 3 characters"},
-      {{"--commune", "42000\" OU 1 # \""}, 2, "at most 5 characters"},
-      {{"--entity", "010\" OU 0 # \""}, 2, "at most 3 characters"},
-      {{"--sector", "0011"}, 2, "at most 3 characters"},
+      {{"--sector", "001\" OU CodeSecteur # \""}, 2, "--sector takes at most 3 characters"},
+      {{"--commune", "42000\" OU 1 # \""}, 2, "--commune takes at most 5 characters"},
+      {{"--entity", "010\" OU 0 # \""}, 2, "--entity takes at most 3 characters"},
+      {{"--sector", "0011"}, 2, "--sector takes at most 3 characters"},
       {{"--reason", "01\" OU 1 # \""}, 2, "--reason"},
   };
   for (Output output : {Output::List, Output::Export}) {
