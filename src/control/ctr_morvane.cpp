@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "control/a_la_sortie.h"
 #include "control/event_adapter.h"
 #include "control/variable.h"
 #include "mvdb/errors.h"
@@ -151,10 +152,7 @@ void Ctr_Morvane::Decharger_Hote() {
 
 void Ctr_Morvane::Evenement(const char* name, const std::function<void()>& procedure) {
   ++callDepth_;
-  struct Leave {
-    int& depth;
-    ~Leave() { --depth; }
-  } leave{callDepth_};
+  ALaSortie sortir([this] { --callDepth_; });
   // Nothing may leave an event procedure by exception: it would unwind
   // through Qt's signal emission. A nested failure is kept and reported once,
   // when the outermost procedure (an event or INIT) ends.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "control/ctr_morvane.h"
+#include "control/a_la_sortie.h"
 #include "control/event_adapter.h"
 #include "control/procedure.h"
 #include "control/variable.h"
@@ -23,10 +24,7 @@ void Ctr_Morvane::INIT() {
   // Changes made while INIT fills the form run their procedures nested in
   // INIT, so that their failure fails INIT instead of showing a message.
   ++callDepth_;
-  struct Leave {
-    int& depth;
-    ~Leave() { --depth; }
-  } leave{callDepth_};
+  ALaSortie sortir([this] { --callDepth_; });
   try {
     Sablier_On();
     Procedure::Ouvrir_Fichiers();

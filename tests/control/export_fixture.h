@@ -21,7 +21,7 @@
 
 namespace morvane::testing {
 
-class ExportTest : public ::testing::Test, public BaseLookups {
+class ExportTest : public ::testing::Test, public TestDatabase {
  protected:
   void SetUp() override {
     Motifs({{"01", "Maladie"}, {"02", "Accident du travail"}, {"03", "Mi-temps thérapeutique"},

@@ -55,7 +55,7 @@ class EditeurEnregistre : public services::EditorControl {
   std::vector<std::string> appels;
 };
 
-class LettreTest : public ::testing::Test, public BaseLookups {
+class LettreTest : public ::testing::Test, public TestDatabase {
  protected:
   static constexpr double kLigne = 24 * 11;  // recording printer: line height at 11 pt
   static constexpr double kUnCm = 567;

@@ -19,7 +19,7 @@
 
 namespace morvane::testing {
 
-class ListTest : public ::testing::Test, public BaseLookups {
+class ListTest : public ::testing::Test, public TestDatabase {
  protected:
   static constexpr int kLaser = 0;
   static constexpr int kMatricielle = 1;

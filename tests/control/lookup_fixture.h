@@ -15,128 +15,29 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <initializer_list>
 #include <memory>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "control/ctr_morvane.h"
 #include "control/event_adapter.h"
 #include "mvdb/database.h"
-#include "mvdb/jsonl.h"
 #include "services/droits.h"
 #include "services/environment.h"
 #include "services/outils_date.h"
 #include "services/recording_ui.h"
+#include "test_database.h"
 
 /// Failure messages show texts as text, not as arrays of UTF-16 units.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace morvane::testing {
 
-/// The database: every file INIT opens, the ACTIVITES dictionary, and a few
-/// records of each look-up file. `trace` receives the engine's selection log.
-class BaseLookups {
- public:
-  BaseLookups() {
-    static int counter = 0;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("morvane-lookups-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    // The engine reads MVDB_TRACE when the database is opened.
-    ::setenv("MVDB_TRACE", trace().c_str(), 1);
-    db_ = mvdb::Database::Create(dir_ / "lookups.mvdb");
-    ::unsetenv("MVDB_TRACE");
-    for (const char* file : {"ABSENCESAIDANT", "CIVILAIDANT", "COMMUNES", "SECTEUR", "TABLES", "SOUSSECTEUR",
-                             "QUARTIER", "ACTIVITES", "ASSOCIATION", "CONTRAT", "GRILLESCC", "COMPTEUR",
-                             "ETABLISSEMENT", "CONVENTIONCOL"}) {
-      db_->CreateFile(file);
-    }
-    db_->CreateFile("STATAIDANT", mvdb::FileKind::kDirectory);
-    std::ifstream dictionaries(std::string(MORVANE_SOURCE_DIR) + "/data/dictionaries.jsonl");
-    std::string line, selected;
-    while (std::getline(dictionaries, line)) {
-      if (line.find("\"DICT ACTIVITES\"") != std::string::npos) selected += line + "\n";
-    }
-    std::istringstream in(selected);
-    mvdb::jsonl::Import(*db_, in);
-    Write("COMPTEUR", "999", {{47, {"001"}}});
-  }
-  ~BaseLookups() {
-    db_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
-  mvdb::Database& db() { return *db_; }
-  std::string trace() const { return (dir_ / "trace.log").string(); }
-
-  /// Writes a record: attribute number -> values (several = multi-valued).
-  void Write(const std::string& file, const std::string& key,
-             std::initializer_list<std::pair<int, std::vector<std::string>>> attrs) {
-    mvdb::DynArray record = db_->DBOpen(file).DBNew(key);
-    for (const auto& [number, values] : attrs) {
-      for (std::size_t v = 0; v < values.size(); ++v) record.SetItem(number, static_cast<int>(v) + 1, values[v]);
-    }
-    record.DBWrite();
-  }
-
-  void Secteur(const std::string& code, const std::string& label) { Write("SECTEUR", code, {{1, {label}}}); }
-  void Commune(const std::string& code, const std::string& name) { Write("COMMUNES", code, {{1, {name}}}); }
-  /// An entity (ASSOCIATION record) and its activities, one per type code,
-  /// keyed entity code + a sequence number.
-  void Entite(const std::string& code, const std::string& name, const std::vector<std::string>& types) {
-    if (!name.empty()) Write("ASSOCIATION", code, {{1, {name}}});
-    Activites(code, types);
-  }
-  void Activites(const std::string& code, const std::vector<std::string>& types) {
-    for (std::size_t i = 0; i < types.size(); ++i) Write("ACTIVITES", code + std::to_string(10 + i), {{12, {types[i]}}});
-  }
-  /// The reason table: codes and labels at value positions 1, 2, ...
-  void Motifs(const std::vector<std::pair<std::string, std::string>>& reasons) {
-    std::vector<std::string> codes, labels;
-    for (const auto& [code, label] : reasons) {
-      codes.push_back(code);
-      labels.push_back(label);
-    }
-    mvdb::DynArray record = db_->DBOpen("TABLES").DBNew("ABSENCES");
-    record.SetItem(1, "Motifs d'absence");
-    for (std::size_t v = 0; v < codes.size(); ++v) {
-      record.SetItem(2, static_cast<int>(v) + 1, codes[v]);
-      record.SetItem(3, static_cast<int>(v) + 1, labels[v]);
-    }
-    record.DBWrite();
-  }
-
-  /// The selection texts (attribute 1 of each request) logged so far, in order.
-  std::vector<std::string> Requetes() const {
-    std::vector<std::string> queries;
-    std::ifstream in(trace());
-    const std::string prefix = "[mvdb] DBSelect ";
-    for (std::string line; std::getline(in, line);) {
-      if (line.rfind(prefix, 0) != 0) continue;
-      const std::string request = line.substr(prefix.size());
-      queries.push_back(request.substr(0, request.find('^')));
-    }
-    return queries;
-  }
-
- private:
-  std::filesystem::path dir_;
-  std::unique_ptr<mvdb::Database> db_;
-};
-
-/// A test with the database above and a control on it, shown in an active
+/// A test with the database of test_database.h and a control on it, shown in an active
 /// window. Fill the database in the test, then call Demarrer() (INIT).
-class LookupTest : public ::testing::Test, public BaseLookups {
+class LookupTest : public ::testing::Test, public TestDatabase {
  protected:
   /// Sectors the user may see; the test may change it before Demarrer().
   std::vector<QString> secteursAutorises{"001", "002", "005"};
