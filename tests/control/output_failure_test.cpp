@@ -68,7 +68,8 @@ TEST_F(OutputFailure, AReadFailingInsideTheExportShowsAMessageAndTheNextRequestW
   Imprimer(form().Option1);
   ASSERT_EQ(ui().Messages().size(), 1u);
   EXPECT_EQ(ui().Messages()[0].second, MsgIcon::Critical);
-  EXPECT_TRUE(ui().Messages()[0].first.contains(QStringLiteral("SOUSSECTEUR"))) << ui().Messages()[0].first.toStdString();
+  const QString& message = ui().Messages()[0].first;
+  EXPECT_TRUE(message.contains(QStringLiteral("SOUSSECTEUR"))) << message.toStdString();
   const auto stat = std::filesystem::path(db().Path().string() + ".d") / "STATAIDANT";
   EXPECT_TRUE(std::filesystem::is_empty(stat)) << "a failed export left a file";
   EXPECT_EQ(unloads.count(), 0);

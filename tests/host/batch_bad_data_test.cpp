@@ -115,7 +115,6 @@ class DamagedRun : public BatchFixture<Suite> {
   static int Carers() { return 20; }
 
  protected:
-
   /// Runs `output` over June 2025 (sick leave ending in June for the letters,
   /// every type otherwise) plus `extra` criteria; collects the file it made.
   Outcome Run(Output output, std::vector<std::string> extra = {}) {
@@ -143,9 +142,9 @@ class DamagedRun : public BatchFixture<Suite> {
     outcome.status = this->Report(args);
     outcome.errors = this->errors;
     if (output == Output::Export) {
-      outcome.file = NewestIn(StatDir(), ".csv");
+      outcome.file = FileIn(StatDir(), ".csv");
     } else if (output == Output::LetterMerge) {
-      outcome.file = NewestIn(this->OutDir(), ".odt");
+      outcome.file = FileIn(this->OutDir(), ".odt");
     } else if (fs::exists(pdf)) {
       outcome.file = pdf;
     }
@@ -177,7 +176,8 @@ class DamagedRun : public BatchFixture<Suite> {
 
   static fs::path StatDir() { return fs::path(BatchFixture<Suite>::Database().string() + ".d") / "STATAIDANT"; }
 
-  static fs::path NewestIn(const fs::path& folder, const std::string& extension) {
+  /// The file of that extension in `folder` (each run starts from empty folders).
+  static fs::path FileIn(const fs::path& folder, const std::string& extension) {
     fs::path found;
     std::error_code ignored;
     for (const auto& entry : fs::directory_iterator(folder, ignored)) {
@@ -197,7 +197,8 @@ class NonNumericFigures : public DamagedRun<NonNumericFigures> {
     Write(db, "ABSENCESAIDANT", "0000101" + std::to_string(kJune1),
           {{1, "z"}, {2, "abc"}, {3, "?"}, {17, "00001001"}, {29, "fin abc"}});
     Write(db, "ABSENCESAIDANT", "0000112abcde", {{2, std::to_string(kJune20)}, {17, "00001001"}, {29, "debut abcde"}});
-    Write(db, "ABSENCESAIDANT", "0000201" + std::to_string(kJune10), {{1, ""}, {2, "2e9"}, {17, "00002001"}, {29, "fin 2e9"}});
+    Write(db, "ABSENCESAIDANT", "0000201" + std::to_string(kJune10),
+          {{1, ""}, {2, "2e9"}, {17, "00002001"}, {29, "fin 2e9"}});
     SickLeaveInJune(db, "0000101" + std::to_string(kJune10), "lettre 00001");
     // Working time, leave balances and a fixed rate that are no numbers.
     Write(db, "CONTRAT", "00001001",
