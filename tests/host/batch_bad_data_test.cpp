@@ -199,6 +199,8 @@ class NonNumericFigures : public DamagedRun<NonNumericFigures> {
     Write(db, "ABSENCESAIDANT", "0000112abcde", {{2, std::to_string(kJune20)}, {17, "00001001"}, {29, "debut abcde"}});
     Write(db, "ABSENCESAIDANT", "0000201" + std::to_string(kJune10),
           {{1, ""}, {2, "2e9"}, {17, "00002001"}, {29, "fin 2e9"}});
+    // An empty end: the period condition compares it as text, below every day.
+    Write(db, "ABSENCESAIDANT", "0000301" + std::to_string(kJune10), {{2, ""}, {17, "00003001"}, {29, "fin vide"}});
     SickLeaveInJune(db, "0000101" + std::to_string(kJune10), "lettre 00001");
     // Working time, leave balances and a fixed rate that are no numbers.
     Write(db, "CONTRAT", "00001001",
