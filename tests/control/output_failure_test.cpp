@@ -83,5 +83,30 @@ TEST_F(OutputFailure, AReadFailingInsideTheExportShowsAMessageAndTheNextRequestW
   EXPECT_EQ(unloads.count(), 1);
 }
 
+TEST_F(OutputFailure, AMissingCarerWhilePrintingTheListShowsAMessageAndTheNextRequestWorks) {
+  // An absence whose carer record does not exist: the list stops on it.
+  Write("ABSENCESAIDANT", "0000201" + std::to_string(services::DayNumber({2024, 3, 6})),
+        {{1, {"1"}}, {2, {std::to_string(services::DayNumber({2024, 3, 7}))}}, {3, {"2"}}});
+  Demarrer();
+  QSignalSpy unloads(&control(), &control::Ctr_Morvane::unloadRequested);
+
+  Imprimer(form().Opt_Liste);
+  ASSERT_EQ(ui().Messages().size(), 1u);
+  EXPECT_EQ(ui().Messages()[0].second, MsgIcon::Critical);
+  EXPECT_TRUE(ui().Messages()[0].first.contains(QStringLiteral("CIVILAIDANT")))
+      << ui().Messages()[0].first.toStdString();
+  EXPECT_EQ(unloads.count(), 0);
+  EXPECT_TRUE(control().isEnabled());
+  EXPECT_FALSE(ui().IsBusy());
+  EXPECT_EQ(Access::BusyDepth(control()), 0);
+
+  // The export of the same absences leaves the missing carer's columns empty.
+  Imprimer(form().Option1);
+  ASSERT_EQ(ui().Messages().size(), 1u);
+  EXPECT_TRUE(ui().Messages()[0].first.startsWith(QStringLiteral("Le fichier AbsAidant-")))
+      << ui().Messages()[0].first.toStdString();
+  EXPECT_EQ(unloads.count(), 1);
+}
+
 }  // namespace
 }  // namespace morvane::testing
