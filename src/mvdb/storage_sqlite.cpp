@@ -169,45 +169,17 @@ class SqliteStorage final : public Storage {
   void AddWriteHook(WriteHook hook) override { hooks_.push_back(std::move(hook)); }
 
   void Transaction(const std::function<void()>& work) override {
-    RunCached(depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT mvdb_nested");
-    ++depth_;
-    try {
-      work();
-    } catch (...) {
-      --depth_;
-      RollBack();
-      throw;
-    }
-    --depth_;
-    try {
-      RunCached(depth_ == 0 ? "COMMIT" : "RELEASE mvdb_nested");
-    } catch (...) {
-      RollBack();
-      throw;
-    }
+    const bool outermost = depth_ == 0;
+    InTransaction(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT mvdb_nested",
+                  outermost ? "COMMIT" : "RELEASE mvdb_nested", work);
   }
 
   void ReadSnapshot(const std::function<void()>& work) override {
     if (depth_ > 0 || !sqlite3_get_autocommit(db_)) {
-      work();
+      work();  // joins the open transaction: it already reads one state
       return;
     }
-    RunCached("BEGIN");
-    ++depth_;
-    try {
-      work();
-    } catch (...) {
-      --depth_;
-      RollBack();
-      throw;
-    }
-    --depth_;
-    try {
-      RunCached("COMMIT");
-    } catch (...) {
-      RollBack();
-      throw;
-    }
+    InTransaction("BEGIN", "COMMIT", work);
   }
 
  private:
@@ -215,6 +187,27 @@ class SqliteStorage final : public Storage {
     FileKind kind;
     std::string table;
   };
+
+  // Opens a level with `begin`, runs work, closes it with `end`; an exception
+  // from either undoes the level and is rethrown.
+  void InTransaction(const char* begin, const char* end, const std::function<void()>& work) {
+    RunCached(begin);
+    ++depth_;
+    try {
+      work();
+    } catch (...) {
+      --depth_;
+      RollBack();
+      throw;
+    }
+    --depth_;
+    try {
+      RunCached(end);
+    } catch (...) {
+      RollBack();
+      throw;
+    }
+  }
 
   const FileInfo* Find(const std::string& file) const {
     auto it = catalogue_.find(file);
