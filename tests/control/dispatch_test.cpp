@@ -13,6 +13,7 @@
 #include "control_fixture.h"
 #include "services/outils_date.h"
 #include "services/recording_printer.h"
+#include "support/database_setup.h"
 
 namespace morvane::testing {
 namespace {
@@ -37,16 +38,7 @@ class Dispatch : public ControlTest {
  protected:
   void SetUp() override {
     ControlTest::SetUp();
-    std::ifstream dictionaries(std::string(MORVANE_SOURCE_DIR) + "/data/dictionaries.jsonl");
-    std::string line, selected;
-    while (std::getline(dictionaries, line)) {
-      if (line.find("\"DICT ABSENCESAIDANT\"") != std::string::npos ||
-          line.find("\"DICT CONTRAT\"") != std::string::npos) {
-        selected += line + "\n";
-      }
-    }
-    std::istringstream in(selected);
-    mvdb::jsonl::Import(db(), in);
+    ImportDictionaries(db(), {"ABSENCESAIDANT", "CONTRAT"});
     Write("CIVILAIDANT", "00001", {{2, {"DURAND"}}, {3, {"Léa"}}, {11, {"LYON"}}, {31, {"001"}}});
     // Sick leave from 8 to 10 September 2025, one contract listed.
     Write("ABSENCESAIDANT", "0000102" + Jour({2025, 9, 8}),

@@ -11,6 +11,7 @@
 
 #include "control_fixture.h"
 #include "mvdb/storage.h"
+#include "support/database_setup.h"
 
 namespace morvane::testing {
 namespace {
@@ -21,32 +22,10 @@ class OutputFailure : public ControlTest {
  protected:
   void SetUp() override {
     ControlTest::SetUp();
-    std::ifstream dictionaries(std::string(MORVANE_SOURCE_DIR) + "/data/dictionaries.jsonl");
-    std::string line, selected;
-    while (std::getline(dictionaries, line)) {
-      if (line.find("\"DICT ABSENCESAIDANT\"") != std::string::npos ||
-          line.find("\"DICT CONTRAT\"") != std::string::npos) {
-        selected += line + "\n";
-      }
-    }
-    std::istringstream in(selected);
-    mvdb::jsonl::Import(db(), in);
+    ImportDictionaries(db(), {"ABSENCESAIDANT", "CONTRAT"});
     Write("CIVILAIDANT", "00001", {{2, {"DURAND"}}, {3, {"Léa"}}, {31, {"001"}}, {32, {"0011"}}});
     Write("ABSENCESAIDANT", "0000101" + std::to_string(services::DayNumber({2024, 3, 5})),
           {{1, {"1"}}, {2, {std::to_string(services::DayNumber({2024, 3, 8}))}}, {3, {"2"}}, {17, {"00001001"}}});
-  }
-
-  /// The file's records vanish with their storage while the catalogue still
-  /// names it: every read of it fails, and not as a missing record.
-  void BreakStorageOf(const std::string& file) {
-    sqlite3* handle = db().storage().Handle();
-    sqlite3_stmt* find = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(handle, "SELECT id FROM mv_files WHERE name = ?1", -1, &find, nullptr), SQLITE_OK);
-    sqlite3_bind_text(find, 1, file.c_str(), -1, SQLITE_TRANSIENT);
-    ASSERT_EQ(sqlite3_step(find), SQLITE_ROW);
-    const std::string table = "mvf_" + std::to_string(sqlite3_column_int(find, 0));
-    sqlite3_finalize(find);
-    ASSERT_EQ(sqlite3_exec(handle, ("DROP TABLE " + table).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
   }
 
   /// Sick leave in March 2024 on the chosen output, then "Imprimer".
@@ -63,7 +42,7 @@ class OutputFailure : public ControlTest {
 TEST_F(OutputFailure, AReadFailingInsideTheExportShowsAMessageAndTheNextRequestWorks) {
   Demarrer();
   QSignalSpy unloads(&control(), &control::Ctr_Morvane::unloadRequested);
-  BreakStorageOf("SOUSSECTEUR");  // read by the export only, for the carer's sub-sector label
+  BreakStorageOf(db(), "SOUSSECTEUR");  // read by the export only, for the carer's sub-sector label
 
   Imprimer(form().Option1);
   ASSERT_EQ(ui().Messages().size(), 1u);

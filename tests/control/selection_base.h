@@ -3,10 +3,8 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,7 +12,7 @@
 #include <unistd.h>
 
 #include "mvdb/database.h"
-#include "mvdb/jsonl.h"
+#include "support/database_setup.h"
 
 namespace morvane::testing {
 
@@ -34,15 +32,7 @@ class BaseSelection {
     std::filesystem::create_directories(dir_);
     db_ = mvdb::Database::Create(dir_ / "test.mvdb");
     for (const char* file : {"ABSENCESAIDANT", "CIVILAIDANT", "CONTRAT"}) db_->CreateFile(file);
-    std::ifstream dictionaries(std::string(MORVANE_SOURCE_DIR) + "/data/dictionaries.jsonl");
-    std::string line, selected;
-    while (std::getline(dictionaries, line)) {
-      for (const char* file : {"\"DICT ABSENCESAIDANT\"", "\"DICT CONTRAT\"", "\"DICT CIVILAIDANT\""}) {
-        if (line.find(file) != std::string::npos) selected += line + "\n";
-      }
-    }
-    std::istringstream in(selected);
-    mvdb::jsonl::Import(*db_, in);
+    ImportDictionaries(*db_, {"ABSENCESAIDANT", "CONTRAT", "CIVILAIDANT"});
     absences_ = db_->DBOpen("ABSENCESAIDANT");
     contrats_ = db_->DBOpen("CONTRAT");
   }

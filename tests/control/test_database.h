@@ -6,9 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,7 +14,7 @@
 #include <unistd.h>
 
 #include "mvdb/database.h"
-#include "mvdb/jsonl.h"
+#include "support/database_setup.h"
 
 namespace morvane::testing {
 
@@ -40,13 +38,7 @@ class TestDatabase {
       db_->CreateFile(file);
     }
     db_->CreateFile("STATAIDANT", mvdb::FileKind::kDirectory);
-    std::ifstream dictionaries(std::string(MORVANE_SOURCE_DIR) + "/data/dictionaries.jsonl");
-    std::string line, selected;
-    while (std::getline(dictionaries, line)) {
-      if (line.find("\"DICT ACTIVITES\"") != std::string::npos) selected += line + "\n";
-    }
-    std::istringstream in(selected);
-    mvdb::jsonl::Import(*db_, in);
+    ImportDictionaries(*db_, {"ACTIVITES"});
     Write("COMPTEUR", "999", {{47, {"001"}}});
   }
   ~TestDatabase() {

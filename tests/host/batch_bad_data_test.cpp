@@ -19,6 +19,7 @@
 #include "control/export_calculs.h"
 #include "mvdb/routines.h"
 #include "mvdb/storage.h"
+#include "support/database_setup.h"
 
 #include <sqlite3.h>
 
@@ -26,6 +27,7 @@ namespace morvane::host {
 namespace {
 
 namespace fs = std::filesystem;
+using morvane::testing::BreakStorageOf;
 
 // Days of June 2025, the month every run asks for (the demo date is the 15th).
 constexpr int kJune1 = 20972;
@@ -338,20 +340,6 @@ TEST_F(MissingCounter, EveryOutputStopsWithStatusFourNamingTheRecord) {
     EXPECT_NE(outcome.errors.find("COMPTEUR"), std::string::npos) << outcome.errors;
     EXPECT_TRUE(outcome.file.empty());
   }
-}
-
-/// Damages a file's storage as a broken disk would: the catalogue still names
-/// the file, its records are gone with their table, so every read of it fails
-/// with another error than a missing record.
-void BreakStorageOf(mvdb::Database& db, const std::string& file) {
-  sqlite3* handle = db.storage().Handle();
-  sqlite3_stmt* find = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(handle, "SELECT id FROM mv_files WHERE name = ?1", -1, &find, nullptr), SQLITE_OK);
-  sqlite3_bind_text(find, 1, file.c_str(), -1, SQLITE_TRANSIENT);
-  ASSERT_EQ(sqlite3_step(find), SQLITE_ROW);
-  const std::string table = "mvf_" + std::to_string(sqlite3_column_int(find, 0));
-  sqlite3_finalize(find);
-  ASSERT_EQ(sqlite3_exec(handle, ("DROP TABLE " + table).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
 }
 
 class BrokenSubSectorFile : public DamagedRun<BrokenSubSectorFile> {
