@@ -1,0 +1,173 @@
+// Two hosts on one database at once, as two offices would run them: the
+// database tool importing absences while `morvane report` prints and exports,
+// and two exports started in the same second.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "batch_fixture.h"
+#include "mvdb/dynarray.h"
+#include "mvdb/jsonl.h"
+
+extern char** environ;
+
+namespace morvane::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kMorvane = fs::path(MORVANE_BINARY_DIR) / "src" / "morvane";
+const fs::path kTool = fs::path(MORVANE_BINARY_DIR) / "src" / "mvdb";
+
+/// A started program; Wait() gives its exit status (-1 when it did not exit).
+class Process {
+ public:
+  Process(std::vector<std::string> args, const fs::path& log) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  int Wait() {
+    int status = 0;
+    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class TwoHosts : public BatchFixture<TwoHosts> {
+ public:
+  static int Carers() { return 40; }
+
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kMorvane) || !fs::exists(kTool)) GTEST_SKIP() << "the morvane and mvdb programs are not built";
+  }
+  Process Export(const std::string& log) {
+    return Process({kMorvane.string(), "report", "--db", Database().string(), "--out", OutDir().string(),
+                    "--sick-leave", "--leave", "--other", "--all", "--from", "01/01/2025", "--to", "31/12/2025",
+                    "--output", "export"},
+                   dir_ / log);
+  }
+  static fs::path StatDir() { return fs::path(Database().string() + ".d") / "STATAIDANT"; }
+  static std::vector<fs::path> Exports() {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(StatDir())) files.push_back(entry.path());
+    return files;
+  }
+};
+
+/// Rows of an exported CSV whose observation (16th field) starts with `prefix`.
+int RowsObserved(const std::string& csv, const std::string& prefix) {
+  int rows = 0;
+  std::size_t start = 0;
+  while (start < csv.size()) {
+    std::size_t end = csv.find("\r\n", start);
+    if (end == std::string::npos) end = csv.size();
+    std::size_t field = start;
+    for (int f = 0; f < 15 && field != std::string::npos && field < end; ++f) {
+      field = csv.find(';', field);
+      if (field != std::string::npos) ++field;
+    }
+    if (field != std::string::npos && field < end && csv.compare(field, prefix.size(), prefix) == 0) ++rows;
+    start = end + 2;
+  }
+  return rows;
+}
+
+TEST_F(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
+  // Ten batches of paid leave in 2025, each imported in its own transaction by
+  // the database tool while the other host exports the year over and over.
+  constexpr int kBatches = 10;
+  constexpr int kPerBatch = 400;
+  for (const fs::path& file : Exports()) fs::remove(file);
+  std::vector<std::string> keys;
+  {
+    auto db = mvdb::Database::Open(Database());
+    const mvdb::DbFile absences = db->DBOpen("ABSENCESAIDANT");
+    for (int day = 20820; keys.size() < kBatches * kPerBatch; ++day) {  // from 1 January 2025
+      for (int carer = 1; carer <= Carers() && keys.size() < kBatches * kPerBatch; ++carer) {
+        char key[32];
+        std::snprintf(key, sizeof key, "%05d12%05d", carer, day);
+        if (!absences.Exists(key)) keys.push_back(key);
+      }
+    }
+  }
+  std::string script;
+  for (int b = 0; b < kBatches; ++b) {
+    const fs::path batch = dir_ / ("batch-" + std::to_string(b) + ".jsonl");
+    std::ofstream out(batch);
+    for (int i = b * kPerBatch; i < (b + 1) * kPerBatch; ++i) {
+      const int day = std::stoi(keys[i].substr(7));
+      // First day's half "1", last day the next day, end half "2", observation.
+      mvdb::DynArray record;
+      record.SetItem(1, "1");
+      record.SetItem(2, std::to_string(day + 1));
+      record.SetItem(3, "2");
+      record.SetItem(29, "import " + keys[i]);
+      out << mvdb::jsonl::EncodeLine("ABSENCESAIDANT", keys[i], record.Text()) << "\n";
+    }
+    script += kTool.string() + " import " + Database().string() + " " + batch.string() + " || exit 1; ";
+  }
+  std::string exports;
+  for (int run = 0; run < 4; ++run) {
+    exports += kMorvane.string() + " report --db " + Database().string() + " --out " + OutDir().string() +
+               " --sick-leave --leave --other --all --from 01/01/2025 --to 31/12/2025 --output export || exit 1; ";
+  }
+  Process importer({"/bin/sh", "-c", script}, dir_ / "import.log");
+  Process exporter({"/bin/sh", "-c", exports}, dir_ / "export.log");
+  EXPECT_EQ(importer.Wait(), 0) << Slurp(dir_ / "import.log");
+  EXPECT_EQ(exporter.Wait(), 0) << Slurp(dir_ / "export.log");
+
+  const auto files = Exports();
+  EXPECT_EQ(files.size(), 4u);
+  for (const fs::path& file : files) {
+    const int imported = RowsObserved(Slurp(file), "import ");
+    EXPECT_EQ(imported % kPerBatch, 0) << file << " holds part of a batch: " << imported << " rows";
+  }
+  auto db = mvdb::Database::Open(Database());
+  const mvdb::DbFile absences = db->DBOpen("ABSENCESAIDANT");
+  int whole = 0;
+  for (const std::string& key : keys) {
+    if (absences.Exists(key) && absences.DBRead(key).Item(29) == "import " + key) ++whole;
+  }
+  EXPECT_EQ(whole, kBatches * kPerBatch);
+}
+
+TEST_F(TwoHosts, TwoExportsStartedInTheSameSecondWriteTwoWholeFiles) {
+  for (const fs::path& file : Exports()) fs::remove(file);
+  Process first = Export("first.log");
+  Process second = Export("second.log");
+  EXPECT_EQ(first.Wait(), 0) << Slurp(dir_ / "first.log");
+  EXPECT_EQ(second.Wait(), 0) << Slurp(dir_ / "second.log");
+  const auto files = Exports();
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_NE(files[0].filename(), files[1].filename());
+  EXPECT_GT(fs::file_size(files[0]), 1000u);
+  EXPECT_EQ(Slurp(files[0]), Slurp(files[1]));  // the same data, each file whole
+}
+
+}  // namespace
+}  // namespace morvane::host
