@@ -1,24 +1,22 @@
-// Two hosts on one database at once, as two offices would run them: the
-// database tool importing absences while `morvane report` prints and exports,
-// and two exports started in the same second.
+// Hosts as separate programs on one database, as offices run them: the
+// database tool importing absences while `morvane report` exports, two exports
+// started in the same second, and exports killed at any moment.
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
+#include <chrono>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "batch_fixture.h"
 #include "mvdb/dynarray.h"
 #include "mvdb/jsonl.h"
-
-extern char** environ;
+#include "process.h"
 
 namespace morvane::host {
 namespace {
@@ -28,55 +26,42 @@ namespace fs = std::filesystem;
 const fs::path kMorvane = fs::path(MORVANE_BINARY_DIR) / "src" / "morvane";
 const fs::path kTool = fs::path(MORVANE_BINARY_DIR) / "src" / "mvdb";
 
-/// A started program; Wait() gives its exit status (-1 when it did not exit).
-class Process {
- public:
-  Process(std::vector<std::string> args, const fs::path& log) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  int Wait() {
-    int status = 0;
-    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-};
-
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class TwoHosts : public BatchFixture<TwoHosts> {
- public:
-  static int Carers() { return 40; }
-
+/// Suites that run the programs themselves on the suite's demo database.
+template <typename Suite>
+class ProgramsFixture : public BatchFixture<Suite> {
  protected:
+  using Base = BatchFixture<Suite>;
   void SetUp() override {
     if (!fs::exists(kMorvane) || !fs::exists(kTool)) GTEST_SKIP() << "the morvane and mvdb programs are not built";
   }
-  Process Export(const std::string& log) {
-    return Process({kMorvane.string(), "report", "--db", Database().string(), "--out", OutDir().string(),
-                    "--sick-leave", "--leave", "--other", "--all", "--from", "01/01/2025", "--to", "31/12/2025",
-                    "--output", "export"},
-                   dir_ / log);
+  /// Starts `morvane report` exporting the absences of 2025; its output goes to `log`.
+  std::unique_ptr<Process> Export(const std::string& log) {
+    return std::make_unique<Process>(
+        std::vector<std::string>{kMorvane.string(), "report", "--db", Base::Database().string(), "--out",
+                                 Base::OutDir().string(), "--sick-leave", "--leave", "--other", "--all", "--from",
+                                 "01/01/2025", "--to", "31/12/2025", "--output", "export"},
+        Base::dir_ / log);
   }
-  static fs::path StatDir() { return fs::path(Database().string() + ".d") / "STATAIDANT"; }
+  static fs::path StatDir() { return fs::path(Base::Database().string() + ".d") / "STATAIDANT"; }
+  /// Every file of STATAIDANT, hidden temporaries included.
   static std::vector<fs::path> Exports() {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(StatDir())) files.push_back(entry.path());
     return files;
   }
+  static void RemoveExports() {
+    for (const fs::path& file : Exports()) fs::remove(file);
+  }
+};
+
+class TwoHosts : public ProgramsFixture<TwoHosts> {
+ public:
+  static int Carers() { return 40; }
 };
 
 /// Rows of an exported CSV whose observation (16th field) starts with `prefix`.
@@ -102,7 +87,7 @@ TEST_F(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
   // the database tool while the other host exports the year over and over.
   constexpr int kBatches = 10;
   constexpr int kPerBatch = 400;
-  for (const fs::path& file : Exports()) fs::remove(file);
+  RemoveExports();
   std::vector<std::string> keys;
   {
     auto db = mvdb::Database::Open(Database());
@@ -157,16 +142,46 @@ TEST_F(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
 }
 
 TEST_F(TwoHosts, TwoExportsStartedInTheSameSecondWriteTwoWholeFiles) {
-  for (const fs::path& file : Exports()) fs::remove(file);
-  Process first = Export("first.log");
-  Process second = Export("second.log");
-  EXPECT_EQ(first.Wait(), 0) << Slurp(dir_ / "first.log");
-  EXPECT_EQ(second.Wait(), 0) << Slurp(dir_ / "second.log");
+  RemoveExports();
+  auto first = Export("first.log");
+  auto second = Export("second.log");
+  EXPECT_EQ(first->Wait(), 0) << Slurp(dir_ / "first.log");
+  EXPECT_EQ(second->Wait(), 0) << Slurp(dir_ / "second.log");
   const auto files = Exports();
   ASSERT_EQ(files.size(), 2u);
   EXPECT_NE(files[0].filename(), files[1].filename());
   EXPECT_GT(fs::file_size(files[0]), 1000u);
   EXPECT_EQ(Slurp(files[0]), Slurp(files[1]));  // the same data, each file whole
+}
+
+class KilledExport : public ProgramsFixture<KilledExport> {
+ public:
+  static int Carers() { return 1500; }  // about 12,000 absences
+};
+
+TEST_F(KilledExport, AnExportKilledAtAnyMomentLeavesNoPartialFile) {
+  RemoveExports();
+  auto whole = Export("whole.log");
+  ASSERT_EQ(whole->Wait(), 0) << Slurp(dir_ / "whole.log");
+  ASSERT_EQ(Exports().size(), 1u);
+  const std::string reference = Slurp(Exports().front());
+  RemoveExports();
+
+  // Killed from its start-up to its end, in steps of 60 ms.
+  for (int delay = 0; delay <= 900; delay += 60) {
+    auto run = Export("killed.log");
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    run->Kill();
+  }
+  int complete = 0;
+  for (const fs::path& file : Exports()) {
+    if (file.filename().string().front() == '.') continue;  // a temporary: never read as a record
+    EXPECT_EQ(Slurp(file), reference) << file << " is not a whole export";
+    ++complete;
+  }
+  std::printf("%d of the killed exports had finished\n", complete);
+  auto after = Export("after.log");
+  EXPECT_EQ(after->Wait(), 0) << Slurp(dir_ / "after.log");  // the folder and the database still work
 }
 
 }  // namespace
