@@ -128,6 +128,8 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   void Opt_Secteur_Click();
   void Opt_Com_Click();
   void Opt_Tot_Click();
+  /// Shows the code field and its list under that label, for codes of that length.
+  void MontrerChampCode(const QString& libelle, int longueur);
   void Opt_PeriodeRef_Click();
   void Opt_DebutPeriodeRef_Click();
   void Opt_FinPeriodeRef_Click();

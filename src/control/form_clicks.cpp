@@ -40,25 +40,25 @@ void Ctr_Morvane::Cac_AValider_Click() {
 // ---- carers: sector, commune or all ----
 
 void Ctr_Morvane::Opt_Secteur_Click() {
-  Etq_Secteur->setVisible(true);
-  Txt_Secteur->setVisible(true);
-  Cbo_Secteur->setVisible(true);
-  Etq_Secteur->setText(QStringLiteral("Secteur"));
-  // Emptied before the limit is lowered: a longer commune code must not be
-  // cut to three characters and looked up as a sector.
-  Txt_Secteur->setText(QString());
-  Txt_Secteur->setMaxLength(3);
+  MontrerChampCode(QStringLiteral("Secteur"), 3);
   Remplir_Combo_Secteur();
 }
 
 void Ctr_Morvane::Opt_Com_Click() {
+  MontrerChampCode(QStringLiteral("Commune"), 5);
+  Remplir_Combo_Commue();
+}
+
+// Shows the code field and its list under `libelle`, for codes of `longueur`
+// characters. The field is emptied before its limit changes: a longer commune
+// code must not be cut to three characters and looked up as a sector.
+void Ctr_Morvane::MontrerChampCode(const QString& libelle, int longueur) {
   Etq_Secteur->setVisible(true);
   Txt_Secteur->setVisible(true);
   Cbo_Secteur->setVisible(true);
-  Etq_Secteur->setText(QStringLiteral("Commune"));
+  Etq_Secteur->setText(libelle);
   Txt_Secteur->setText(QString());
-  Txt_Secteur->setMaxLength(5);
-  Remplir_Combo_Commue();
+  Txt_Secteur->setMaxLength(longueur);
 }
 
 void Ctr_Morvane::Opt_Tot_Click() {

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <optional>
 
 #include "control/ctr_morvane.h"
 #include "control/event_adapter.h"
@@ -41,18 +42,25 @@ QString TexteAttribut(std::string text) {
   return QString::fromStdString(text);
 }
 
-// Runs "query" on `file` returning the key and attribute 1, and fills `list`
-// with column 2 of each row up to the first row whose code is empty.
-// Returns the result list; throws what DBSelect throws.
-mvdb::DynArray SelectionnerLibelles(QComboBox* list, const std::string& query, const std::string& file) {
-  long count = 0;
-  mvdb::DynArray rows =
-      Variable::TheDatabase->DBSelect(DemandeSelection(query, file, "0 1").Text(), std::string(), count);
+// Empties `list`, runs "query" on `file` returning the key and attribute 1,
+// and fills `list` with column 2 of each row up to the first row whose code is
+// empty; `rows` receives the result list. A failed read leaves the list and
+// `rows` empty (the code field still works) and returns the engine's reason.
+std::optional<QString> RemplirLibelles(QComboBox* list, const std::string& query, const std::string& file,
+                                       mvdb::DynArray& rows) {
+  classic::Clear(list);
+  try {
+    long count = 0;
+    rows = Variable::TheDatabase->DBSelect(DemandeSelection(query, file, "0 1").Text(), std::string(), count);
+  } catch (const mvdb::DbError& e) {
+    rows = mvdb::DynArray();
+    return QString::fromUtf8(e.what());
+  }
   // 32-bit row counter: lists past 32,767 rows are filled whole.
   for (int i = 1; !rows.Item(i, 1).empty(); ++i) {
     classic::AddItem(list, TexteAttribut(rows.Item(i, 2)));
   }
-  return rows;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -60,25 +68,14 @@ mvdb::DynArray SelectionnerLibelles(QComboBox* list, const std::string& query, c
 // ---- filling the list ----
 
 void Ctr_Morvane::Remplir_Combo_Secteur() {
-  classic::Clear(Cbo_Secteur);
-  try {
-    ListeSecteur = SelectionnerLibelles(Cbo_Secteur, "SSELECT SECTEUR PAR 1 ", "SECTEUR");
-  } catch (const mvdb::DbError& e) {
-    // The form stays usable: the code field still works, the list is empty.
-    ListeSecteur = mvdb::DynArray();
-    classic::Clear(Cbo_Secteur);
-    Message(QStringLiteral("La liste des secteurs n'a pas pu être lue : %1").arg(QString::fromUtf8(e.what())));
+  if (auto erreur = RemplirLibelles(Cbo_Secteur, "SSELECT SECTEUR PAR 1 ", "SECTEUR", ListeSecteur)) {
+    Message(QStringLiteral("La liste des secteurs n'a pas pu être lue : %1").arg(*erreur));
   }
 }
 
 void Ctr_Morvane::Remplir_Combo_Commue() {
-  classic::Clear(Cbo_Secteur);
-  try {
-    ListeCommune = SelectionnerLibelles(Cbo_Secteur, "SSELECT COMMUNES PAR 1 ", "COMMUNES");
-  } catch (const mvdb::DbError& e) {
-    ListeCommune = mvdb::DynArray();
-    classic::Clear(Cbo_Secteur);
-    Message(QStringLiteral("La liste des communes n'a pas pu être lue : %1").arg(QString::fromUtf8(e.what())));
+  if (auto erreur = RemplirLibelles(Cbo_Secteur, "SSELECT COMMUNES PAR 1 ", "COMMUNES", ListeCommune)) {
+    Message(QStringLiteral("La liste des communes n'a pas pu être lue : %1").arg(*erreur));
   }
 }
 

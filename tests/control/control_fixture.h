@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTest>
-#include <QWidget>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,14 +13,13 @@
 #include "control/ctr_morvane.h"
 #include "ctr_morvane_test_access.h"
 #include "services/droits.h"
-#include "services/environment.h"
-#include "services/outils_date.h"
 #include "services/recording_ui.h"
+#include "shown_control.h"
 #include "test_database.h"
 
 namespace morvane::testing {
 
-class ControlTest : public ::testing::Test, public TestDatabase {
+class ControlTest : public ::testing::Test, public TestDatabase, public ShownControl {
  protected:
   using Access = control::CtrMorvaneTestAccess;
 
@@ -39,31 +35,17 @@ class ControlTest : public ::testing::Test, public TestDatabase {
     Write("TABLES", "ABSENCES", {{2, {"01", "02", "03"}}, {3, {"MALADIE", "ACCIDENT", "TEMPS PARTIEL"}}});
   }
 
-  void TearDown() override {
-    control_.reset();
-    window_.reset();
-  }
+  void TearDown() override { DetruireControle(); }
 
   /// Creates the control in a shown, active host window with a recording UI;
   /// hands in the client, the database and rights of that level (unless told
   /// not to). Does not call INIT.
   void Creer(int level = 2, bool handDatabase = true, bool handRights = true) {
-    services::OutilsDate::Install(services::MakeBatchOutilsDate(0, 1));
-    window_ = std::make_unique<QWidget>();
-    control_ = std::make_unique<control::Ctr_Morvane>(window_.get());
-    auto environment = std::make_unique<services::Environment>();
-    auto recorder = std::make_unique<services::RecordingUiServices>(QDate(2024, 3, 15));
-    ui_ = recorder.get();
-    environment->ui = std::move(recorder);
-    environment->outputDir = dir();
-    control_->SetEnvironment(std::move(environment));
-    control_->setTheClient(&client_);
-    if (handDatabase) control_->setTheDatabase(&db());
-    if (handRights) control_->setDroitsUtilisateur(services::MakeDroits("test", level));
-    window_->resize(control_->size());
-    window_->show();
-    QApplication::setActiveWindow(window_.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    Remise remise;
+    remise.environment->outputDir = dir();
+    if (handDatabase) remise.database = &db();
+    if (handRights) remise.droits = services::MakeDroits("test", level);
+    CreerControle(std::move(remise));
   }
 
   /// Creer, then INIT.
@@ -80,11 +62,6 @@ class ControlTest : public ::testing::Test, public TestDatabase {
   /// Destroys the control (as the host window's closing does).
   void Detruire() { control_.reset(); }
 
- private:
-  mvdb::Client client_{"test", "control.mvdb"};
-  std::unique_ptr<QWidget> window_;
-  std::unique_ptr<control::Ctr_Morvane> control_;
-  services::RecordingUiServices* ui_ = nullptr;
 };
 
 }  // namespace morvane::testing

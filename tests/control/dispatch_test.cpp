@@ -44,40 +44,25 @@ class Dispatch : public ControlTest {
     Write("ABSENCESAIDANT", "0000102" + Jour({2025, 9, 8}),
           {{1, {"1"}}, {2, {Jour({2025, 9, 10})}}, {3, {"2"}}, {17, {"00001001"}}, {47, {"5000"}}});
   }
-  void TearDown() override {
-    control_.reset();
-    window_.reset();
-    ControlTest::TearDown();
-  }
-
-  /// A control with recording printers ("RECORDER", "SECOND"), a recording
-  /// planning and the given printer answer and copies; INIT has run.
+  /// A new control (a second request in the same test starts on a new form)
+  /// with recording printers ("RECORDER", "SECOND"), a recording planning and
+  /// the given printer answer and copies; INIT has run.
   void Demarrer(int printerIndex = 0, int copies = 1) {
-    control_.reset();  // a second request in the same test starts on a new form
-    window_.reset();
-    services::OutilsDate::Install(services::MakeBatchOutilsDate(printerIndex, copies));
-    window_ = std::make_unique<QWidget>();
-    control_ = std::make_unique<control::Ctr_Morvane>(window_.get());
-    control_->setClosesHostWindow(false);
-    QObject::connect(control_.get(), &control::Ctr_Morvane::unloadRequested, [this] { ++unloads_; });
-    auto env = std::make_unique<services::Environment>();
-    auto ui = std::make_unique<services::RecordingUiServices>(QDate(2025, 9, 15));
-    ui_ = ui.get();
-    env->ui = std::move(ui);
+    Remise remise;
+    remise.database = &db();
+    remise.droits = services::MakeDroits("test", 2);
+    remise.today = QDate(2025, 9, 15);
+    remise.closesHostWindow = false;
+    remise.printer = printerIndex;
+    remise.copies = copies;
     auto printers = std::make_unique<services::RecordingPrinterList>(std::vector<QString>{"RECORDER", "SECOND"});
     printers_ = printers.get();
-    env->printers = std::move(printers);
+    remise.environment->printers = std::move(printers);
     auto planning = std::make_unique<PlanningEnregistre>();
     planning_ = planning.get();
-    env->planning = std::move(planning);
-    control_->SetEnvironment(std::move(env));
-    control_->setTheClient(&client_);
-    control_->setTheDatabase(&db());
-    control_->setDroitsUtilisateur(services::MakeDroits("test", 2));
-    window_->resize(control_->size());
-    window_->show();
-    QApplication::setActiveWindow(window_.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    remise.environment->planning = std::move(planning);
+    CreerControle(std::move(remise));
+    QObject::connect(control_.get(), &control::Ctr_Morvane::unloadRequested, [this] { ++unloads_; });
     control_->INIT();
   }
 
@@ -95,10 +80,6 @@ class Dispatch : public ControlTest {
   }
   std::vector<QString> Messages() const { return ui_->MessageTexts(); }
 
-  std::unique_ptr<QWidget> window_;
-  std::unique_ptr<control::Ctr_Morvane> control_;
-  mvdb::Client client_{"test", "control.mvdb"};
-  services::RecordingUiServices* ui_ = nullptr;
   services::RecordingPrinterList* printers_ = nullptr;
   PlanningEnregistre* planning_ = nullptr;
   int unloads_ = 0;

@@ -28,6 +28,7 @@
 #include "services/environment.h"
 #include "services/outils_date.h"
 #include "services/recording_ui.h"
+#include "shown_control.h"
 #include "test_database.h"
 
 /// Failure messages show texts as text, not as arrays of UTF-16 units.
@@ -37,35 +38,22 @@ namespace morvane::testing {
 
 /// A test with the database of test_database.h and a control on it, shown in an active
 /// window. Fill the database in the test, then call Demarrer() (INIT).
-class LookupTest : public ::testing::Test, public TestDatabase {
+class LookupTest : public ::testing::Test, public TestDatabase, public ShownControl {
  protected:
   /// Sectors the user may see; the test may change it before Demarrer().
   std::vector<QString> secteursAutorises{"001", "002", "005"};
 
-  void TearDown() override {
-    control_.reset();
-    window_.reset();
-  }
+  void TearDown() override { DetruireControle(); }
 
   /// Creates the control, hands it the database and the rights, shows it and
   /// runs INIT. Messages go to the recorder `ui()`.
   void Demarrer() {
-    services::OutilsDate::Install(services::MakeBatchOutilsDate(0, 1));
-    window_ = std::make_unique<QWidget>();
-    control_ = std::make_unique<control::Ctr_Morvane>(window_.get());
-    auto environment = std::make_unique<services::Environment>();
-    auto recorder = std::make_unique<services::RecordingUiServices>(QDate(2024, 3, 15));
-    ui_ = recorder.get();
-    environment->ui = std::move(recorder);
-    environment->outputDir = std::filesystem::temp_directory_path();
-    control_->SetEnvironment(std::move(environment));
-    control_->setClosesHostWindow(false);
-    control_->setTheDatabase(&db());
-    control_->setDroitsUtilisateur(services::MakeDroits("test", 2, secteursAutorises));
-    window_->resize(control_->size());
-    window_->show();
-    QApplication::setActiveWindow(window_.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    Remise remise;
+    remise.database = &db();
+    remise.droits = services::MakeDroits("test", 2, secteursAutorises);
+    remise.environment->outputDir = std::filesystem::temp_directory_path();
+    remise.closesHostWindow = false;
+    CreerControle(std::move(remise));
     control_->INIT();
   }
 
@@ -120,10 +108,6 @@ class LookupTest : public ::testing::Test, public TestDatabase {
     return texts;
   }
 
- private:
-  std::unique_ptr<QWidget> window_;
-  std::unique_ptr<control::Ctr_Morvane> control_;
-  services::RecordingUiServices* ui_ = nullptr;
 };
 
 }  // namespace morvane::testing

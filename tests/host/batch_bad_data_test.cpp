@@ -57,11 +57,6 @@ struct Outcome {
   std::string content;
 };
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 /// The fields of one CSV line (no quoting: the export writes none).
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;

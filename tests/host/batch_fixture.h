@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +18,12 @@
 #include "mvdb/database.h"
 
 namespace morvane::host {
+
+/// The whole content of a file (empty when it cannot be read).
+inline std::string Slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 /// Base of the batch tests. A suite derives from it and may override
 /// `Carers()` (demo size) before the database is made; `Damage(db)` is run on

@@ -26,11 +26,6 @@ namespace fs = std::filesystem;
 const fs::path kMorvane = fs::path(MORVANE_BINARY_DIR) / "src" / "morvane";
 const fs::path kTool = fs::path(MORVANE_BINARY_DIR) / "src" / "mvdb";
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 /// Suites that run the programs themselves on the suite's demo database.
 template <typename Suite>
 class ProgramsFixture : public BatchFixture<Suite> {
