@@ -43,9 +43,9 @@ void Ouvrir_Fichiers() {
         "ControleMorvane: INIT was called before TheDatabase was set (the host must hand in the "
         "database, the client and the rights before INIT)");
   }
-  auto slots = Slots();
-  for (std::size_t i = 0; i < slots.size(); ++i) {
-    slots[i].handle = Variable::TheDatabase->DBOpen(std::string(kFichiers[i]));
+  auto fichiers = Slots();
+  for (std::size_t i = 0; i < fichiers.size(); ++i) {
+    fichiers[i].handle = Variable::TheDatabase->DBOpen(std::string(kFichiers[i]));
   }
 }
 
