@@ -57,7 +57,10 @@ std::unique_ptr<Database> OpenDatabase(const std::string& path, OpenMode mode) {
 [[maybe_unused]] bool HoldsRecords(Database& db) {
   bool any = false;
   for (const auto& file : db.FileNames()) {
-    db.storage().Scan(file, [&](const std::string&, const std::string&) { return !(any = true); });
+    db.storage().Scan(file, [&](const std::string&, const std::string&) {
+      any = true;
+      return false;  // one record is enough
+    });
     if (any) return true;
   }
   return false;
