@@ -1,14 +1,15 @@
 // The exchange format: JSON Lines, one record a line.
-//   {"file":"CIVILAIDANT","id":"00012","record":["1","DUPONT",["v1","v2"],...]}
+//   {"file":"PEOPLE","id":"00012","record":["1","DUPONT",["v1","v2"],...]}
 // An attribute is a string, or an array of values when it holds several values
 // or sub-values; a value is a string, or an array of sub-values. Dictionaries
 // are the hashed files "DICT <FILE>" and travel the same way.
 // A record that this form cannot carry exactly travels as the base64 of its
 // bytes as stored: "record_base64" instead of "record" (a hashed file's record
 // text that is not UTF-8; a directory file's OS file, such as a picture or a
-// Latin-1 CSV, whenever its bytes are not exactly what its record text writes).
+// Latin-1 CSV dropped in by hand, whenever its bytes are not exactly what its
+// record text writes).
 // A key that is not UTF-8 travels as "id_base64" instead of "id".
-// A line without a key declares a file: {"file":"STATAIDANT","kind":"directory"}
+// A line without a key declares a file: {"file":"REPORTS","kind":"directory"}
 // ("kind" "hashed" or "directory"); importing it creates the file when missing.
 #pragma once
 

@@ -146,7 +146,7 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     perGroupTotal += bestCount;
   }
 
-  // A condition written in every group (the period of the absence query is)
+  // A condition written in every group (a reporting period usually is)
   // bounds the whole selection alone; take it when it promises fewer keys.
   std::vector<const ResolvedCondition*> chosen = perGroup;
   if (plan.groups.size() > 1) {
