@@ -16,7 +16,9 @@ TEST(CodeTables, ReasonsSitAtTheirPositionsAndEveryTableIsParallel) {
   std::set<std::string> codes;
   int fiftyAndAbove = 0;  // the "other" reasons
   for (std::size_t p = 0; p < reasons.size(); ++p) {
-    if (p < 32) EXPECT_EQ(reasons[p].code, (p < 9 ? "0" : "") + std::to_string(p + 1));  // position p holds code p
+    if (p < 32) {
+      EXPECT_EQ(reasons[p].code, (p < 9 ? "0" : "") + std::to_string(p + 1));  // position p holds code p
+    }
     fiftyAndAbove += reasons[p].code >= "50";
     EXPECT_EQ(reasons[p].code.size(), 2u);
     EXPECT_FALSE(reasons[p].label.empty()) << reasons[p].code;
