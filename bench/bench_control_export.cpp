@@ -11,6 +11,7 @@
 #include <iostream>
 #include <string>
 
+#include "association/hourly_rate.h"
 #include "control/export_fichier.h"
 #include "mvdb/database.h"
 #include "services/outils_date.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
   fs::remove_all(folder);
   fs::create_directories(folder);
   auto db = mvdb::Database::Create(folder / "export.mvdb");
+  morvane::association::RegisterAssociationRoutines(db->routines());
   Fill(*db, kCarers, kContracts);
 
   // The selection: each carer's absences side by side, in the long format's columns.

@@ -8,14 +8,14 @@
 
 #include "mvdb/database.h"
 #include "mvdb/errors.h"
-#include "query_test_data.h"
+#include "engine_test_support.h"
 
 namespace {
 
-mvdb::testdata::TempDatabase& Fixture() {
+mvdb::testing_support::ScratchDatabase& Fixture() {
   static auto* fixture = [] {
-    auto* t = new mvdb::testdata::TempDatabase();  // lives for the whole run
-    mvdb::testdata::FillAbsences(*t);
+    auto* t = new mvdb::testing_support::ScratchDatabase();  // lives for the whole run
+    mvdb::testing_support::FillAbsences(*t);
     t->db().CreateIndex("ABSENCESAIDANT", "DebAbsAidant");
     return t;
   }();

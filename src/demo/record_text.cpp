@@ -5,6 +5,7 @@
 #include <set>
 
 #include "mvdb/dynarray.h"
+#include "mvdb/jsonl.h"
 
 namespace morvane::demo {
 namespace {
@@ -47,24 +48,8 @@ std::string RecordText::Text() const {
   return text;
 }
 
-nlohmann::json RecordText::Json() const {
-  nlohmann::json out = nlohmann::json::array();
-  for (const auto& values : attributes_) {
-    if (values.size() <= 1) {
-      out.push_back(values.empty() ? std::string() : values.front());
-    } else {
-      out.push_back(values);
-    }
-  }
-  return out;
-}
-
 std::string JsonLine(const FileRecord& record) {
-  nlohmann::json line = nlohmann::json::object();
-  line["file"] = record.file;
-  line["id"] = record.key;
-  line["record"] = record.record.Json();
-  return line.dump();
+  return mvdb::jsonl::EncodeLine(record.file, record.key, record.record.Text());
 }
 
 std::string JsonLines(const std::vector<FileRecord>& records) {

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json_fwd.hpp>
-
 namespace morvane::demo {
 
 /// Attributes numbered from 1, each a list of values (no sub-values: the demo
@@ -27,9 +25,6 @@ class RecordText {
   /// The whole text: attributes joined by 0xFE, values by 0xFD; trailing empty
   /// attributes are kept as set.
   std::string Text() const;
-  /// The record as the exchange format writes it: an array with one string per
-  /// single-valued attribute and one array per multi-valued one.
-  nlohmann::json Json() const;
 
  private:
   std::vector<std::vector<std::string>> attributes_;

@@ -2,12 +2,24 @@
 
 #include <iostream>
 
+#include "association/hourly_rate.h"
 #include "demo/generator.h"
 
 namespace morvane::host {
 
-std::unique_ptr<mvdb::Database> OpenHostDatabase(const std::filesystem::path& path, bool isDefaultDemo) {
-  if (std::filesystem::exists(path) || !isDefaultDemo) return mvdb::Database::Open(path);
+namespace {
+
+std::unique_ptr<mvdb::Database> OpenWithRoutines(const std::filesystem::path& path, mvdb::OpenMode mode) {
+  auto db = mvdb::Database::Open(path, mode);
+  association::RegisterAssociationRoutines(db->routines());
+  return db;
+}
+
+}  // namespace
+
+std::unique_ptr<mvdb::Database> OpenHostDatabase(const std::filesystem::path& path, bool isDefaultDemo,
+                                                 mvdb::OpenMode mode) {
+  if (std::filesystem::exists(path) || !isDefaultDemo) return OpenWithRoutines(path, mode);
   std::filesystem::create_directories(path.parent_path());
   std::cerr << "morvane: creating the demo database " << path.string() << " ...\n";
   // Built under a temporary name so that an interrupted first run leaves no
@@ -25,7 +37,7 @@ std::unique_ptr<mvdb::Database> OpenHostDatabase(const std::filesystem::path& pa
   if (std::filesystem::exists(building.string() + ".d")) {
     std::filesystem::rename(building.string() + ".d", path.string() + ".d");
   }
-  return mvdb::Database::Open(path);
+  return OpenWithRoutines(path, mode);
 }
 
 }  // namespace morvane::host

@@ -6,6 +6,7 @@
 
 #include "mvdb/directory_files.h"
 #include "mvdb/file_binding.h"
+#include "mvdb/numbers.h"
 #include "mvdb/query/engine.h"
 #include "mvdb/routines.h"
 #include "mvdb/storage.h"
@@ -29,17 +30,11 @@ std::vector<int> ParseAttributeList(const std::string& text) {
   std::istringstream in(text);
   std::string token;
   while (in >> token) {
-    std::size_t used = 0;
-    int number = -1;
-    try {
-      number = std::stoi(token, &used);
-    } catch (const std::exception&) {
-      used = 0;
-    }
-    if (used != token.size() || number < 0)
+    const auto number = ParseCount(token);
+    if (!number)
       throw DbError(ErrorCode::kInvalidArgument,
                     "DBSelect: attribute list \"" + text + "\" holds \"" + token + "\", not an attribute number");
-    attributes.push_back(number);
+    attributes.push_back(static_cast<int>(*number));
   }
   if (attributes.empty()) attributes.push_back(0);
   return attributes;
@@ -96,10 +91,17 @@ Storage& StorageOf(const std::shared_ptr<DbFile::Impl>& impl) {
 }  // namespace
 
 DynArray DbFile::DBRead(const std::string& key) const {
-  Storage& storage = StorageOf(impl_);
-  std::optional<std::string> text = storage.Get(impl_->name, key);
-  if (!text)
+  std::optional<DynArray> record = Find(key);
+  if (!record)
     throw DbError(ErrorCode::kRecordNotFound, "record \"" + key + "\" not found in file " + impl_->name);
+  return std::move(*record);
+}
+
+std::optional<DynArray> DbFile::Find(const std::string& key) const {
+  Storage& storage = StorageOf(impl_);
+  if (key.empty()) return std::nullopt;
+  std::optional<std::string> text = storage.Get(impl_->name, key);
+  if (!text) return std::nullopt;
   DynArray record(*text);
   record.Bind(std::make_shared<RecordBinding>(impl_, key));
   return record;
@@ -144,20 +146,19 @@ void Assemble(Database::Impl& impl, std::unique_ptr<Storage> storage, const std:
   impl.state->storage = impl.storage.get();
   impl.state->path = path;
   impl.queries = std::make_unique<QueryEngine>(*impl.storage);
-  RegisterBuiltinRoutines(impl.routines);
   impl.trace = Trace::FromEnvironment();
 }
 }  // namespace
 
-std::unique_ptr<Database> Database::Open(const std::filesystem::path& path) {
+std::unique_ptr<Database> Database::Open(const std::filesystem::path& path, OpenMode mode) {
   std::unique_ptr<Database> db(new Database());
-  Assemble(*db->impl_, Storage::Open(path, false), path);
+  Assemble(*db->impl_, Storage::Open(path, mode), path);
   return db;
 }
 
 std::unique_ptr<Database> Database::Create(const std::filesystem::path& path) {
   std::unique_ptr<Database> db(new Database());
-  Assemble(*db->impl_, Storage::Open(path, true), path);
+  Assemble(*db->impl_, Storage::Create(path), path);
   std::error_code ec;
   std::filesystem::create_directories(path.string() + ".d", ec);
   if (ec) throw DbError(ErrorCode::kIo, "cannot create folder " + path.string() + ".d: " + ec.message());
@@ -165,6 +166,8 @@ std::unique_ptr<Database> Database::Create(const std::filesystem::path& path) {
 }
 
 const std::filesystem::path& Database::Path() const { return impl_->state->path; }
+
+const std::string& Database::ReadOnlyReason() const { return impl_->storage->ReadOnlyReason(); }
 
 DbFile Database::DBOpen(const std::string& fileName) {
   if (!impl_->storage->HasFile(fileName))

@@ -6,23 +6,19 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "mvdb/dynarray.h"
 #include "mvdb/errors.h"
+#include "mvdb/file_kind.h"
 
 namespace mvdb {
 
 class Storage;      // SQLite storage, see storage.h
 class QueryEngine;  // query language and secondary indexes, see query/engine.h
 class RoutineRegistry;  // server routines, see routines.h
-
-/// How a multivalue file keeps its records.
-enum class FileKind {
-  kHashed,     ///< records in the SQLite database file
-  kDirectory,  ///< a real folder: one OS file per record, one line per attribute
-};
 
 /// An open file of a database. Cheap to copy; copies share the open file.
 /// A default-constructed DbFile is closed: every operation throws kNotOpen.
@@ -37,6 +33,9 @@ class DbFile {
   /// DBWrite writes it back. Throws DbError kRecordNotFound (0x8004000B) when
   /// the file holds no such key, kNotOpen when closed, kIo on storage failure.
   DynArray DBRead(const std::string& key) const;
+  /// As DBRead, but a missing key (the empty key included) is nullopt, not an
+  /// error; every other failure still throws.
+  std::optional<DynArray> Find(const std::string& key) const;
   /// A new empty record bound to this file and key (nothing is written yet).
   DynArray DBNew(const std::string& key) const;
   /// True when the file holds that key (no exception for a missing key).
@@ -74,8 +73,11 @@ class Client {
 class Database {
  public:
   /// Opens an existing database file. Throws DbError kFileNotFound when the file
-  /// does not exist, kIo when it cannot be opened as a database.
-  static std::unique_ptr<Database> Open(const std::filesystem::path& path);
+  /// does not exist; kIo when it is not a database (an empty file stays as it
+  /// is), when it is damaged (SQLite's message, "database disk image is
+  /// malformed"), or cannot be read. kReadWrite falls back to read-only when
+  /// the file or its folder cannot be written (see ReadOnlyReason).
+  static std::unique_ptr<Database> Open(const std::filesystem::path& path, OpenMode mode = OpenMode::kReadWrite);
   /// Creates a new, empty database file (and its directory-file folder).
   /// Throws kFileExists when the path already exists.
   static std::unique_ptr<Database> Create(const std::filesystem::path& path);
@@ -84,6 +86,9 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   const std::filesystem::path& Path() const;
+  /// Why this database cannot be written; empty when it can. Every write of a
+  /// read-only database throws kIo naming the database and this reason.
+  const std::string& ReadOnlyReason() const;
 
   /// Opens a file by name. Throws kFileNotFound naming the file when it was
   /// never created.
@@ -124,7 +129,8 @@ class Database {
 
   Storage& storage();
   QueryEngine& queries();
-  /// The routines DBCall runs; the built-ins are registered at open.
+  /// The routines DBCall runs. The engine registers none: each program
+  /// registers its own after opening the database.
   RoutineRegistry& routines();
 
   struct Impl;  // internal

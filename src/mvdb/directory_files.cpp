@@ -53,6 +53,10 @@ void SyncFolder(const std::filesystem::path& folder) {
 }  // namespace
 
 void ValidateKey(std::string_view key) {
+  if (key.size() > kMaxKeyBytes)
+    throw DbError(ErrorCode::kInvalidArgument,
+                  "key \"" + std::string(key.substr(0, 40)) + "...\" cannot name a file of a directory file: it has " +
+                      std::to_string(key.size()) + " bytes, a file name at most " + std::to_string(kMaxKeyBytes));
   const bool bad = key.empty() || key.front() == '.' || key.find('/') != std::string_view::npos ||
                    key.find('\0') != std::string_view::npos || key.find("..") != std::string_view::npos;
   if (bad)
@@ -98,7 +102,7 @@ std::string DecodeRecord(std::string_view key, std::string_view bytes) {
   return text;
 }
 
-std::optional<std::string> Read(const std::filesystem::path& folder, std::string_view key) {
+std::optional<std::string> ReadBytes(const std::filesystem::path& folder, std::string_view key) {
   ValidateKey(key);
   const std::filesystem::path path = folder / std::string(key);
   std::ifstream in(path, std::ios::binary);
@@ -110,10 +114,10 @@ std::optional<std::string> Read(const std::filesystem::path& folder, std::string
   std::ostringstream bytes;
   bytes << in.rdbuf();
   if (in.bad()) ThrowIo("cannot read", path);
-  return DecodeRecord(key, bytes.str());
+  return std::move(bytes).str();
 }
 
-void Write(const std::filesystem::path& folder, std::string_view key, std::string_view text, bool mustBeNew) {
+void WriteBytes(const std::filesystem::path& folder, std::string_view key, std::string_view bytes, bool mustBeNew) {
   ValidateKey(key);
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
@@ -126,7 +130,7 @@ void Write(const std::filesystem::path& folder, std::string_view key, std::strin
   const std::filesystem::path finalPath = folder / std::string(key);
   try {
     ::fchmod(file.fd, 0644);
-    WriteAll(file.fd, EncodeRecord(key, text), tmpPath);
+    WriteAll(file.fd, bytes, tmpPath);
     if (::fsync(file.fd) != 0) ThrowIo("cannot flush", tmpPath);
     if (::close(file.Release()) != 0) ThrowIo("cannot close", tmpPath);
     if (mustBeNew) {
@@ -156,8 +160,8 @@ void Remove(const std::filesystem::path& folder, std::string_view key) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) ThrowIo("cannot remove", path);
 }
 
-void Scan(const std::filesystem::path& folder,
-          const std::function<bool(const std::string& key, const std::string& text)>& fn) {
+void ScanBytes(const std::filesystem::path& folder,
+               const std::function<bool(const std::string& key, const std::string& bytes)>& fn) {
   std::error_code ec;
   if (!std::filesystem::is_directory(folder, ec)) return;
   std::vector<std::string> keys;
@@ -171,10 +175,48 @@ void Scan(const std::filesystem::path& folder,
   if (ec) throw DbError(ErrorCode::kIo, "cannot list folder " + folder.string() + ": " + ec.message());
   std::sort(keys.begin(), keys.end());
   for (const auto& key : keys) {
-    const auto text = Read(folder, key);
-    if (!text) continue;  // removed since the listing
-    if (!fn(key, *text)) return;
+    const auto bytes = ReadBytes(folder, key);
+    if (!bytes) continue;  // removed since the listing
+    if (!fn(key, *bytes)) return;
   }
+}
+
+KeptFile::KeptFile(std::filesystem::path folder, std::string key) : folder_(std::move(folder)), key_(std::move(key)) {
+  const std::filesystem::path current = folder_ / key_;
+  struct stat status {};
+  if (::lstat(current.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;  // no record file to keep
+  std::string name = (folder_ / ".kept-XXXXXX").string();
+  Fd reserved{::mkstemp(name.data())};
+  if (reserved.fd < 0) ThrowIo("cannot create a temporary file in", folder_);
+  // A second name for the current file: the write's rename leaves it alone.
+  ::unlink(name.c_str());
+  if (::link(current.c_str(), name.c_str()) == 0) {
+    kept_ = name;
+    return;
+  }
+  if (errno == ENOENT) return;
+  std::error_code ec;  // a file system without hard links: keep a copy
+  std::filesystem::copy_file(current, name, ec);
+  if (ec) throw DbError(ErrorCode::kIo, "cannot keep a copy of " + current.string() + ": " + ec.message());
+  kept_ = name;
+}
+
+KeptFile::KeptFile(KeptFile&& other) noexcept
+    : folder_(std::move(other.folder_)), key_(std::move(other.key_)), kept_(std::exchange(other.kept_, {})) {}
+
+KeptFile::~KeptFile() {
+  if (!kept_.empty()) ::unlink(kept_.c_str());
+}
+
+void KeptFile::PutBack() noexcept {
+  if (key_.empty()) return;
+  const std::filesystem::path current = folder_ / key_;
+  if (kept_.empty()) {
+    ::unlink(current.c_str());
+  } else if (::rename(kept_.c_str(), current.c_str()) == 0) {
+    kept_.clear();
+  }
+  SyncFolder(folder_);
 }
 
 }  // namespace mvdb::dirfile

@@ -1,6 +1,8 @@
 // JSON Lines import and export with nlohmann-json.
 #include "mvdb/jsonl.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -76,22 +78,83 @@ FileKind KindOf(const std::string& kind) {
   Bad("\"kind\" must be \"hashed\" or \"directory\", not \"" + kind + "\"");
 }
 
-std::string DumpLine(const json& line, const std::string& what) {
+constexpr std::string_view kBase64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string ToBase64(std::string_view bytes) {
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    std::uint32_t chunk = 0;
+    for (std::size_t k = 0; k < 3; ++k)
+      chunk = chunk << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+    for (std::size_t k = 0; k < 4; ++k) out += k <= n ? kBase64[(chunk >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
+}
+
+std::string FromBase64(std::string_view text, const char* field) {
+  if (text.size() % 4 != 0) Bad(std::string("\"") + field + "\" is not base64 (its length is not a multiple of 4)");
+  std::string out;
+  out.reserve(text.size() / 4 * 3);
+  for (std::size_t i = 0; i < text.size(); i += 4) {
+    std::uint32_t chunk = 0;
+    int padding = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      const char c = text[i + k];
+      const std::size_t digit = kBase64.find(c);
+      const bool pad = c == '=' && i + 4 == text.size() && k >= 2 && (k == 3 || text[i + 3] == '=');
+      if (digit == std::string_view::npos && !pad)
+        Bad(std::string("\"") + field + "\" is not base64 (character " + std::to_string(i + k + 1) + ")");
+      padding += pad;
+      chunk = chunk << 6 | (pad ? 0u : static_cast<std::uint32_t>(digit));
+    }
+    for (int k = 0; k < 3 - padding; ++k) out += static_cast<char>((chunk >> (16 - 8 * k)) & 0xFF);
+  }
+  return out;
+}
+
+/// A text field, or its base64 twin "<name>_base64", decoded.
+std::string TextOrBase64(const json& line, const char* name, bool& fromBase64) {
+  const std::string twin = std::string(name) + "_base64";
+  fromBase64 = line.contains(twin);
+  if (fromBase64 && line.contains(name)) Bad(std::string("both \"") + name + "\" and \"" + twin + "\"");
+  return fromBase64 ? FromBase64(StringField(line, twin.c_str()), twin.c_str()) : StringField(line, name);
+}
+
+std::string Dump(const json& line) { return line.dump(-1, ' ', false, json::error_handler_t::strict); }
+
+/// Sets "<name>" to text when it is UTF-8, else "<name>_base64".
+void SetText(json& line, const std::string& name, const std::string& text) {
   try {
-    return line.dump(-1, ' ', false, json::error_handler_t::strict);
-  } catch (const json::exception& e) {
-    Bad(what + " cannot be exported: it is not valid UTF-8 (" + e.what() + ")");
+    json probe = text;
+    (void)Dump(probe);
+    line[name] = std::move(probe);
+  } catch (const json::exception&) {
+    line[name + "_base64"] = ToBase64(text);
   }
 }
 
 }  // namespace
 
-std::string EncodeLine(const std::string& file, const std::string& key, std::string_view text) {
+std::string EncodeLine(const std::string& file, const std::string& key, std::string_view stored, FileKind kind) {
   json line = json::object();
   line["file"] = file;
-  line["id"] = key;
-  line["record"] = RecordToJson(text);
-  return DumpLine(line, "record " + key + " of file " + file);
+  SetText(line, "id", key);
+  // A directory file's bytes travel as a record only when its record text
+  // writes them back exactly.
+  const bool directory = kind == FileKind::kDirectory;
+  const std::string text = directory ? dirfile::DecodeRecord(key, stored) : std::string(stored);
+  if (!directory || dirfile::EncodeRecord(key, text) == stored) {
+    line["record"] = RecordToJson(text);
+    try {
+      return Dump(line);
+    } catch (const json::exception&) {  // not UTF-8
+      line.erase("record");
+    }
+  }
+  line["record_base64"] = ToBase64(stored);
+  return Dump(line);
 }
 
 Line DecodeLine(std::string_view text) {
@@ -105,15 +168,20 @@ Line DecodeLine(std::string_view text) {
   Line decoded;
   decoded.file = StringField(line, "file");
   if (decoded.file.empty()) Bad("no \"file\"");
-  decoded.key = StringField(line, "id");
-  if (!line.contains("id")) {
-    if (line.contains("record")) Bad("a record without \"id\"");
+  bool keyInBase64 = false;
+  decoded.key = TextOrBase64(line, "id", keyInBase64);
+  if (!line.contains("id") && !keyInBase64) {
+    if (line.contains("record") || line.contains("record_base64")) Bad("a record without \"id\"");
     decoded.declaration = true;
     decoded.kind = StringField(line, "kind");
     KindOf(decoded.kind);
     return decoded;
   }
   if (decoded.key.empty()) Bad("empty \"id\"");
+  if (line.contains("record_base64")) {
+    decoded.text = TextOrBase64(line, "record", decoded.stored);
+    return decoded;
+  }
   const auto record = line.find("record");
   if (record == line.end() || !record->is_array()) Bad("\"record\" must be an array of attributes");
   for (std::size_t a = 0; a < record->size(); ++a) {
@@ -126,9 +194,18 @@ Line DecodeLine(std::string_view text) {
 ImportSummary Import(Database& db, std::istream& in) {
   ImportSummary summary;
   Storage& storage = db.storage();
-  // Directory files live outside SQLite: their records wait for the commit.
-  std::vector<std::pair<Line, long>> deferred;
+  auto write = [&](const Line& line) {
+    if (line.stored) {
+      storage.PutStored(line.file, line.key, line.text);
+    } else {
+      storage.Put(line.file, line.key, line.text);
+    }
+  };
   db.Transaction([&] {
+    // Directory files live outside SQLite: their records are written once
+    // every line has been read and checked, still inside the transaction,
+    // which puts their files back when anything fails.
+    std::vector<std::pair<Line, long>> deferred;
     std::string text;
     long number = 0;
     while (std::getline(in, text)) {
@@ -145,25 +222,26 @@ ImportSummary Import(Database& db, std::istream& in) {
         }
         if (!db.FileExists(line.file)) Bad("unknown file " + line.file);
         if (storage.Kind(line.file) == FileKind::kDirectory) {
-          dirfile::ValidateKey(line.key);  // refused now, while nothing is written yet
+          dirfile::ValidateKey(line.key);
           deferred.emplace_back(std::move(line), number);
         } else {
-          storage.Put(line.file, line.key, line.text);
+          write(line);
         }
         ++summary.records;
       } catch (const DbError& e) {
-        throw DbError(ErrorCode::kBadRecord, "line " + std::to_string(number) + ": " + e.what());
+        throw DbError(e.code() == ErrorCode::kIo ? ErrorCode::kIo : ErrorCode::kBadRecord,
+                      "line " + std::to_string(number) + ": " + e.what());
       }
     }
     if (in.bad()) throw DbError(ErrorCode::kIo, "cannot read the import after line " + std::to_string(number));
-  });
-  for (const auto& [line, number] : deferred) {
-    try {
-      storage.Put(line.file, line.key, line.text);
-    } catch (const DbError& e) {
-      throw DbError(e.code(), "line " + std::to_string(number) + ": " + e.what());
+    for (const auto& [line, at] : deferred) {
+      try {
+        write(line);
+      } catch (const DbError& e) {
+        throw DbError(e.code(), "line " + std::to_string(at) + ": " + e.what());
+      }
     }
-  }
+  });
   return summary;
 }
 
@@ -180,18 +258,25 @@ long Export(Database& db, const std::vector<std::string>& files, std::ostream& o
   }
   Storage& storage = db.storage();
   long count = 0;
-  for (const auto& file : names) {
-    json declaration = json::object();
-    declaration["file"] = file;
-    declaration["kind"] = storage.Kind(file) == FileKind::kDirectory ? "directory" : "hashed";
-    out << DumpLine(declaration, "file name " + file) << '\n';
-    storage.Scan(file, [&](const std::string& key, const std::string& text) {
-      out << EncodeLine(file, key, text) << '\n';
-      ++count;
-      return true;
-    });
-  }
-  if (!out) throw DbError(ErrorCode::kIo, "cannot write the export");
+  db.ReadSnapshot([&] {
+    for (const auto& file : names) {
+      const FileKind kind = storage.Kind(file);
+      json declaration = json::object();
+      declaration["file"] = file;
+      declaration["kind"] = kind == FileKind::kDirectory ? "directory" : "hashed";
+      try {
+        out << Dump(declaration) << '\n';
+      } catch (const json::exception& e) {
+        Bad("the name of file " + file + " is not UTF-8: it cannot be exported (" + e.what() + ")");
+      }
+      storage.ScanStored(file, [&](const std::string& key, const std::string& bytes) {
+        out << EncodeLine(file, key, bytes, kind) << '\n';
+        ++count;
+        return static_cast<bool>(out);
+      });
+      if (!out) throw DbError(ErrorCode::kIo, "cannot write the export");
+    }
+  });
   return count;
 }
 

@@ -6,6 +6,7 @@
 // Directory files keep their records in the folder "<database>.d/<FILE>/".
 // The query engine adds its own tables (indexes) through Handle().
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <map>
 #include <unordered_map>
@@ -16,8 +17,6 @@
 
 namespace mvdb {
 namespace {
-
-constexpr int kBusyTimeoutMs = 10000;
 
 void ValidateFileName(const std::string& file) {
   if (file.empty() || file.find('\0') != std::string::npos)
@@ -30,26 +29,43 @@ void ValidateHashedKey(const std::string& file, const std::string& key) {
 
 class SqliteStorage final : public Storage {
  public:
-  SqliteStorage(std::filesystem::path path, sqlite3* db) : path_(std::move(path)), db_(db) {}
+  SqliteStorage(std::filesystem::path path, sqlite3* db, std::string readOnlyReason)
+      : path_(std::move(path)), db_(db), readOnlyReason_(std::move(readOnlyReason)) {
+    sqlite3_extended_result_codes(db_, 1);
+    SetWriteWait(kWriteWait);
+    // Checks each page as it is read: a damaged file fails with SQLite's
+    // "database disk image is malformed" at the first read that meets it.
+    sqlite3_exec(db_, "PRAGMA cell_size_check=ON", nullptr, nullptr, nullptr);
+  }
   ~SqliteStorage() override {
     for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
     sqlite3_close_v2(db_);
   }
 
-  void Initialise(bool create) {
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db_, 1);
-    sql::Exec(db_, "PRAGMA journal_mode=WAL");
-    sql::Exec(db_, "PRAGMA synchronous=NORMAL");
-    if (create) {
-      sql::Exec(db_,
-                "CREATE TABLE IF NOT EXISTS mv_files(id INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, "
-                "kind TEXT NOT NULL)");
-      return;
-    }
+  /// Throws kIo "not a database" unless the file holds the file catalogue.
+  void CheckCatalogue() {
+    std::error_code ec;
+    if (std::filesystem::file_size(path_, ec) == 0 && !ec)
+      throw DbError(ErrorCode::kIo, "not a database (the file is empty)");
     sql::Statement check(db_, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name='mv_files'");
     if (!check.Step() || check.ColumnInt(0) == 0)
-      throw DbError(ErrorCode::kIo, path_.string() + " is not a multivalue database (no file catalogue)");
+      throw DbError(ErrorCode::kIo, "not a database of this engine (no file catalogue)");
+  }
+
+  void UseWriteAheadLog() {
+    sql::Exec(db_, "PRAGMA journal_mode=WAL");
+    sql::Exec(db_, "PRAGMA synchronous=NORMAL");
+  }
+
+  void CreateCatalogue() {
+    UseWriteAheadLog();
+    sql::Exec(db_, "CREATE TABLE mv_files(id INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, kind TEXT NOT NULL)");
+  }
+
+  const std::string& ReadOnlyReason() const override { return readOnlyReason_; }
+
+  void SetWriteWait(std::chrono::milliseconds wait) override {
+    sqlite3_busy_timeout(db_, static_cast<int>(wait.count()));
   }
 
   sqlite3* Handle() override { return db_; }
@@ -59,6 +75,7 @@ class SqliteStorage final : public Storage {
   FileKind Kind(const std::string& file) const override { return Info(file).kind; }
 
   void CreateFile(const std::string& file, FileKind kind) override {
+    RequireWritable("cannot create file " + file);
     ValidateFileName(file);
     if (kind == FileKind::kDirectory) dirfile::ValidateKey(file);
     if (HasFile(file)) throw DbError(ErrorCode::kFileExists, "file " + file + " already exists");
@@ -91,7 +108,11 @@ class SqliteStorage final : public Storage {
 
   std::optional<std::string> Get(const std::string& file, const std::string& key) override {
     const FileInfo& info = Info(file);
-    if (info.kind == FileKind::kDirectory) return dirfile::Read(Folder(file), key);
+    if (info.kind == FileKind::kDirectory) {
+      auto bytes = dirfile::ReadBytes(Folder(file), key);
+      if (!bytes) return std::nullopt;
+      return dirfile::DecodeRecord(key, *bytes);
+    }
     if (key.empty()) return std::nullopt;
     sql::Statement get(db_, Cached("SELECT record FROM " + info.table + " WHERE key=?1"));
     get.BindText(1, key);
@@ -101,8 +122,9 @@ class SqliteStorage final : public Storage {
 
   void Put(const std::string& file, const std::string& key, std::string_view text, bool mustBeNew) override {
     const FileInfo info = Info(file);
+    RequireWritable("cannot write record " + key + " of " + file);
     if (info.kind == FileKind::kDirectory) {
-      dirfile::Write(Folder(file), key, text, mustBeNew);
+      WriteDirectoryRecord(file, key, dirfile::EncodeRecord(key, text), mustBeNew);
       return;
     }
     ValidateHashedKey(file, key);
@@ -134,7 +156,10 @@ class SqliteStorage final : public Storage {
 
   void Remove(const std::string& file, const std::string& key) override {
     const FileInfo info = Info(file);
+    RequireWritable("cannot remove record " + key + " of " + file);
     if (info.kind == FileKind::kDirectory) {
+      dirfile::ValidateKey(key);
+      KeepForUndo(file, key);
       dirfile::Remove(Folder(file), key);
       return;
     }
@@ -156,7 +181,9 @@ class SqliteStorage final : public Storage {
             const std::function<bool(const std::string& key, const std::string& text)>& fn) override {
     const FileInfo info = Info(file);
     if (info.kind == FileKind::kDirectory) {
-      dirfile::Scan(Folder(file), fn);
+      dirfile::ScanBytes(Folder(file), [&](const std::string& key, const std::string& bytes) {
+        return fn(key, dirfile::DecodeRecord(key, bytes));
+      });
       return;
     }
     // A fresh statement: fn may read or write this file while the scan runs.
@@ -166,9 +193,25 @@ class SqliteStorage final : public Storage {
     }
   }
 
+  void ScanStored(const std::string& file,
+                  const std::function<bool(const std::string& key, const std::string& bytes)>& fn) override {
+    if (Info(file).kind == FileKind::kDirectory) {
+      dirfile::ScanBytes(Folder(file), fn);
+    } else {
+      Scan(file, fn);
+    }
+  }
+
+  void PutStored(const std::string& file, const std::string& key, std::string_view bytes) override {
+    if (Info(file).kind != FileKind::kDirectory) return Put(file, key, bytes, false);
+    RequireWritable("cannot write record " + key + " of " + file);
+    WriteDirectoryRecord(file, key, bytes, false);
+  }
+
   void AddWriteHook(WriteHook hook) override { hooks_.push_back(std::move(hook)); }
 
   void Transaction(const std::function<void()>& work) override {
+    if (depth_ == 0) RequireWritable("cannot write");
     const bool outermost = depth_ == 0;
     InTransaction(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT mvdb_nested",
                   outermost ? "COMMIT" : "RELEASE mvdb_nested", work);
@@ -190,21 +233,47 @@ class SqliteStorage final : public Storage {
 
   // Opens a level with `begin`, runs work, closes it with `end`; an exception
   // from either undoes the level and is rethrown.
+  // Directory-file writes of the level are undone with it.
   void InTransaction(const char* begin, const char* end, const std::function<void()>& work) {
     RunCached(begin);
+    const std::size_t undoMark = kept_.size();
     ++depth_;
     try {
       work();
     } catch (...) {
       --depth_;
-      RollBack();
+      RollBack(undoMark);
       throw;
     }
     --depth_;
     try {
       RunCached(end);
     } catch (...) {
-      RollBack();
+      RollBack(undoMark);
+      throw;
+    }
+    if (depth_ == 0) kept_.clear();  // committed: the kept files are forgotten
+  }
+
+  void RequireWritable(const std::string& what) const {
+    if (!readOnlyReason_.empty())
+      throw DbError(ErrorCode::kIo, what + ": database " + path_.string() + " is read-only (" + readOnlyReason_ + ")");
+  }
+
+  /// Inside a transaction, keeps what the record's file holds so that a
+  /// rollback can put it back.
+  void KeepForUndo(const std::string& file, const std::string& key) {
+    if (depth_ > 0) kept_.emplace_back(Folder(file), key);
+  }
+
+  void WriteDirectoryRecord(const std::string& file, const std::string& key, std::string_view bytes,
+                            bool mustBeNew) {
+    dirfile::ValidateKey(key);
+    KeepForUndo(file, key);
+    try {
+      dirfile::WriteBytes(Folder(file), key, bytes, mustBeNew);
+    } catch (...) {
+      if (depth_ > 0) kept_.pop_back();  // nothing was written: nothing to undo
       throw;
     }
   }
@@ -254,8 +323,13 @@ class SqliteStorage final : public Storage {
     stmt.Step();
   }
 
-  /// Undoes the innermost open level; never throws (it runs while unwinding).
-  void RollBack() noexcept {
+  /// Undoes the innermost open level, directory-file writes made since
+  /// `undoMark` included; never throws (it runs while unwinding).
+  void RollBack(std::size_t undoMark) noexcept {
+    while (kept_.size() > undoMark) {
+      kept_.back().PutBack();
+      kept_.pop_back();
+    }
     try {
       if (depth_ == 0) {
         if (!sqlite3_get_autocommit(db_)) RunCached("ROLLBACK");
@@ -270,32 +344,98 @@ class SqliteStorage final : public Storage {
 
   std::filesystem::path path_;
   sqlite3* db_;
+  std::string readOnlyReason_;
+  std::vector<dirfile::KeptFile> kept_;  // directory-file undo of the open transaction
   mutable std::map<std::string, FileInfo> catalogue_;
   std::unordered_map<std::string, sqlite3_stmt*> statements_;
   std::vector<WriteHook> hooks_;
   int depth_ = 0;
 };
 
-}  // namespace
+/// The file: URI of a path, with the characters URIs reserve escaped.
+std::string UriOf(const std::filesystem::path& path, const char* parameters) {
+  std::string uri = "file:";
+  for (char c : std::filesystem::absolute(path).string()) {
+    if (c == '%' || c == '?' || c == '#') {
+      static const char* const kHex = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[(static_cast<unsigned char>(c) >> 4) & 0xF];
+      uri += kHex[static_cast<unsigned char>(c) & 0xF];
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?" + parameters;
+}
 
-std::unique_ptr<Storage> Storage::Open(const std::filesystem::path& path, bool create) {
-  std::error_code ec;
-  const bool exists = std::filesystem::exists(path, ec);
-  if (create && exists) throw DbError(ErrorCode::kFileExists, "database " + path.string() + " already exists");
-  if (!create && !exists) throw DbError(ErrorCode::kFileNotFound, "database " + path.string() + " does not exist");
+std::unique_ptr<SqliteStorage> Connect(const std::filesystem::path& path, const std::string& uri, int flags,
+                                       const std::string& readOnlyReason) {
   sqlite3* db = nullptr;
-  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(uri.c_str(), &db, flags | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
     const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close_v2(db);
     throw DbError(ErrorCode::kIo, "cannot open database " + path.string() + ": " + message);
   }
-  auto storage = std::make_unique<SqliteStorage>(path, db);
+  return std::make_unique<SqliteStorage>(path, db, readOnlyReason);
+}
+
+/// Why the database cannot be opened for writing; empty when it can.
+std::string WhyNotWritable(const std::filesystem::path& path) {
+  const std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
+  if (::access(folder.c_str(), W_OK) != 0) return "its folder " + folder.string() + " is not writable";
+  if (::access(path.c_str(), W_OK) != 0) return "the file " + path.string() + " is not writable";
+  return {};
+}
+
+/// Opens for reading only. SQLite reads a WAL database read-only when it can
+/// create or use the -shm and -wal files beside it; in a read-only folder
+/// without them the file is read as immutable, which is exact when no
+/// write-ahead log holds transactions the file lacks.
+std::unique_ptr<SqliteStorage> OpenReadOnly(const std::filesystem::path& path, const std::string& reason) {
+  auto storage = Connect(path, UriOf(path, "mode=ro"), SQLITE_OPEN_READONLY, reason);
   try {
-    storage->Initialise(create);
-  } catch (const DbError& e) {
-    throw DbError(e.code(), "cannot open database " + path.string() + ": " + e.what());
+    storage->CheckCatalogue();
+    return storage;
+  } catch (const DbError&) {
+    std::error_code ec;
+    const auto log = std::filesystem::path(path.string() + "-wal");
+    const bool cannotUseLog = ::access(std::filesystem::absolute(path).parent_path().c_str(), W_OK) != 0;
+    if (!cannotUseLog) throw;
+    if (std::filesystem::exists(log, ec) && std::filesystem::file_size(log, ec) > 0)
+      throw DbError(ErrorCode::kIo, "cannot read database " + path.string() + ": its folder is read-only and " +
+                                        log.string() + " holds writes not yet in the file");
   }
+  storage = Connect(path, UriOf(path, "immutable=1"), SQLITE_OPEN_READONLY, reason);
+  storage->CheckCatalogue();
+  return storage;
+}
+
+}  // namespace
+
+std::unique_ptr<Storage> Storage::Open(const std::filesystem::path& path, OpenMode mode) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec))
+    throw DbError(ErrorCode::kFileNotFound, "database " + path.string() + " does not exist");
+  try {
+    const std::string reason = mode == OpenMode::kReadOnly ? "opened read-only" : WhyNotWritable(path);
+    if (!reason.empty()) return OpenReadOnly(path, reason);
+    auto storage = Connect(path, UriOf(path, "mode=rw"), SQLITE_OPEN_READWRITE, "");
+    storage->CheckCatalogue();  // before anything is written: a file that is not a database stays as it is
+    storage->UseWriteAheadLog();
+    return storage;
+  } catch (const DbError& e) {
+    const std::string message = e.what();
+    if (message.find(path.string()) != std::string::npos) throw;  // the message names the database already
+    throw DbError(e.code(), "cannot open database " + path.string() + ": " + message);
+  }
+}
+
+std::unique_ptr<Storage> Storage::Create(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec))
+    throw DbError(ErrorCode::kFileExists, "database " + path.string() + " already exists");
+  auto storage = Connect(path, UriOf(path, "mode=rwc"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, "");
+  storage->CreateCatalogue();
   return storage;
 }
 

@@ -5,8 +5,12 @@
 #include <iostream>
 #include <sstream>
 
+#include "association/hourly_rate.h"
 #include "mvdb/database.h"
 #include "mvdb/jsonl.h"
+#include "mvdb/numbers.h"
+#include "mvdb/storage.h"
+#include "tools/spooled_output.h"
 #ifdef MVDB_HAS_DEMO
 #include "demo/generator.h"
 #endif
@@ -36,16 +40,30 @@ std::string ShowMarks(std::string text, const char* valueSeparator) {
   return out;
 }
 
-long ParseNumber(const std::string& option, const std::string& text) {
-  std::size_t used = 0;
-  long number = -1;
-  try {
-    number = std::stol(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
+long WholeNumber(const std::string& option, const std::string& text) {
+  const auto number = ParseCount(text, INT64_MAX);
+  if (!number) throw UsageError(option + " needs a whole number, not \"" + text + "\"");
+  return static_cast<long>(*number);
+}
+
+/// Opens a database with the association's routines, as every program does.
+std::unique_ptr<Database> OpenDatabase(const std::string& path, OpenMode mode) {
+  auto db = Database::Open(path, mode);
+  morvane::association::RegisterAssociationRoutines(db->routines());
+  return db;
+}
+
+/// True when some file of the database holds a record.
+[[maybe_unused]] bool HoldsRecords(Database& db) {
+  bool any = false;
+  for (const auto& file : db.FileNames()) {
+    db.storage().Scan(file, [&](const std::string&, const std::string&) {
+      any = true;
+      return false;  // one record is enough
+    });
+    if (any) return true;
   }
-  if (used != text.size() || number < 0) throw UsageError(option + " needs a whole number, not \"" + text + "\"");
-  return number;
+  return false;
 }
 
 }  // namespace
@@ -78,19 +96,19 @@ void CreateFile(const Args& args, std::ostream& out) {
   ExpectCount(args, 2, 3, "create-file DB FILE [--directory]");
   if (args.size() == 3 && args[2] != "--directory") throw UsageError("unknown option " + args[2]);
   const FileKind kind = args.size() == 3 ? FileKind::kDirectory : FileKind::kHashed;
-  Database::Open(args[0])->CreateFile(args[1], kind);
+  OpenDatabase(args[0], OpenMode::kReadWrite)->CreateFile(args[1], kind);
   out << "created file " << args[1] << (kind == FileKind::kDirectory ? " (directory)" : "") << "\n";
 }
 
 void ListFiles(const Args& args, std::ostream& out) {
   ExpectCount(args, 1, 1, "files DB");
-  auto db = Database::Open(args[0]);
+  auto db = OpenDatabase(args[0], OpenMode::kReadOnly);
   for (const auto& name : db->FileNames()) out << name << "\n";
 }
 
 void Import(const Args& args, std::ostream& out) {
   ExpectCount(args, 2, 2, "import DB FILE.jsonl|-");
-  auto db = Database::Open(args[0]);
+  auto db = OpenDatabase(args[0], OpenMode::kReadWrite);
   jsonl::ImportSummary summary;
   if (args[1] == "-") {
     summary = jsonl::Import(*db, std::cin);
@@ -103,20 +121,29 @@ void Import(const Args& args, std::ostream& out) {
 }
 
 void Export(const Args& args, std::ostream& out) {
-  ExpectCount(args, 1, 1000000, "export DB [FILE...]");
-  auto db = Database::Open(args[0]);
-  jsonl::Export(*db, Args(args.begin() + 1, args.end()), out);
+  ExpectCount(args, 1, 1000000, "export DB [-o OUTPUT] [FILE...]");
+  Args files(args.begin() + 1, args.end());
+  std::filesystem::path target;
+  if (!files.empty() && files[0] == "-o") {
+    if (files.size() < 2) throw UsageError("-o needs the file to write");
+    target = files[1];
+    files.erase(files.begin(), files.begin() + 2);
+  }
+  auto db = OpenDatabase(args[0], OpenMode::kReadOnly);
+  SpooledOutput output(target);
+  jsonl::Export(*db, files, output.Stream());
+  output.Commit(out);
 }
 
 void Read(const Args& args, std::ostream& out) {
   ExpectCount(args, 3, 3, "read DB FILE KEY");
-  auto db = Database::Open(args[0]);
+  auto db = OpenDatabase(args[0], OpenMode::kReadOnly);
   out << FormatRecord(db->DBOpen(args[1]).DBRead(args[2]).Text());
 }
 
 void Select(const Args& args, std::ostream& out) {
   ExpectCount(args, 2, 1000, "select DB \"SSELECT FILE ...\" [ATTRIBUTES]");
-  auto db = Database::Open(args[0]);
+  auto db = OpenDatabase(args[0], OpenMode::kReadOnly);
   std::string attributes;
   for (std::size_t a = 2; a < args.size(); ++a) attributes += (a > 2 ? " " : "") + args[a];
   DynArray request;
@@ -130,13 +157,13 @@ void Select(const Args& args, std::ostream& out) {
 
 void Index(const Args& args, std::ostream& out) {
   ExpectCount(args, 3, 3, "index DB FILE FIELD");
-  Database::Open(args[0])->CreateIndex(args[1], args[2]);
+  OpenDatabase(args[0], OpenMode::kReadWrite)->CreateIndex(args[1], args[2]);
   out << "index of " << args[1] << " " << args[2] << " built\n";
 }
 
 void Call(const Args& args, std::ostream& out) {
   ExpectCount(args, 2, 1000, "call DB ROUTINE [ARGUMENT...]");
-  auto db = Database::Open(args[0]);
+  auto db = OpenDatabase(args[0], OpenMode::kReadWrite);
   DynArray arguments;
   for (std::size_t a = 2; a < args.size(); ++a) arguments.SetItem(static_cast<int>(a - 1), args[a]);
   std::int32_t status = 0;
@@ -146,12 +173,17 @@ void Call(const Args& args, std::ostream& out) {
 
 void Demo(const Args& args, std::ostream& out) {
   if (args.empty() || args[0].rfind("--", 0) == 0)
-    throw UsageError("usage: mvdb demo DB [--carers N] [--absences N] [--seed S]");
+    throw UsageError("usage: mvdb demo DB [--into-existing] [--carers N] [--absences N] [--seed S]");
 #ifdef MVDB_HAS_DEMO
   morvane::demo::Options options;
-  for (std::size_t a = 1; a < args.size(); a += 2) {
+  bool intoExisting = false;
+  for (std::size_t a = 1; a < args.size(); ++a) {
+    if (args[a] == "--into-existing") {
+      intoExisting = true;
+      continue;
+    }
     if (a + 1 >= args.size()) throw UsageError(args[a] + " needs a value");
-    const long value = ParseNumber(args[a], args[a + 1]);
+    const long value = WholeNumber(args[a], args[a + 1]);
     if (args[a] == "--carers")
       options.carers = static_cast<int>(std::min(value, 10000000L));
     else if (args[a] == "--absences")
@@ -160,15 +192,18 @@ void Demo(const Args& args, std::ostream& out) {
       options.seed = static_cast<unsigned>(value);
     else
       throw UsageError("unknown option " + args[a]);
+    ++a;
   }
   options.progress = [](long done, long total) { std::cerr << "\r" << done << " / " << total << " absences" << std::flush; };
   std::error_code ec;
-  auto db = std::filesystem::exists(args[0], ec) ? Database::Open(args[0]) : Database::Create(args[0]);
+  auto db = std::filesystem::exists(args[0], ec) ? OpenDatabase(args[0], OpenMode::kReadWrite) : Database::Create(args[0]);
+  if (!intoExisting && HoldsRecords(*db))
+    throw Refusal(args[0] + " already holds records: give --into-existing to add the demo data to them");
   morvane::demo::Generate(*db, options);
   std::cerr << "\n";
   out << "demo database written to " << args[0] << "\n";
 #else
-  (void)ParseNumber;
+  (void)WholeNumber;
   (void)out;
   throw UsageError("this mvdb was built without the demo generator");
 #endif

@@ -16,18 +16,29 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+/// A request refused as given, such as demo data into a database that holds
+/// records: main prints the message alone and exits with status 2.
+class Refusal : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 using Args = std::vector<std::string>;
 
 void CreateDatabase(const Args& args, std::ostream& out);
 void CreateFile(const Args& args, std::ostream& out);
 void ListFiles(const Args& args, std::ostream& out);
 void Import(const Args& args, std::ostream& out);
+/// Writes JSON Lines to `out`, or to the file after -o (written under a
+/// temporary name and renamed), only once the whole export succeeded.
 void Export(const Args& args, std::ostream& out);
 void Read(const Args& args, std::ostream& out);
 void Select(const Args& args, std::ostream& out);
 void Index(const Args& args, std::ostream& out);
 /// Runs a server routine; each argument after the routine name is one attribute.
 void Call(const Args& args, std::ostream& out);
+/// Fills a new or empty database with demo data; a database that holds records
+/// is refused (Refusal) unless --into-existing is given.
 void Demo(const Args& args, std::ostream& out);
 
 /// A record for people: one line per attribute, numbered, values separated by

@@ -15,13 +15,13 @@ constexpr const char* kUsage =
     "  create-file DB FILE [--directory] create a file (and its dictionary DICT FILE)\n"
     "  files DB                          list the files\n"
     "  import DB FILE.jsonl|-            import JSON Lines (\"-\" reads standard input)\n"
-    "  export DB [FILE...]               write JSON Lines to standard output\n"
+    "  export DB [-o OUTPUT] [FILE...]   write JSON Lines (a whole backup) to standard output or OUTPUT\n"
     "  read DB FILE KEY                  print a record, one numbered line per attribute\n"
     "  select DB \"SSELECT ...\" [ATTRS]   run a query; ATTRS are attribute numbers (0 = key)\n"
     "  index DB FILE FIELD               create or rebuild the index of a dictionary field\n"
     "  call DB ROUTINE [ARGUMENT...]     run a server routine, one attribute per argument\n"
-    "  demo DB [--carers N] [--absences N] [--seed S]\n"
-    "                                    fill a database with demo data\n"
+    "  demo DB [--into-existing] [--carers N] [--absences N] [--seed S]\n"
+    "                                    fill a new or empty database with demo data\n"
     "Set MVDB_TRACE=1 (or a file path) to log every selection and routine call.\n";
 
 using Command = std::function<void(const mvdb::tool::Args&, std::ostream&)>;
@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
     command->second(mvdb::tool::Args(argv + 2, argv + argc), std::cout);
     std::cout.flush();
     return std::cout ? 0 : 1;
+  } catch (const mvdb::tool::Refusal& e) {
+    std::cerr << "mvdb: " << e.what() << "\n";
+    return 2;
   } catch (const mvdb::tool::UsageError& e) {
     std::cerr << "mvdb: " << e.what() << "\n" << kUsage;
     return 2;

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "association/hourly_rate.h"
 #include "batch_fixture.h"
 #include "control/export_calculs.h"
-#include "mvdb/routines.h"
 #include "mvdb/storage.h"
 #include "support/database_setup.h"
 
@@ -232,7 +232,7 @@ TEST_F(NonNumericFigures, EveryOutputCompletesAndTheExportLeavesTheFiguresEmpty)
   ASSERT_EQ(computed.size(), 30u);
   EXPECT_EQ(computed[21], "0");  // an unknown unit counts no hours
   const QDate today = QDate::currentDate();
-  const int minimum = mvdb::LegalMinimumHourlyRate(today.year() * 100 + today.month());
+  const int minimum = morvane::association::LegalMinimumHourlyRate(today.year() * 100 + today.month());
   EXPECT_EQ(computed[29], control::MonnaieFrancaise(control::Monnaie{minimum} * 10));
 }
 

@@ -1,5 +1,6 @@
-// Database, DbFile and records: opening, reading, writing, error codes and
-// messages, handles outliving their database, the trace.
+// Database, DbFile and records: reading, writing, not-found as a value or an
+// error, error codes and messages, handles outliving their database, opening
+// read-only, the routine registry and the trace.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,130 +8,130 @@
 #include <sstream>
 
 #include "engine_test_support.h"
-#include "mvdb/database.h"
-#include "mvdb/storage.h"
+#include "mvdb/routines.h"
 
 namespace mvdb {
 namespace {
 
 using testing_support::Attrs;
 using testing_support::CodeOf;
-using testing_support::ScratchDir;
+using testing_support::Failure;
 
 class DatabaseTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    db = Database::Create(dir / "base.mvdb");
-    db->CreateFile("CIVILAIDANT");
-  }
-  ScratchDir dir;
-  std::unique_ptr<Database> db;
+  void SetUp() override { t.db().CreateFile("CIVILAIDANT"); }
+  Database& db() { return t.db(); }
+  testing_support::ScratchDatabase t;
 };
 
-TEST_F(DatabaseTest, NewRecordWrittenThenReadBackBoundToItsKey) {
-  const DbFile carers = db->DBOpen("CIVILAIDANT");
+TEST_F(DatabaseTest, RecordsAreWrittenReadFoundAndDeleted) {
+  const DbFile carers = db().DBOpen("CIVILAIDANT");
   DynArray record = carers.DBNew("00012");
   record.SetItem(2, "DUPONT");
   record.SetItem(3, "\xC3\x89lise");
   record.DBWrite();
   DynArray read = carers.DBRead("00012");
   EXPECT_EQ(read.Text(), Attrs({"", "DUPONT", "\xC3\x89lise"}));
-  EXPECT_EQ(read.BoundKey(), "00012");
   read.SetItem(2, "MARTIN");
-  read.DBWrite();
-  EXPECT_EQ(carers.DBRead("00012").Item(2), "MARTIN");
-  EXPECT_TRUE(carers.Exists("00012"));
+  read.DBWrite();  // bound to its file and key
+  const std::optional<DynArray> found = carers.Find("00012");
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->Item(2), "MARTIN");
+  EXPECT_EQ(found->BoundKey(), "00012");
+  EXPECT_FALSE(carers.Find("99999"));
+  EXPECT_FALSE(carers.Find(""));
+  EXPECT_EQ(Failure([&] { carers.DBRead("99999"); }), "0x8004000B record \"99999\" not found in file CIVILAIDANT");
   carers.DBDelete("00012");
   EXPECT_FALSE(carers.Exists("00012"));
 }
 
-TEST_F(DatabaseTest, MissingRecordFailsWithTheCodeCallersTestAndNamesIt) {
-  try {
-    db->DBOpen("CIVILAIDANT").DBRead("99999");
-    FAIL() << "no error";
-  } catch (const DbError& e) {
-    EXPECT_EQ(e.number(), 0x8004000Bu);
-    EXPECT_TRUE(e.IsNotFound());
-    EXPECT_NE(std::string(e.what()).find("99999"), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("CIVILAIDANT"), std::string::npos);
-  }
-}
-
 TEST_F(DatabaseTest, EachFailureHasItsOwnCode) {
-  try {
-    db->DBOpen("NOSUCHFILE");
-    FAIL() << "no error";
-  } catch (const DbError& e) {
-    EXPECT_EQ(e.code(), ErrorCode::kFileNotFound);
-    EXPECT_NE(std::string(e.what()).find("NOSUCHFILE"), std::string::npos);
-  }
-  EXPECT_EQ(CodeOf([&] { db->CreateFile("CIVILAIDANT"); }), 0x80040011u);
-  EXPECT_EQ(CodeOf([&] { Database::Create(dir / "base.mvdb"); }), 0x80040011u);
-  EXPECT_EQ(CodeOf([&] { Database::Open(dir / "absent.mvdb"); }), 0x80040010u);
-  EXPECT_EQ(CodeOf([&] { db->DBOpen("CIVILAIDANT").DBNew(""); }), 0x80040050u);
+  EXPECT_EQ(Failure([&] { db().DBOpen("NOSUCHFILE"); }),
+            "0x80040010 file NOSUCHFILE does not exist in database " + db().Path().string());
+  EXPECT_EQ(CodeOf([&] { db().CreateFile("CIVILAIDANT"); }), 0x80040011u);
+  EXPECT_EQ(CodeOf([&] { Database::Create(db().Path()); }), 0x80040011u);
+  EXPECT_EQ(CodeOf([&] { Database::Open(t.dir() / "absent.mvdb"); }), 0x80040010u);
+  EXPECT_EQ(CodeOf([&] { db().DBOpen("CIVILAIDANT").DBNew(""); }), 0x80040050u);
   std::int32_t status = 7;
-  EXPECT_EQ(CodeOf([&] { db->DBCall("NOPE", status, ""); }), 0x80040030u);
-  long count = 0;
-  EXPECT_EQ(CodeOf([&] { db->DBSelect(Attrs({"SSELECT CIVILAIDANT", "", "0 x"}), "", count); }), 0x80040050u);
-  DynArray claimed = db->DBOpen("CIVILAIDANT").DBNew("k");
+  EXPECT_EQ(Failure([&] { db().DBCall("CALCCOEFFTXHOR", status, ""); }),
+            "0x80040030 no server routine named \"CALCCOEFFTXHOR\"");  // the engine ships none
+  DynArray claimed = db().DBOpen("CIVILAIDANT").DBNew("k");
   claimed.DBWriteNew();
   EXPECT_EQ(CodeOf([&] { claimed.DBWriteNew(); }), 0x80040042u);
+  EXPECT_EQ(CodeOf([] { DynArray("x").DBWrite(); }), 0x80040060u);  // not bound to a file
 }
 
 TEST_F(DatabaseTest, CreateFileAddsItsDictionary) {
-  EXPECT_TRUE(db->FileExists("DICT CIVILAIDANT"));
-  db->CreateFile("STATAIDANT", FileKind::kDirectory);
-  EXPECT_EQ(db->storage().Kind("STATAIDANT"), FileKind::kDirectory);
-  EXPECT_EQ(db->storage().Kind("DICT STATAIDANT"), FileKind::kHashed);
-  EXPECT_EQ(db->FileNames(),
+  db().CreateFile("STATAIDANT", FileKind::kDirectory);
+  EXPECT_EQ(db().storage().Kind("STATAIDANT"), FileKind::kDirectory);
+  EXPECT_EQ(db().storage().Kind("DICT STATAIDANT"), FileKind::kHashed);
+  EXPECT_EQ(db().FileNames(),
             (std::vector<std::string>{"CIVILAIDANT", "DICT CIVILAIDANT", "DICT STATAIDANT", "STATAIDANT"}));
 }
 
 TEST_F(DatabaseTest, ClosedHandlesAndHandlesOutlivingTheDatabaseThrowNotOpen) {
-  DbFile carers = db->DBOpen("CIVILAIDANT");
+  DbFile carers = db().DBOpen("CIVILAIDANT");
   DbFile copy = carers;
   DynArray record = carers.DBNew("1");
   carers.Close();
   EXPECT_FALSE(copy.IsOpen());
   EXPECT_EQ(CodeOf([&] { copy.DBRead("1"); }), 0x80040060u);
   EXPECT_EQ(CodeOf([&] { record.DBWrite(); }), 0x80040060u);
-  DbFile live = db->DBOpen("CIVILAIDANT");
-  db.reset();
-  EXPECT_EQ(CodeOf([&] { live.Exists("1"); }), 0x80040060u);
+  DbFile live = db().DBOpen("CIVILAIDANT");
+  t.Close();
+  EXPECT_EQ(CodeOf([&] { live.Find("1"); }), 0x80040060u);
   EXPECT_EQ(CodeOf([&] { DbFile().DBRead("1"); }), 0x80040060u);
 }
 
-TEST_F(DatabaseTest, SelectionRequestIsSplitIntoQueryFileAndColumns) {
-  const DbFile carers = db->DBOpen("CIVILAIDANT");
-  for (const auto& [key, name] : std::vector<std::pair<std::string, std::string>>{{"2", "B"}, {"1", "A"}}) {
-    DynArray r = carers.DBNew(key);
-    r.SetItem(2, name);
-    r.DBWrite();
-  }
-  long count = 0;
-  const DynArray rows = db->DBSelect(Attrs({"SSELECT CIVILAIDANT PAR 2", "CIVILAIDANT", "2 0"}), "", count);
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(rows.Item(1, 1), "A");
-  EXPECT_EQ(rows.Item(2, 2), "2");
+TEST_F(DatabaseTest, ReadOnlyOpenReadsAndRefusesEveryWrite) {
+  db().DBOpen("CIVILAIDANT").DBNew("1").DBWrite();
+  const std::filesystem::path path = db().Path();
+  t.Close();
+  const auto size = std::filesystem::file_size(path);
+  auto reader = Database::Open(path, OpenMode::kReadOnly);
+  EXPECT_EQ(reader->ReadOnlyReason(), "opened read-only");
+  EXPECT_TRUE(reader->DBOpen("CIVILAIDANT").Exists("1"));
+  const std::string refusal = " database " + path.string() + " is read-only (opened read-only)";
+  EXPECT_EQ(Failure([&] { reader->DBOpen("CIVILAIDANT").DBNew("2").DBWrite(); }),
+            "0x80040040 cannot write record 2 of CIVILAIDANT:" + refusal);
+  EXPECT_EQ(Failure([&] { reader->CreateFile("NEW"); }), "0x80040040 cannot write:" + refusal);
+  EXPECT_EQ(Failure([&] { reader->CreateIndex("CIVILAIDANT", "2"); }), "0x80040040 cannot write:" + refusal);
+  reader.reset();
+  EXPECT_EQ(std::filesystem::file_size(path), size);
 }
 
-TEST(DatabaseTrace, SelectionsAndCallsAreLoggedToTheNamedFile) {
-  ScratchDir dir;
-  const auto log = dir / "trace.log";
+TEST_F(DatabaseTest, AFileThatIsNotADatabaseIsRefusedAndLeftAsItIs) {
+  const auto empty = t.dir() / "empty.mvdb";
+  const auto text = t.dir() / "text.mvdb";
+  std::ofstream{empty};
+  std::ofstream(text) << "this is not a database, just text that is long enough to be read";
+  for (const OpenMode mode : {OpenMode::kReadWrite, OpenMode::kReadOnly}) {
+    EXPECT_EQ(Failure([&] { Database::Open(empty, mode); }),
+              "0x80040040 cannot open database " + empty.string() + ": not a database (the file is empty)");
+    EXPECT_EQ(CodeOf([&] { Database::Open(text, mode); }), 0x80040040u);
+  }
+  EXPECT_EQ(std::filesystem::file_size(empty), 0u);
+  EXPECT_EQ(std::filesystem::file_size(text), 64u);
+}
+
+TEST_F(DatabaseTest, RoutinesRunByNameAndSelectionsAndCallsAreTraced) {
+  const auto log = t.dir() / "trace.log";
   ::setenv("MVDB_TRACE", log.c_str(), 1);
-  auto db = Database::Create(dir / "base.mvdb");
+  auto traced = Database::Open(db().Path());
   ::unsetenv("MVDB_TRACE");
-  db->CreateFile("F");
+  traced->routines().Register("ECHO", [](Database&, const DynArray& args) { return DynArray(args.Item(1)); });
+  std::int32_t status = 1;
+  EXPECT_EQ(traced->DBCall("ECHO", status, Attrs({"hello"})).Text(), "hello");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(CodeOf([&] { traced->DBCall("echo", status, ""); }), 0x80040030u);
   long count = 0;
-  db->DBSelect(Attrs({"SSELECT F", "", "0"}), "", count);
-  std::int32_t status = 0;
-  EXPECT_THROW(db->DBCall("CALCCOEFFTXHOR", status, ""), DbError);
+  traced->DBSelect(Attrs({"SSELECT CIVILAIDANT", "", "0"}), "", count);
   std::ifstream in(log);
   std::stringstream text;
   text << in.rdbuf();
-  EXPECT_NE(text.str().find("SSELECT F"), std::string::npos);
-  EXPECT_NE(text.str().find("0 rows"), std::string::npos);
-  EXPECT_NE(text.str().find("CALCCOEFFTXHOR"), std::string::npos);
+  for (const char* logged : {"DBCall ECHO", "answer hello", "DBCall echo", "unknown routine", "SSELECT CIVILAIDANT",
+                             "0 rows"})
+    EXPECT_NE(text.str().find(logged), std::string::npos) << logged << " not in:\n" << text.str();
 }
 
 }  // namespace

@@ -1,14 +1,23 @@
-// Helpers for the engine's tests: a scratch folder and record texts.
+// Helpers of the engine's tests (the demo and reliability tests use them too):
+// a scratch folder and database, record texts, failures as text, and the small
+// absence database of the query tests.
 #pragma once
 
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "mvdb/database.h"
+#include "mvdb/storage.h"
 
 namespace mvdb::testing_support {
 
@@ -18,14 +27,17 @@ class ScratchDir {
   ScratchDir() {
     static std::atomic<int> counter{0};
     path_ = std::filesystem::temp_directory_path() /
-            ("mvdb-engine-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+            ("mvdb-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
   ~ScratchDir() {
     std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
   }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
@@ -33,20 +45,45 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
-/// Attributes joined with attribute marks.
-inline std::string Attrs(std::initializer_list<std::string> parts) {
+/// The bytes of a file ("" when it cannot be read).
+inline std::string Slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+/// Texts joined with a mark: attributes by default.
+inline std::string Join(std::initializer_list<std::string> parts, char mark = kAttributeMark) {
   std::string text;
-  bool first = true;
   for (const auto& part : parts) {
-    if (!first) text.push_back(kAttributeMark);
+    if (&part != parts.begin()) text.push_back(mark);
     text += part;
-    first = false;
   }
   return text;
 }
+inline std::string Attrs(std::initializer_list<std::string> parts) { return Join(parts); }
+inline std::string Values(std::initializer_list<std::string> parts) { return Join(parts, kValueMark); }
 
-/// Runs fn and returns the code of the DbError it throws (fails the test when
-/// it throws nothing: the returned code is then 0).
+/// A record with the given attributes set, the others empty.
+inline std::string With(const std::vector<std::pair<int, std::string>>& attributes) {
+  DynArray record;
+  for (const auto& [n, text] : attributes) record.SetItem(n, text);
+  return record.Text();
+}
+
+/// What fn threw: "0x<code> <message>", or "no error".
+template <class Fn>
+std::string Failure(Fn fn) {
+  try {
+    fn();
+  } catch (const DbError& e) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X ", e.number());
+    return code + std::string(e.what());
+  }
+  return "no error";
+}
+
+/// The code of the DbError fn throws, 0 when it throws nothing.
 template <class Fn>
 std::uint32_t CodeOf(Fn fn) {
   try {
@@ -55,6 +92,65 @@ std::uint32_t CodeOf(Fn fn) {
     return e.number();
   }
   return 0;
+}
+
+/// A new database "test.mvdb" in a scratch folder.
+class ScratchDatabase {
+ public:
+  ScratchDatabase() : db_(Database::Create(dir_ / "test.mvdb")) {}
+  Database& db() { return *db_; }
+  Storage& storage() { return db_->storage(); }
+  const ScratchDir& dir() const { return dir_; }
+  void Put(const std::string& file, const std::string& key, const std::string& text) {
+    storage().Put(file, key, text);
+  }
+  /// Dictionary entry of a field: kind, then attributes 2..7.
+  void Dict(const std::string& file, const std::string& name, std::initializer_list<std::string> entry) {
+    Put("DICT " + file, name, Join(entry));
+  }
+  /// Closes the database (to reopen it in another way).
+  void Close() { db_.reset(); }
+
+ private:
+  ScratchDir dir_;
+  std::unique_ptr<Database> db_;
+};
+
+/// Absences (key = carer code 5 + reason 2 + first day 5) and their carers,
+/// with the dictionary names the control's queries use.
+inline void FillAbsences(ScratchDatabase& t) {
+  t.db().CreateFile("CIVILAIDANT");
+  t.db().CreateFile("ABSENCESAIDANT");
+  // carer: 2 surname, 3 first name, 11 town, 31 sector
+  t.Put("CIVILAIDANT", "00001", With({{2, "MARTIN"}, {3, "Paul"}, {11, "PARIS"}, {31, "001"}}));
+  t.Put("CIVILAIDANT", "00002", With({{2, "DURAND"}, {3, "Anne"}, {11, "LYON"}, {31, "002"}}));
+  t.Put("CIVILAIDANT", "00003", With({{2, "MARTIN"}, {3, "Alice"}, {11, "PARIS"}, {31, "001"}}));
+  t.Put("CIVILAIDANT", "00004", With({{2, "BERNARD"}, {3, "Luc"}, {11, "PAU"}, {31, "002"}}));
+  // absence: 1 start half-day, 2 last day, 3 end half-day, 10 return date, 17 contracts, 28 to validate
+  const std::vector<std::pair<std::string, std::string>> absences = {
+      {"000010316000", With({{1, "1"}, {2, "16010"}, {3, "2"}, {17, "C1"}})},
+      {"000010616050", With({{1, "2"}, {2, "16055"}, {3, "1"}, {10, "16056"}, {17, Values({"C1", "C2"})}})},
+      {"000010915990", With({{1, "1"}, {2, "16002"}, {3, "2"}})},
+      {"000011016100", With({{1, "1"}, {2, "16120"}, {3, "2"}})},
+      {"000021216020", With({{1, "1"}, {2, "16030"}, {3, "2"}, {17, "C3"}})},
+      {"000021716200", With({{1, "1"}, {2, "16210"}, {3, "2"}})},
+      {"000022216040", With({{1, "1"}, {2, "16041"}, {3, "2"}, {28, "1"}})},
+      {"000022916001", With({{1, "1"}, {2, ""}, {3, "2"}})},
+      {"000033016005", With({{1, "1"}, {2, "16006"}, {3, "2"}, {28, "1"}})},
+      {"000034216010", With({{1, "1"}, {2, "16012"}, {3, "2"}})},
+      {"000035016030", With({{1, "1"}, {2, "16031"}, {3, "2"}})},
+      {"000042316008", With({{1, "1"}, {2, "16009"}, {3, "2"}})},
+      {"000042516100", With({{1, "1"}, {2, "16101"}, {3, "2"}})},
+  };
+  for (const auto& [key, text] : absences) t.Put("ABSENCESAIDANT", key, text);
+  // dictionary: kind, 2, 3, 4, justification, index flag, description
+  t.Dict("ABSENCESAIDANT", "NumMotifAidant", {"K", "6", "2", "", "R", "1", "reason"});
+  t.Dict("ABSENCESAIDANT", "DebAbsAidant", {"K", "8", "5", "", "R", "1", "first day"});
+  t.Dict("ABSENCESAIDANT", "FinAbsAidant", {"A", "2", "", "", "R", "", "last day"});
+  t.Dict("ABSENCESAIDANT", "CodeSectAbs", {"T", "CIVILAIDANT", "@ID[1,5]", "31", "L", "", "sector"});
+  t.Dict("ABSENCESAIDANT", "CommuneAbsAidant", {"T", "CIVILAIDANT", "@ID[1,5]", "11", "L", "", "town"});
+  t.Dict("ABSENCESAIDANT", "NomAidant", {"T", "CIVILAIDANT", "@ID[1,5]", "2", "L", "", "surname"});
+  t.Dict("ABSENCESAIDANT", "PrenomAidant", {"T", "CIVILAIDANT", "@ID[1,5]", "3", "L", "", "first name"});
 }
 
 }  // namespace mvdb::testing_support

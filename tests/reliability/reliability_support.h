@@ -1,6 +1,6 @@
-// Helpers of the reliability tests: a temporary folder, records whose whole
-// content follows from their key (so a torn or mixed record is detectable),
-// and child processes that report back through a pipe.
+// Helpers of the reliability tests: records whose whole content follows from
+// their key (so a torn or mixed record is detectable), child processes that
+// report back through a pipe, and runs of the mvdb program.
 #pragma once
 
 #include <signal.h>
@@ -11,35 +11,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "mvdb/dynarray.h"
+#include "mvdb/jsonl.h"
+#include "mvdb/engine_test_support.h"
 
 namespace reliability {
 
-/// A folder under the system temporary folder, removed with its content on
-/// destruction.
-class TempFolder {
- public:
-  explicit TempFolder(const std::string& tag) {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("mv-rel-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using mvdb::testing_support::ScratchDir;
 
 /// The key of record number n ("R0000042").
 inline std::string KeyOf(long n) {
@@ -58,14 +42,17 @@ inline std::string ExpectedText(const std::string& key, std::size_t size = 0) {
   for (int v = 1; v <= 3; ++v) record.SetItem(3, v, key + "-" + std::to_string(v));
   std::string text = record.Text();
   if (text.size() + 1 < size) {
-    std::string padding;
-    while (padding.size() + text.size() + 1 < size) padding += key;
     text += mvdb::kAttributeMark;
-    text += padding;
+    while (text.size() + 1 < size) text += key;
   }
-  text += mvdb::kAttributeMark;
-  text += "END-" + key;  // the last attribute closes the record
-  return text;
+  return text + mvdb::kAttributeMark + "END-" + key;  // the last attribute closes the record
+}
+
+/// JSON Lines of records [first, first + count) of file F.
+inline std::string ImportLines(long first, long count) {
+  std::string lines;
+  for (long n = first; n < first + count; ++n) lines += mvdb::jsonl::EncodeLine("F", KeyOf(n), ExpectedText(KeyOf(n))) + "\n";
+  return lines;
 }
 
 /// A child process running `work`; its exit status is 0 when work returned
@@ -91,10 +78,7 @@ class Child {
     readFd_ = fds[0];
   }
   ~Child() {
-    if (pid_ > 0 && !reaped_) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
+    if (pid_ > 0 && !reaped_) Kill();
     ::close(readFd_);
   }
   Child(const Child&) = delete;
@@ -105,13 +89,10 @@ class Child {
     const char byte = 1;
     (void)!::write(fd, &byte, 1);
   }
-  /// Blocks until the child has signalled `count` times; false when the child
-  /// ended first.
-  bool WaitSignal(int count = 1) {
+  /// Blocks until the child has signalled once; false when it ended first.
+  bool WaitSignal() {
     char byte;
-    for (int i = 0; i < count; ++i)
-      if (::read(readFd_, &byte, 1) != 1) return false;
-    return true;
+    return ::read(readFd_, &byte, 1) == 1;
   }
   /// Kills the child with SIGKILL and reaps it.
   void Kill() {
@@ -132,5 +113,23 @@ class Child {
   int readFd_ = -1;
   bool reaped_ = false;
 };
+
+/// What a run of a program did: its exit status and its standard error.
+struct Run {
+  int status = -1;
+  std::string err;
+};
+
+/// Runs the mvdb program with `args`, standard output to the file `out`.
+inline Run Mvdb(const std::vector<std::string>& args, const std::filesystem::path& out) {
+  const std::filesystem::path err = std::filesystem::temp_directory_path() / ("mvdb-err-" + std::to_string(::getpid()));
+  std::string command = std::string(MORVANE_BINARY_DIR) + "/src/mvdb";
+  for (const std::string& arg : args) command += " '" + arg + "'";  // no test argument holds a quote
+  const int status = std::system((command + " >'" + out.string() + "' 2>'" + err.string() + "'").c_str());
+  std::ifstream in(err);
+  Run run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(in), {})};
+  std::filesystem::remove(err);
+  return run;
+}
 
 }  // namespace reliability

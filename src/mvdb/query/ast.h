@@ -49,4 +49,11 @@ struct Query {
 /// The operator as written ("=", "<=", ...), for messages and documentation.
 const char* OperatorText(CompareOp op);
 
+/// The tree as one canonical text, for traces and tests: keywords in capitals,
+/// single blanks, each name followed by "@" and its position, each AND-group
+/// in brackets and each condition in square brackets, a prefix value with its
+/// "]":
+///   SSELECT F@9 AVEC ([A@19 = "1" OR = "2]"] AND [B@40 <> ""]) OR ([C@58 < "9"]) PAR A@70
+std::string ToString(const Query& query);
+
 }  // namespace mvdb::query

@@ -1,25 +1,15 @@
 #include "mvdb/query/dictionary.h"
 
-#include <charconv>
 #include <vector>
 
 #include "mvdb/dynarray.h"
 #include "mvdb/errors.h"
+#include "mvdb/numbers.h"
 #include "mvdb/storage.h"
 #include "mvdb/query/values.h"
 
 namespace mvdb::query {
 namespace {
-
-std::optional<int> ParseCount(std::string_view text) {
-  int value = 0;
-  if (text.empty()) return std::nullopt;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
-  if (std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc()) return std::nullopt;
-  return value;
-}
 
 [[noreturn]] void Unknown(const FieldRef& field, const std::string& file, const std::string& why) {
   const std::string where = field.position > 0 ? "position " + std::to_string(field.position) + ": " : "";

@@ -5,10 +5,11 @@
 #include <optional>
 #include <unordered_map>
 
+#include "mvdb/numbers.h"
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
-#include "mvdb/query/sql.h"
+#include "mvdb/sqlite_statement.h"
 
 namespace mvdb::query {
 namespace {
@@ -54,6 +55,61 @@ int CompareSortValues(const SortValue& a, const SortValue& b) {
   return a.text.compare(b.text);
 }
 
+SortValue SortValueOf(const FieldDef& field, FieldReader& reader, const RecordView& record) {
+  SortValue value{std::string(reader.FirstValue(field, record)), std::nullopt};
+  if (field.rightJustified) value.number = ParseNumber(value.text);
+  return value;
+}
+
+/// Sorts the selected records by the plan's PAR fields, then by key. One sort
+/// key per record is held at a time: the first field's for every record, a
+/// later field's only for the records tied on the fields before it, so the
+/// memory is proportional to the rows whatever the number of fields.
+class Sorter {
+ public:
+  Sorter(const Plan& plan, FieldReader& reader, const std::vector<SelectedRecord>& selected,
+         std::vector<SortValue>& firstKeys)
+      : plan_(plan), reader_(reader), selected_(selected), keys_(firstKeys) {}
+
+  std::vector<std::size_t> Order() {
+    std::vector<std::size_t> order(selected_.size());
+    std::iota(order.begin(), order.end(), 0);
+    SortRange(order.begin(), order.end(), 0);
+    return order;
+  }
+
+ private:
+  using Iterator = std::vector<std::size_t>::iterator;
+
+  // Sorts [first, last), already ordered by the fields before `field`.
+  void SortRange(Iterator first, Iterator last, std::size_t field) {
+    if (last - first < 2) return;
+    if (field == plan_.sorts.size()) {
+      std::sort(first, last, [&](std::size_t a, std::size_t b) { return selected_[a].key < selected_[b].key; });
+      return;
+    }
+    if (field > 0) {
+      for (Iterator i = first; i != last; ++i) {
+        view_.Reset(selected_[*i].key, selected_[*i].text);
+        keys_[*i] = SortValueOf(plan_.sorts[field], reader_, view_);
+      }
+    }
+    std::sort(first, last, [&](std::size_t a, std::size_t b) { return CompareSortValues(keys_[a], keys_[b]) < 0; });
+    while (first != last) {  // each run of equal keys is ordered by the next field
+      Iterator run = first + 1;
+      while (run != last && CompareSortValues(keys_[*first], keys_[*run]) == 0) ++run;
+      SortRange(first, run, field + 1);
+      first = run;
+    }
+  }
+
+  const Plan& plan_;
+  FieldReader& reader_;
+  const std::vector<SelectedRecord>& selected_;
+  std::vector<SortValue>& keys_;
+  RecordView view_;
+};
+
 }  // namespace
 
 Evaluator::Evaluator(Storage& storage, IndexStore& indexes, bool useIndexes)
@@ -90,7 +146,7 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     perGroupTotal += bestCount;
   }
 
-  // A condition written in every group (the period of the absence query is)
+  // A condition written in every group (a reporting period usually is)
   // bounds the whole selection alone; take it when it promises fewer keys.
   std::vector<const ResolvedCondition*> chosen = perGroup;
   if (plan.groups.size() > 1) {
@@ -125,23 +181,18 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
 
 std::vector<SelectedRecord> Evaluator::Run(const Plan& plan) {
   stats_ = {};
-  ReadTransaction transaction(storage_.Handle());  // one snapshot, locks taken once
+  sql::ReadTransaction transaction(storage_.Handle());  // one snapshot, locks taken once
   FieldReader reader(storage_);
   Matcher matcher(plan, reader);
   RecordView record;
   std::vector<SelectedRecord> selected;
-  std::vector<SortValue> sortValues;  // plan.sorts.size() per selected record
-  const std::size_t width = plan.sorts.size();
+  std::vector<SortValue> firstKeys;  // of the first PAR field, one per selected record
 
   auto consider = [&](const std::string& key, std::string&& text) {
     ++stats_.candidates;
     record.Reset(key, text);
     if (!matcher.Matches(record)) return;
-    for (const auto& field : plan.sorts) {
-      SortValue value{std::string(reader.FirstValue(field, record)), std::nullopt};
-      if (field.rightJustified) value.number = ParseNumber(value.text);
-      sortValues.push_back(std::move(value));
-    }
+    if (!plan.sorts.empty()) firstKeys.push_back(SortValueOf(plan.sorts.front(), reader, record));
     selected.push_back({key, std::move(text)});
   };
 
@@ -170,17 +221,10 @@ std::vector<SelectedRecord> Evaluator::Run(const Plan& plan) {
       return true;
     });
   }
-  if (width == 0) return selected;  // already in key order
+  if (plan.sorts.empty()) return selected;  // already in key order
 
-  std::vector<std::size_t> order(selected.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    for (std::size_t f = 0; f < width; ++f) {
-      const int c = CompareSortValues(sortValues[a * width + f], sortValues[b * width + f]);
-      if (c != 0) return c < 0;
-    }
-    return selected[a].key < selected[b].key;
-  });
+  const std::vector<std::size_t> order = Sorter(plan, reader, selected, firstKeys).Order();
+  firstKeys = {};
   std::vector<SelectedRecord> sorted;
   sorted.reserve(selected.size());
   for (std::size_t i : order) sorted.push_back(std::move(selected[i]));

@@ -43,7 +43,10 @@ class Evaluator {
   /// The records satisfying the plan, sorted by its PAR fields (R-justified
   /// fields: numbers first, numerically, then other texts; L: text, byte by
   /// byte; a field's first value is its sort value), ties broken by key; in
-  /// key order without PAR. Throws DbError kIo on storage failure.
+  /// key order without PAR. The sort holds one key per record at a time (a
+  /// later field's only for records tied on the fields before it), so its
+  /// memory grows with the rows, not with the number of fields. Throws
+  /// DbError kIo on storage failure.
   std::vector<SelectedRecord> Run(const Plan& plan);
 
   const RunStats& LastStats() const { return stats_; }

@@ -9,12 +9,20 @@ namespace mvdb::query {
 void RecordView::Reset(std::string_view recordKey, std::string_view recordText) {
   key = recordKey;
   text = recordText;
-  SplitOn(recordText, kAttributeMark, attributes);
+  attributes_.clear();
+  unsplit_ = 0;
+  split_ = false;
 }
 
 std::string_view RecordView::Attribute(int n) const {
-  if (n < 1 || static_cast<std::size_t>(n) > attributes.size()) return {};
-  return attributes[n - 1];
+  if (n < 1) return {};
+  while (!split_ && attributes_.size() < static_cast<std::size_t>(n)) {
+    const std::size_t mark = text.find(kAttributeMark, unsplit_);
+    split_ = mark == std::string_view::npos;
+    attributes_.push_back(text.substr(unsplit_, split_ ? std::string_view::npos : mark - unsplit_));
+    if (!split_) unsplit_ = mark + 1;
+  }
+  return static_cast<std::size_t>(n) <= attributes_.size() ? attributes_[n - 1] : std::string_view();
 }
 
 struct FieldReader::Cached {

@@ -16,17 +16,24 @@ class Storage;
 
 namespace mvdb::query {
 
-/// A record split once into its attributes. The views point into `text`, which
-/// the view does not own: keep the text alive and unchanged while it is used.
-struct RecordView {
+/// A record split into its attributes as far as they are read: reading
+/// attribute n splits the text up to it, once. The views point into `text`,
+/// which the view does not own: keep the text alive and unchanged while it is
+/// used. Not safe for concurrent use.
+class RecordView {
+ public:
   std::string_view key;
   std::string_view text;
-  std::vector<std::string_view> attributes;  ///< attributes[0] is attribute 1
 
-  /// Splits text into attributes.
+  /// Starts on another record.
   void Reset(std::string_view recordKey, std::string_view recordText);
   /// Attribute n (1-based), "" past the end.
   std::string_view Attribute(int n) const;
+
+ private:
+  mutable std::vector<std::string_view> attributes_;  ///< [0] is attribute 1, split so far
+  mutable std::size_t unsplit_ = 0;                   ///< where the text not yet split starts
+  mutable bool split_ = false;                        ///< every attribute is split
 };
 
 /// Reads field values. Records of other files read for translations are kept

@@ -5,9 +5,10 @@
 #include <variant>
 
 #include "mvdb/errors.h"
+#include "mvdb/numbers.h"
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
-#include "mvdb/query/sql.h"
+#include "mvdb/sqlite_statement.h"
 
 namespace mvdb::query {
 namespace {
@@ -15,9 +16,13 @@ namespace {
 struct Index {
   long long id = 0;
   FieldDef field;
-  std::unique_ptr<Statement> insert;
-  std::unique_ptr<Statement> remove;
+  std::unique_ptr<sql::Statement> insert;
+  std::unique_ptr<sql::Statement> remove;
 };
+
+constexpr const char* kCreateCatalogue =
+    "CREATE TABLE IF NOT EXISTS mvq_index_catalogue(id INTEGER PRIMARY KEY, file TEXT NOT NULL, "
+    "source TEXT NOT NULL, field TEXT NOT NULL, UNIQUE(file, source))";
 
 std::string TableName(long long id) { return "mvq_idx_" + std::to_string(id); }
 
@@ -27,12 +32,12 @@ FieldDef FieldFromSource(const std::string& source, const std::string& name) {
   def.name = name;
   if (source.rfind("A:", 0) == 0) {
     def.kind = FieldKind::kAttribute;
-    def.attribute = std::stoi(source.substr(2));
+    def.attribute = static_cast<int>(ParseCount(std::string_view(source).substr(2)).value_or(0));
   } else if (source.rfind("K:", 0) == 0) {
     def.kind = FieldKind::kKeyPart;
     const auto comma = source.find(',');
-    def.start = std::stoi(source.substr(2, comma - 2));
-    def.length = std::stoi(source.substr(comma + 1));
+    def.start = static_cast<int>(ParseCount(std::string_view(source).substr(2, comma - 2)).value_or(1));
+    def.length = static_cast<int>(ParseCount(std::string_view(source).substr(comma + 1)).value_or(0));
   }
   return def;
 }
@@ -148,7 +153,7 @@ std::string CandidateSql(long long id, const ResolvedCondition& condition, std::
   return sql;
 }
 
-void BindAll(Statement& statement, const std::vector<Parameter>& params) {
+void BindAll(sql::Statement& statement, const std::vector<Parameter>& params) {
   for (std::size_t i = 0; i < params.size(); ++i) {
     const int at = static_cast<int>(i) + 1;
     switch (params[i].type) {
@@ -172,8 +177,8 @@ struct IndexStore::State {
 
   void Prepare(Index& index) {
     const std::string table = TableName(index.id);
-    index.insert = std::make_unique<Statement>(Db(), "INSERT INTO " + table + "(key, value, num) VALUES (?, ?, ?)");
-    index.remove = std::make_unique<Statement>(Db(), "DELETE FROM " + table + " WHERE key = ?");
+    index.insert = std::make_unique<sql::Statement>(Db(), "INSERT INTO " + table + "(key, value, num) VALUES (?, ?, ?)");
+    index.remove = std::make_unique<sql::Statement>(Db(), "DELETE FROM " + table + " WHERE key = ?");
   }
 
   Index* Find(const std::string& file, const std::string& source) {
@@ -215,10 +220,11 @@ struct IndexStore::State {
 };
 
 IndexStore::IndexStore(Storage& storage) : state_(std::make_shared<State>(storage)) {
-  Execute(state_->Db(),
-          "CREATE TABLE IF NOT EXISTS mvq_index_catalogue(id INTEGER PRIMARY KEY, file TEXT NOT NULL, "
-          "source TEXT NOT NULL, field TEXT NOT NULL, UNIQUE(file, source))");
-  Statement list(state_->Db(), "SELECT id, file, source, field FROM mvq_index_catalogue ORDER BY id");
+  // Opening writes nothing: the catalogue is created with the first index.
+  sql::Statement exists(state_->Db(), "SELECT 1 FROM sqlite_master WHERE type='table' AND name='mvq_index_catalogue'");
+  const bool hasCatalogue = exists.Step();
+  sql::Statement list(state_->Db(), hasCatalogue ? "SELECT id, file, source, field FROM mvq_index_catalogue ORDER BY id"
+                                                 : "SELECT 0, '', '', '' WHERE 0");
   while (list.Step()) {
     auto index = std::make_unique<Index>();
     index->id = list.ColumnInt(0);
@@ -251,13 +257,14 @@ void IndexStore::Build(const std::string& file, const FieldDef& field) {
   auto fresh = std::make_unique<Index>();
   fresh->field = FieldFromSource(source, field.name);
   auto rebuild = [&] {
+    sql::Exec(s.Db(), kCreateCatalogue);
     {  // both statements end here: an active read would lock the table drop below
-      Statement add(s.Db(), "INSERT OR IGNORE INTO mvq_index_catalogue(file, source, field) VALUES (?, ?, ?)");
+      sql::Statement add(s.Db(), "INSERT OR IGNORE INTO mvq_index_catalogue(file, source, field) VALUES (?, ?, ?)");
       add.BindText(1, file);
       add.BindText(2, source);
       add.BindText(3, field.name);
       add.Step();
-      Statement id(s.Db(), "SELECT id FROM mvq_index_catalogue WHERE file = ? AND source = ?");
+      sql::Statement id(s.Db(), "SELECT id FROM mvq_index_catalogue WHERE file = ? AND source = ?");
       id.BindText(1, file);
       id.BindText(2, source);
       id.Step();
@@ -268,7 +275,7 @@ void IndexStore::Build(const std::string& file, const FieldDef& field) {
       existing->insert.reset();
       existing->remove.reset();
     }
-    Execute(s.Db(), "DROP TABLE IF EXISTS " + table + "; CREATE TABLE " + table +
+    sql::Exec(s.Db(), "DROP TABLE IF EXISTS " + table + "; CREATE TABLE " + table +
                         "(key TEXT NOT NULL, value TEXT NOT NULL, num REAL)");
     s.Prepare(*fresh);
     s.storage.Scan(file, [&](const std::string& key, const std::string& text) {
@@ -276,7 +283,7 @@ void IndexStore::Build(const std::string& file, const FieldDef& field) {
       return true;
     });
     // Covering indexes: candidate keys and counts come from the index alone.
-    Execute(s.Db(), "CREATE INDEX " + table + "_value ON " + table + "(value, key); CREATE INDEX " + table +
+    sql::Exec(s.Db(), "CREATE INDEX " + table + "_value ON " + table + "(value, key); CREATE INDEX " + table +
                         "_num ON " + table + "(num, key) WHERE num IS NOT NULL; CREATE INDEX " + table + "_text ON " +
                         table + "(value, key) WHERE num IS NULL; CREATE INDEX " + table + "_key ON " + table + "(key)");
   };
@@ -300,7 +307,7 @@ std::optional<std::size_t> IndexStore::RecordCount(const std::string& file) {
   if (it == state_->byFile.end()) return std::nullopt;
   for (const auto& index : it->second) {
     if (index->field.kind == FieldKind::kAttribute) continue;  // multi-valued: rows are values
-    Statement count(state_->Db(), "SELECT count(*) FROM " + TableName(index->id));
+    sql::Statement count(state_->Db(), "SELECT count(*) FROM " + TableName(index->id));
     count.Step();
     return static_cast<std::size_t>(count.ColumnInt(0));
   }
@@ -312,7 +319,7 @@ std::size_t IndexStore::Candidates(const std::string& file, const ResolvedCondit
   Index* index = state_->Find(file, condition.field.StoredSource());
   if (!index) throw DbError(ErrorCode::kInvalidArgument, "field " + condition.field.name + " is not indexed");
   std::vector<Parameter> params;
-  Statement select(state_->Db(), CandidateSql(index->id, condition, params));
+  sql::Statement select(state_->Db(), CandidateSql(index->id, condition, params));
   BindAll(select, params);
   std::size_t n = 0;
   while (n < limit && select.Step()) {
@@ -326,7 +333,7 @@ std::size_t IndexStore::Estimate(const std::string& file, const ResolvedConditio
   Index* index = state_->Find(file, condition.field.StoredSource());
   if (!index) return static_cast<std::size_t>(-1);
   std::vector<Parameter> params;
-  Statement count(state_->Db(),
+  sql::Statement count(state_->Db(),
                   "SELECT count(*) FROM (" + CandidateSql(index->id, condition, params) + " LIMIT " +
                       std::to_string(cap) + ")");
   BindAll(count, params);

@@ -27,8 +27,9 @@ namespace mvdb::query {
 /// Two field names of the same stored data share one index.
 class IndexStore {
  public:
-  /// Creates the catalogue when missing, loads it and registers the write
-  /// hook on storage. The hook does nothing once this store is destroyed.
+  /// Loads the catalogue (there is none before the first index: opening
+  /// writes nothing) and registers the write hook on storage. The hook does
+  /// nothing once this store is destroyed.
   explicit IndexStore(Storage& storage);
   ~IndexStore();
   IndexStore(const IndexStore&) = delete;

@@ -9,18 +9,6 @@
 
 namespace mvdb::query {
 
-const char* OperatorText(CompareOp op) {
-  switch (op) {
-    case CompareOp::kEq: return "=";
-    case CompareOp::kNe: return "<>";
-    case CompareOp::kLt: return "<";
-    case CompareOp::kLe: return "<=";
-    case CompareOp::kGt: return ">";
-    case CompareOp::kGe: return ">=";
-  }
-  return "?";
-}
-
 namespace {
 
 bool SameWord(const std::string& word, std::string_view keyword) {
@@ -60,6 +48,8 @@ class Parser {
     ++at_;
     if (IsWord("AVEC")) ParseConditions(query);
     while (IsWord("PAR")) {
+      if (query.sorts.size() == kMaxSortClauses)
+        Fail("at most " + std::to_string(kMaxSortClauses) + " PAR clauses in a query, not more", false);
       ++at_;
       query.sorts.push_back(ParseField("PAR"));
     }
@@ -77,12 +67,14 @@ class Parser {
     return Current().kind == TokenKind::kWord && SameWord(Current().text, keyword);
   }
 
-  [[noreturn]] void Fail(const std::string& expected) const {
+  /// Throws kQuerySyntax at the current token: "position N: <expected>",
+  /// followed by ", found <token>" when `sayFound`.
+  [[noreturn]] void Fail(const std::string& expected, bool sayFound = true) const {
     std::string found = Current().kind == TokenKind::kEnd ? "the end of the query"
                         : Current().kind == TokenKind::kString ? "\"" + Current().text + "\""
                                                                : Current().text;
-    throw DbError(ErrorCode::kQuerySyntax,
-                  "position " + std::to_string(Current().position) + ": " + expected + ", found " + found);
+    throw DbError(ErrorCode::kQuerySyntax, "position " + std::to_string(Current().position) + ": " + expected +
+                                               (sayFound ? ", found " + found : ""));
   }
 
   // Current token is AVEC.

@@ -1,49 +1,8 @@
 #include "mvdb/query/values.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstring>
-
 #include "mvdb/dynarray.h"
 
 namespace mvdb::query {
-
-std::optional<double> ParseNumber(std::string_view text) {
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  const std::size_t bodyStart = i;
-  bool digits = false;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') {
-      digits = true;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (!digits) return std::nullopt;
-  double value = 0;
-  const char* first = text.data() + bodyStart;
-  const char* last = text.data() + text.size();
-  if (!point && last - first < 16) {
-    // Plain integers (codes, day numbers) are the common case: no locale, no rounding.
-    long long whole = 0;
-    for (const char* p = first; p != last; ++p) whole = whole * 10 + (*p - '0');
-    value = static_cast<double>(whole);
-  } else if (const auto result = std::from_chars(first, last, value); result.ec == std::errc::result_out_of_range) {
-    // Still a number, only beyond a double: too many integer digits read as
-    // infinity (above every other number), a fraction too small to hold as zero.
-    const char* p = first;
-    while (p != last && *p == '0') ++p;
-    value = (p != last && *p != '.') ? HUGE_VAL : 0.0;
-  } else if (result.ec != std::errc()) {
-    return std::nullopt;
-  }
-  return bodyStart == 1 && text[0] == '-' ? -value : value;
-}
 
 int CompareText(std::string_view a, std::string_view b) {
   // std::char_traits<char>::compare orders bytes as unsigned char.

@@ -6,14 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "mvdb/numbers.h"
 #include "mvdb/query/ast.h"
 
 namespace mvdb::query {
-
-/// The number a text stands for: optional sign, digits, optional decimal point
-/// and digits (at least one digit in all, no blanks). nullopt otherwise, for
-/// the empty text in particular.
-std::optional<double> ParseNumber(std::string_view text);
 
 /// Bytewise comparison of two texts: <0, 0 or >0.
 int CompareText(std::string_view a, std::string_view b);

@@ -1,0 +1,24 @@
+// The kinds of multivalue file and the ways to open a database: what the
+// storage needs from the engine's vocabulary, below database.h.
+#pragma once
+
+namespace mvdb {
+
+/// How a multivalue file keeps its records.
+enum class FileKind {
+  kHashed,     ///< records in the SQLite database file
+  kDirectory,  ///< a real folder: one OS file per record, one line per attribute
+};
+
+/// How a database file is opened.
+enum class OpenMode {
+  /// Reads and writes. When the file or its folder cannot be written (a
+  /// read-only folder, a write-protected file), the database is opened
+  /// read-only instead and every write fails with kIo saying why.
+  kReadWrite,
+  /// Reads only: nothing is ever written, no companion file is created where
+  /// the folder is read-only, and every write fails with kIo.
+  kReadOnly,
+};
+
+}  // namespace mvdb
