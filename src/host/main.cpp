@@ -9,6 +9,7 @@
 
 #include "host/batch.h"
 #include "host/host_options.h"
+#include "host/translations.h"
 #include "host/window_mode.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("morvane"));
   QApplication::setApplicationVersion(QStringLiteral(MORVANE_VERSION));
+  morvane::host::InstallQtTranslations(app);
   if (batch) return morvane::host::RunBatch(argc, argv);
 
   std::string error;
