@@ -157,23 +157,23 @@ entity 3, reason 2), names 255 and paths 4096.
 }
 
 std::string BatchExitStatuses() {
-  return R"(  0  the output was made
-  1  the form refused the request (its message is on standard error)
-  2  a wrong option, or a criterion the form does not offer with the others
-  3  the user may not print
-  4  a failure: the database cannot be opened, an output failed
+  return R"(  0    the output was made
+  1    the form refused the request (its message is on standard error)
+  2    a wrong option, or a criterion the form does not offer with the others
+  3    the user may not print
+  4    a failure: the database cannot be opened, an output failed
 )";
 }
 
 std::string BatchExamples() {
-  return R"(  morvane report --sick-leave --sector 001 --from 01/06/2025 --to 30/06/2025
-  morvane report --leave --other --all --from 01/01/2025 --to 31/12/2025 \
-      --output export
-      (the CSV file goes to <database>.d/STATAIDANT/AbsAidant-<date><n>.csv)
-  morvane report --sick-leave --leave --from 02/06/2025 --to 29/06/2025 \
-      --output planning --output-file /tmp/planning.pdf
-  morvane report --sick-leave --count ending --from 01/05/2025 --to 31/05/2025 \
-      --entity 010 --agent no --output letter-type --copies 2
+  return R"(  The list of June's sick leave in sector 001, as a PDF file:
+    $ morvane report --sick-leave --sector 001 --from 01/06/2025 --to 30/06/2025
+  The statistics file of the year, stored in <database>.d/STATAIDANT/:
+    $ morvane report --leave --other --all --from 1/1/25 --to 31/12/25 --output export
+  A planning of four weeks into a file of one's choice:
+    $ morvane report --sick-leave --leave --from 2/6/25 --to 29/6/25 --output planning --output-file planning.pdf
+  Two copies of the paid-leave letters for the absences ending in May:
+    $ morvane report --sick-leave --count ending --from 1/5/25 --to 31/5/25 --output letter-type --copies 2
 )";
 }
 

@@ -73,7 +73,8 @@ Options:
   -h, --help           print this text and exit
   --version            print the version and exit
 
-Batch mode (morvane report):
+The batch mode, morvane report, takes these options:
+
 )" + BatchOptionSections() +
          R"(
 Settings:
@@ -90,14 +91,19 @@ Settings:
   keys database, output and printer, and "#" comment lines.
 
 Exit status:
-  In the window: 0 the window was closed; 1 the database, the user or the
-  form could not be opened (the reason is shown and on standard error); 2 a
-  wrong option. In the batch mode:
-)" + BatchExitStatuses() +
-         R"(
+  0    the window was closed; in the batch mode, the output was made
+  1    the window could not open the database, the user or the form (the
+       reason is shown and on standard error); in the batch mode, the form
+       refused the request (its message is on standard error)
+  2    a wrong option; in the batch mode also a criterion the form does not
+       offer with the others
+  3    in the batch mode: the user may not print
+  4    in the batch mode: a failure (the database cannot be opened, an output
+       failed)
+
 Examples:
-  morvane                                  the form, on the settings' database
-  morvane --db /srv/association.mvdb --user marie
+  The form on the office's database, for the user marie:
+    $ morvane --db /srv/association/absences.mvdb --user marie
 )" + BatchExamples();
 }
 

@@ -41,19 +41,21 @@ Options:
   --version            print the version and exit
 
 Environment:
-  MVDB_TRACE=1 logs every selection and routine call to standard error;
-  MVDB_TRACE=PATH writes the log to that file.
+  MVDB_TRACE=1     log every selection and routine call to standard error
+  MVDB_TRACE=PATH  write that log to the file PATH
 
 Exit status:
-  0  done
-  1  a database failure (its message is on standard error)
-  2  a wrong command or argument
+  0    done
+  1    a database failure (its message is on standard error)
+  2    a wrong command or argument
 
 Examples:
-  mvdb demo demo.mvdb
-  mvdb select demo.mvdb 'SSELECT SECTEUR PAR 1' "0 1"
-  mvdb export demo.mvdb > backup.jsonl
-  mvdb import copy.mvdb backup.jsonl
+  A demo database, then the sectors' codes and labels:
+    $ mvdb demo demo.mvdb
+    $ mvdb select demo.mvdb 'SSELECT SECTEUR PAR 1' 0 1
+  A backup, and its restoring into a new database:
+    $ mvdb export demo.mvdb > backup.jsonl
+    $ mvdb import copy.mvdb backup.jsonl
 )";
 
 bool AsksHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
