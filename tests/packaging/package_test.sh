@@ -12,8 +12,9 @@ trap 'rm -rf "$WORK"' EXIT
 
 (cd "$BUILD" && "$CPACK" -G DEB -B "$WORK/package" >"$WORK/cpack.log") || { cat "$WORK/cpack.log"; exit 1; }
 DEB="$(ls "$WORK"/package/morvane_*_*.deb)"
-dpkg-deb -f "$DEB" Depends | grep -q 'fonts-liberation' || { echo "no fonts-liberation in Depends"; exit 1; }
-dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' || { echo "no Qt in Depends: dpkg-shlibdeps did not run"; exit 1; }
+DEPENDS="$(dpkg-deb -f "$DEB" Depends)"
+[[ "$DEPENDS" == *fonts-liberation* ]] || { echo "no fonts-liberation in Depends: $DEPENDS"; exit 1; }
+[[ "$DEPENDS" == *libqt6widgets6* ]] || { echo "no Qt in Depends, dpkg-shlibdeps did not run: $DEPENDS"; exit 1; }
 dpkg-deb -x "$DEB" "$WORK/root"
 BIN="$WORK/root/usr/bin"
 if grep -l -e "$BUILD" -e "$(dirname "$BUILD")/src" "$BIN"/*; then echo "a build-tree path is baked in"; exit 1; fi
@@ -26,10 +27,10 @@ export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_CONFIG_DIRS="$
 export XDG_RUNTIME_DIR="$WORK/run" MORVANE_TODAY=2025-06-15
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM MORVANE_DB MORVANE_OUT MORVANE_PRINTER
-"$BIN/morvane" --version | grep -qx 'morvane (ControleMorvane) [0-9.]*'
-"$BIN/morvane" --help | grep -q -- '--no-return-date'
+[[ "$("$BIN/morvane" --version)" =~ ^morvane\ \(ControleMorvane\)\ [0-9.]+$ ]] || { echo "no version"; exit 1; }
+[[ "$("$BIN/morvane" --help)" == *--no-return-date* ]] || { echo "no help"; exit 1; }
 "$BIN/mvdb" demo "$WORK/demo.mvdb" --carers 6 >/dev/null 2>&1
 "$BIN/morvane" report --db "$WORK/demo.mvdb" --sick-leave --all --from 01/01/2025 --to 31/12/2025 \
   --output-file "$WORK/liste.pdf"
-head -c 5 "$WORK/liste.pdf" | grep -q '%PDF-' || { echo "no list printed"; exit 1; }
+[[ "$(head -c 5 "$WORK/liste.pdf")" == %PDF- ]] || { echo "no list printed"; exit 1; }
 echo "package $(basename "$DEB"): $(stat -c %s "$DEB") bytes"
