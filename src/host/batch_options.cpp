@@ -53,10 +53,8 @@ std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& ar
     o.carerCode = code;
     return std::string();
   };
-  const std::vector<OptionRule> rules = {
-      {{"--db"}, kPathLength, SetText(o.database)},
-      {{"--user"}, kNameLength, SetText(o.user)},
-      {{"--out"}, kPathLength, SetText(o.outputDir)},
+  std::vector<OptionRule> rules = SharedOptionRules(o);
+  rules.insert(rules.end(), {
       {{"--sick-leave"}, 0, SetFlag(o.sickLeave)},
       {{"--leave"}, 0, SetFlag(o.leave)},
       {{"--other"}, 0, SetFlag(o.other)},
@@ -79,14 +77,10 @@ std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& ar
       {{"--output"}, kWordLength,
        Choice(o.output, {{"list", O::Output::List}, {"planning", O::Output::Planning}, {"export", O::Output::Export},
                          {"letter-type", O::Output::LetterType}, {"letter-merge", O::Output::LetterMerge}})},
-      {{"--printer"}, kNameLength, SetText(o.printer)},
       {{"--copies"}, kWordLength, Copies(o.copies)},
       {{"--output-file"}, kPathLength, SetText(o.outputFile)},
       {{"--list-printers"}, 0, SetFlag(o.listPrinters)},
-      {{"--settings"}, 0, SetFlag(o.settings)},
-      {{"--help", "-h"}, 0, SetFlag(o.help)},
-      {{"--version"}, 0, SetFlag(o.version)},
-  };
+  });
   error = ReadOptions(args, rules);
   if (!error.empty()) return std::nullopt;
   return o;

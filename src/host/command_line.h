@@ -60,6 +60,21 @@ OptionSetter SetText(T& target) {
   };
 }
 
+/// The options both modes of `morvane` take, for an options struct with the
+/// members database, user, outputDir, printer, settings, help and version.
+template <class Options>
+std::vector<OptionRule> SharedOptionRules(Options& o) {
+  return {
+      {{"--db"}, kPathLength, SetText(o.database)},
+      {{"--user"}, kNameLength, SetText(o.user)},
+      {{"--out"}, kPathLength, SetText(o.outputDir)},
+      {{"--printer"}, kNameLength, SetText(o.printer)},
+      {{"--settings"}, 0, SetFlag(o.settings)},
+      {{"--help", "-h"}, 0, SetFlag(o.help)},
+      {{"--version"}, 0, SetFlag(o.version)},
+  };
+}
+
 /// `text` in double quotes for a message: whole when short, else its first
 /// characters, "…" and its length in characters.
 std::string Shown(const std::string& text);

@@ -37,16 +37,8 @@ HostSettings Resolve(const GivenSettings& given) {
 
 std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args, std::string& error) {
   HostOptions o;
-  const std::vector<OptionRule> rules = {
-      {{"--db"}, kPathLength, SetText(o.database)},
-      {{"--user"}, kNameLength, SetText(o.user)},
-      {{"--out"}, kPathLength, SetText(o.outputDir)},
-      {{"--printer"}, kNameLength, SetText(o.printer)},
-      {{"--screenshot"}, kPathLength, SetText(o.screenshot)},
-      {{"--settings"}, 0, SetFlag(o.settings)},
-      {{"--help", "-h"}, 0, SetFlag(o.help)},
-      {{"--version"}, 0, SetFlag(o.version)},
-  };
+  std::vector<OptionRule> rules = SharedOptionRules(o);
+  rules.emplace_back(std::vector<std::string>{"--screenshot"}, kPathLength, SetText(o.screenshot));
   error = ReadOptions(args, rules);
   if (!error.empty()) return std::nullopt;
   return o;
