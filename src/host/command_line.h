@@ -56,7 +56,7 @@ template <class T>
 OptionSetter SetText(T& target) {
   return [&target](const std::string& value) {
     target = value;
-    return value.empty() ? std::string("a value") : std::string();
+    return value.empty() ? std::string("a value that is not empty") : std::string();
   };
 }
 

@@ -47,7 +47,7 @@ TEST(CommandLine, BadCommandLinesAreRefusedNamingTheOptionWithStatusTwo) {
       {{"--colour"}, "morvane: unknown option \"--colour\""},
       {{"extra"}, "morvane: unexpected argument \"extra\""},
       {{"--db"}, "morvane: --db needs a value"},
-      {{"--user="}, "morvane: --user: \"\" is not accepted (a value)"},
+      {{"--user="}, "morvane: --user: \"\" is not accepted (a value that is not empty)"},
       {{"--db", "a.mvdb", "--db=b.mvdb"}, "morvane: --db is given twice (\"a.mvdb\", then \"b.mvdb\"): give it once"},
       {{"--settings=yes"}, "morvane: --settings takes no value"},
       {{"report", "--sick"}, "morvane report: unknown option \"--sick\""},
