@@ -104,32 +104,21 @@ TEST(CommandLine, HelpVersionAndSettingsAreAnsweredAndAnythingElseRuns) {
   }
 }
 
-/// Sets environment variables for one test and puts the former values back.
-class Environment {
- public:
-  void Set(const char* name, const std::string& value) {
-    Save(name);
-    ::setenv(name, value.c_str(), 1);
+/// Puts back, at the end of a test, the environment variables it changes.
+struct SavedEnvironment {
+  explicit SavedEnvironment(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+      const char* value = std::getenv(name);
+      saved[name] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    }
   }
-  void Unset(const char* name) {
-    Save(name);
-    ::unsetenv(name);
-  }
-  ~Environment() {
-    for (const auto& [name, value] : saved_) {
+  ~SavedEnvironment() {
+    for (const auto& [name, value] : saved) {
       if (value) ::setenv(name.c_str(), value->c_str(), 1);
       else ::unsetenv(name.c_str());
     }
   }
-
- private:
-  void Save(const char* name) {
-    if (saved_.count(name) == 0) {
-      const char* value = std::getenv(name);
-      saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
-    }
-  }
-  std::map<std::string, std::optional<std::string>> saved_;
+  std::map<std::string, std::optional<std::string>> saved;
 };
 
 TEST(Settings, EachLevelGivesWayToTheOneAboveItAndSettingsSaysWhere) {
@@ -168,12 +157,13 @@ TEST(Settings, EachLevelGivesWayToTheOneAboveItAndSettingsSaysWhere) {
                         << more;
   };
 
-  Environment env;
-  env.Set("HOME", (dir / "home").string());
-  env.Unset("XDG_CONFIG_HOME");
-  env.Set("XDG_CONFIG_DIRS", (dir / "etc1").string() + ":" + (dir / "etc2").string());
-  env.Set("XDG_DATA_HOME", (dir / "data").string());
-  env.Set("MORVANE_OUT", "/env/out");
+  const SavedEnvironment saved({"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "MORVANE_DB",
+                                "MORVANE_OUT"});
+  ::setenv("HOME", (dir / "home").c_str(), 1);
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::setenv("XDG_CONFIG_DIRS", ((dir / "etc1").string() + ":" + (dir / "etc2").string()).c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+  ::setenv("MORVANE_OUT", "/env/out", 1);
   for (const auto& c : cases) {
     // The output folder and the printer come from the levels below the
     // command line in every case: the user's file sets the printer, the
@@ -181,8 +171,8 @@ TEST(Settings, EachLevelGivesWayToTheOneAboveItAndSettingsSaysWhere) {
     write(user, c.userFile, "printer = LASER\n");
     write(system1, c.systemFile1, "");
     write(system2, c.systemFile2, "output = /sys2/out\nprinter = MATRIX\n");
-    if (c.environment.empty()) env.Unset("MORVANE_DB");
-    else env.Set("MORVANE_DB", c.environment);
+    if (c.environment.empty()) ::unsetenv("MORVANE_DB");
+    else ::setenv("MORVANE_DB", c.environment.c_str(), 1);
     std::vector<std::string> args = {"--settings"};
     if (!c.commandLine.empty()) args.push_back(c.commandLine);
     const Answer answer = Ask(args);
