@@ -99,9 +99,7 @@ Examples:
 )" + BatchExamples();
 }
 
-std::string VersionText(const std::string& program) {
-  return program + " (ControleMorvane) " MORVANE_VERSION "\n";
-}
+std::string VersionText() { return "morvane (ControleMorvane) " MORVANE_VERSION "\n"; }
 
 std::optional<int> AnswerWithoutDisplay(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string error;
@@ -122,7 +120,7 @@ std::optional<int> AnswerWithoutDisplay(const std::vector<std::string>& args, st
   if (asked.help) {
     out << (batch ? BatchUsage() : HostUsage());
   } else if (asked.version) {
-    out << VersionText("morvane");
+    out << VersionText();
   } else if (asked.settings) {
     out << DescribeSettings(Resolve(asked.given));
   } else {

@@ -32,8 +32,8 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args
 /// the settings and examples (also the source of the manual page).
 std::string HostUsage();
 
-/// "<program> (ControleMorvane) <version>", the --version text.
-std::string VersionText(const std::string& program);
+/// "morvane (ControleMorvane) <version>" and a line end: the --version text.
+std::string VersionText();
 
 /// Answers what needs no display nor database, for the arguments after the
 /// program name (either mode): a usage error (its line on `err`, status 2),
