@@ -12,6 +12,8 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core
   poppler-utils xvfb xauth
   clang libclang-rt-14-dev valgrind time
+  qt6-translations-l10n  # Qt's own texts in French ("Annuler")
+  dpkg-dev lintian help2man desktop-file-utils appstream man-db  # the Debian package and its checks
 )
 
 missing=()

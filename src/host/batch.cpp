@@ -18,6 +18,7 @@
 
 #include "control/ctr_morvane.h"
 #include "host/batch_options.h"
+#include "host/command_line.h"
 #include "host/demo_database.h"
 #include "host/host_options.h"
 #include "mvdb/errors.h"
@@ -45,25 +46,26 @@ class FormDriver {
  public:
   FormDriver(QWidget& control, services::BatchUiServices& ui) : control_(control), ui_(ui) {}
 
-  void Click(const char* name) {
-    auto* button = Available<QAbstractButton>(name);
+  // `option` names the option the action comes from, for the messages.
+  void Click(const char* name, const char* option) {
+    auto* button = Available<QAbstractButton>(name, option);
     button->click();
-    CheckNoMessage(name);
+    CheckNoMessage(option);
   }
   /// Clicks a check box until it holds `ticked`.
-  void Tick(const char* name, bool ticked) {
-    if (Find<QCheckBox>(name)->isChecked() != ticked) Click(name);
+  void Tick(const char* name, bool ticked, const char* option) {
+    if (Find<QCheckBox>(name)->isChecked() != ticked) Click(name, option);
   }
   /// Empties the field as a user deleting its text, types `text` key by key,
-  /// then leaves the field. `option` names the option the text came from.
-  void Type(const char* name, const std::string& text, const char* option) {
-    auto* field = Available<QLineEdit>(name);
+  /// then leaves the field. `words` is the field's label on the form.
+  void Type(const char* name, const std::string& text, const char* option, const char* words) {
+    auto* field = Available<QLineEdit>(name, option, words);
     // The field would silently drop the keys past its length, and the batch
     // would go on with a criterion other than the one given.
     const QString typed = QString::fromStdString(text);
     if (typed.size() > field->maxLength()) {
       throw BatchStop(kUsage, std::string(option) + " takes at most " + std::to_string(field->maxLength()) +
-                                  " characters (the form's " + name + "): \"" + text + "\" is longer");
+                                  " characters, not " + host::Shown(text));
     }
     if (!field->text().isEmpty()) field->clear();
     for (const QChar ch : typed) {
@@ -72,14 +74,14 @@ class FormDriver {
       QKeyEvent release(QEvent::KeyRelease, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
       QCoreApplication::sendEvent(field, &release);
     }
-    CheckNoMessage(name);
+    CheckNoMessage(option);
     QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(field, &leave);
-    CheckNoMessage(name);
+    CheckNoMessage(option);
   }
   /// Picks the entry of a list whose item data is `data`.
-  void Pick(const char* name, int data, const std::string& what) {
-    auto* list = Available<QComboBox>(name);
+  void Pick(const char* name, int data, const std::string& what, const char* option, const char* words) {
+    auto* list = Available<QComboBox>(name, option, words);
     const int index = list->findData(data);
     if (index < 0) {
       std::string offered;
@@ -91,7 +93,7 @@ class FormDriver {
     }
     list->setCurrentIndex(index);
     emit list->activated(index);
-    CheckNoMessage(name);
+    CheckNoMessage(option);
   }
   bool Shown(const char* name) { return Find<QWidget>(name)->isVisibleTo(&control_); }
 
@@ -102,20 +104,26 @@ class FormDriver {
     if (widget == nullptr) throw BatchStop(kFailure, std::string("the form has no control ") + name);
     return widget;
   }
+  /// The control when the form offers it; else stops naming the option and
+  /// the control's words on the form (a button's own text when `words` is null).
   template <class W>
-  W* Available(const char* name) {
+  W* Available(const char* name, const char* option, const char* words = nullptr) {
     W* widget = Find<W>(name);
     if (!widget->isVisibleTo(&control_) || !widget->isEnabled()) {
-      throw BatchStop(kUsage, std::string("the form does not offer ") + name + " with these criteria (" +
-                                  widget->objectName().toStdString() + " is " +
-                                  (widget->isVisibleTo(&control_) ? "disabled" : "hidden") + ")");
+      std::string label = words != nullptr ? words : "";
+      if (auto* button = qobject_cast<QAbstractButton*>(widget); words == nullptr && button != nullptr) {
+        label = button->text().remove(QLatin1Char('&')).toStdString();
+      }
+      throw BatchStop(kUsage, std::string(option) + ": the form does not offer \"" + label +
+                                  "\" with these criteria (" +
+                                  (widget->isVisibleTo(&control_) ? "it is greyed out" : "it is hidden") + ")");
     }
     return widget;
   }
-  void CheckNoMessage(const char* step) {
+  void CheckNoMessage(const char* option) {
     if (ui_.Messages().size() != seen_) {
       seen_ = ui_.Messages().size();
-      throw BatchStop(kRefused, std::string("the form refused the criteria at ") + step);
+      throw BatchStop(kRefused, std::string("the form refused ") + option + " (its message is above)");
     }
   }
 
@@ -125,59 +133,59 @@ class FormDriver {
 };
 
 void FillForm(FormDriver& form, const BatchOptions& o) {
-  if (!o.entity.empty()) form.Type("Txt_Entite", o.entity, "--entity");
-  if (o.provider) form.Tick("Cac_Prest", *o.provider);
-  if (o.agent) form.Tick("Cac_Mandat", *o.agent);
+  if (!o.entity.empty()) form.Type("Txt_Entite", o.entity, "--entity", "Entité juridique");
+  if (o.provider) form.Tick("Cac_Prest", *o.provider, "--provider");
+  if (o.agent) form.Tick("Cac_Mandat", *o.agent, "--agent");
 
-  if (o.sickLeave) form.Click("Cac_ArretTravail");
-  if (o.leave) form.Click("Cac_Conges");
-  if (o.other) form.Click("Cac_EvtFam");
-  if (o.toValidate) form.Click("Cac_AValider");
+  if (o.sickLeave) form.Click("Cac_ArretTravail", "--sick-leave");
+  if (o.leave) form.Click("Cac_Conges", "--leave");
+  if (o.other) form.Click("Cac_EvtFam", "--other");
+  if (o.toValidate) form.Click("Cac_AValider", "--to-validate");
   if (!o.reason.empty()) {
     bool number = false;
     const int code = QString::fromStdString(o.reason).toInt(&number);
     if (!number) throw BatchStop(kUsage, "--reason needs a reason code, e.g. 03");
-    form.Pick("Cbo_Motif", code, "reason " + o.reason);
+    form.Pick("Cbo_Motif", code, "--reason " + o.reason, "--reason", "Motif");
   }
 
   switch (o.carers) {
     case BatchOptions::Carers::Sector:
-      form.Click("Opt_Secteur");
-      if (!o.carerCode.empty()) form.Type("Txt_Secteur", o.carerCode, "--sector");
+      form.Click("Opt_Secteur", "--sector");
+      if (!o.carerCode.empty()) form.Type("Txt_Secteur", o.carerCode, "--sector", "Secteur");
       break;
     case BatchOptions::Carers::Commune:
-      form.Click("Opt_Com");
-      if (!o.carerCode.empty()) form.Type("Txt_Secteur", o.carerCode, "--commune");
+      form.Click("Opt_Com", "--commune");
+      if (!o.carerCode.empty()) form.Type("Txt_Secteur", o.carerCode, "--commune", "Commune");
       break;
     case BatchOptions::Carers::All:
-      form.Click("Opt_Tot");
+      form.Click("Opt_Tot", "--all");
       break;
   }
 
-  if (!o.from.empty()) form.Type("Txt_Debut", o.from, "--from");
-  if (!o.to.empty()) form.Type("Txt_Fin", o.to, "--to");
+  if (!o.from.empty()) form.Type("Txt_Debut", o.from, "--from", "Début");
+  if (!o.to.empty()) form.Type("Txt_Fin", o.to, "--to", "Fin");
   switch (o.count) {
-    case BatchOptions::Count::Within: form.Click("Opt_PeriodeRef"); break;
-    case BatchOptions::Count::Starting: form.Click("Opt_DebutPeriodeRef"); break;
-    case BatchOptions::Count::Ending: form.Click("Opt_FinPeriodeRef"); break;
+    case BatchOptions::Count::Within: form.Click("Opt_PeriodeRef", "--count within"); break;
+    case BatchOptions::Count::Starting: form.Click("Opt_DebutPeriodeRef", "--count starting"); break;
+    case BatchOptions::Count::Ending: form.Click("Opt_FinPeriodeRef", "--count ending"); break;
   }
-  if (o.noReturnDate) form.Tick("Cac_PasDateRep", true);
+  if (o.noReturnDate) form.Tick("Cac_PasDateRep", true, "--no-return-date");
   switch (o.sort) {
-    case BatchOptions::Sort::Name: form.Click("Opt_Alpha"); break;
-    case BatchOptions::Sort::Start: form.Click("Opt_DebutAbs"); break;
-    case BatchOptions::Sort::End: form.Click("Opt_FinAbs"); break;
+    case BatchOptions::Sort::Name: form.Click("Opt_Alpha", "--sort name"); break;
+    case BatchOptions::Sort::Start: form.Click("Opt_DebutAbs", "--sort start"); break;
+    case BatchOptions::Sort::End: form.Click("Opt_FinAbs", "--sort end"); break;
   }
   switch (o.output) {
-    case BatchOptions::Output::List: form.Click("Opt_Liste"); break;
-    case BatchOptions::Output::Planning: form.Click("Opt_Graphique"); break;
-    case BatchOptions::Output::Export: form.Click("Option1"); break;
+    case BatchOptions::Output::List: form.Click("Opt_Liste", "--output list"); break;
+    case BatchOptions::Output::Planning: form.Click("Opt_Graphique", "--output planning"); break;
+    case BatchOptions::Output::Export: form.Click("Option1", "--output export"); break;
     case BatchOptions::Output::LetterType:
-      form.Click("Opt_LettreInfo");
-      form.Click("Opt_LettreType");
+      form.Click("Opt_LettreInfo", "--output letter-type");
+      form.Click("Opt_LettreType", "--output letter-type");
       break;
     case BatchOptions::Output::LetterMerge:
-      form.Click("Opt_LettreInfo");
-      form.Click("Opt_LettrePubli");
+      form.Click("Opt_LettreInfo", "--output letter-merge");
+      form.Click("Opt_LettrePubli", "--output letter-merge");
       break;
   }
 }
@@ -202,10 +210,12 @@ int Run(const BatchOptions& given) {
   paths.database = given.database;
   paths.outputDir = given.outputDir;
   paths.user = given.user;
+  paths.printer = given.printer;
   paths = WithDefaults(paths);
   BatchOptions o = given;
   o.database = paths.database;
   o.outputDir = paths.outputDir;
+  o.printer = paths.printer;
   std::error_code ignored;
   std::filesystem::create_directories(o.outputDir, ignored);
 
@@ -227,7 +237,7 @@ int Run(const BatchOptions& given) {
     // Only the export writes to the database (its file in STATAIDANT): the
     // other outputs work on a database they cannot write.
     const auto mode = o.output == BatchOptions::Output::Export ? mvdb::OpenMode::kReadWrite : mvdb::OpenMode::kReadOnly;
-    database = OpenHostDatabase(o.database, given.database.empty(), mode);
+    database = OpenHostDatabase(o.database, paths.defaultDemo, mode);
     droits = services::LoadDroits(*database, QString::fromStdString(o.user));
   } catch (const mvdb::DbError& e) {
     if (e.IsNotFound()) throw BatchStop(kNoRight, "user " + o.user + " is not in DROITS");

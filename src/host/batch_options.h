@@ -14,9 +14,9 @@ namespace morvane::host {
 /// service reads, codes completed by the form as a user's are).
 struct BatchOptions {
   // database and user
-  std::filesystem::path database;   ///< --db; empty = the demo database
+  std::filesystem::path database;   ///< --db; empty = from the settings
   std::string user = "admin";       ///< --user
-  std::filesystem::path outputDir;  ///< --out; empty = the host's output folder
+  std::filesystem::path outputDir;  ///< --out; empty = from the settings
 
   // absence types and reason
   bool sickLeave = false;   ///< --sick-leave   "Arrêt de travail"
@@ -47,19 +47,32 @@ struct BatchOptions {
   // output
   enum class Output { List, Planning, Export, LetterType, LetterMerge };
   Output output = Output::List;  ///< --output list|planning|export|letter-type|letter-merge
-  std::string printer = "PDF";   ///< --printer NAME (see --list-printers)
+  std::string printer;           ///< --printer NAME (see --list-printers); empty = from the settings
   int copies = 1;                ///< --copies N (1 to 99)
   std::filesystem::path outputFile;  ///< --output-file PATH: the file a PDF printer writes
 
   bool listPrinters = false;  ///< --list-printers: print the printer names and exit
+  bool settings = false;      ///< --settings: print the settings in force and exit
   bool help = false;          ///< --help / -h
+  bool version = false;       ///< --version
 };
 
-/// Parses the arguments after "report". Returns the options, or nullopt with
-/// `error` set to a message naming the offending option.
+/// Parses the arguments after "report" by the rules of ReadOptions
+/// (command_line.h). Returns the options, or nullopt with `error` set to a
+/// message naming the offending option.
 std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& args, std::string& error);
 
-/// The --help text: every option with its meaning, and examples.
+/// The `morvane report --help` text: every option with its meaning, the exit
+/// statuses and examples.
 std::string BatchUsage();
+
+/// The option sections of BatchUsage(), for the host's whole help text.
+std::string BatchOptionSections();
+
+/// The exit statuses of the batch mode, as lines of a help text.
+std::string BatchExitStatuses();
+
+/// The examples of the batch mode, as lines of a help text.
+std::string BatchExamples();
 
 }  // namespace morvane::host

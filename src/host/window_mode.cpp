@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTimer>
 #include <iostream>
 #include <memory>
@@ -31,7 +32,7 @@ void ReportFailure(const QString& what) {
 
 int RunWindow(const HostOptions& given) {
   const HostOptions options = WithDefaults(given);
-  const bool isDemo = given.database.empty();
+  const bool isDemo = options.defaultDemo;
 
   // The host owns the three objects it hands to the control; the database
   // outlives the window (declared first, destroyed last).
@@ -58,7 +59,18 @@ int RunWindow(const HostOptions& given) {
   window->setCentralWidget(control);
   window->setFixedSize(control->size());
   auto environment = services::MakeDesktopEnvironment(control, options.outputDir);
-  services::OutilsDate::Install(services::MakeOutilsDate(*environment->printers));
+  // The printer choice proposes a PDF file named after the output the form prints.
+  const auto output = [control] {
+    const auto checked = [control](const char* option) {
+      const auto* button = control->findChild<QRadioButton*>(QString::fromLatin1(option));
+      return button != nullptr && button->isChecked();
+    };
+    if (checked("Opt_Graphique")) return QStringLiteral("planning");
+    if (checked("Opt_LettreInfo")) return QStringLiteral("lettres");
+    return QStringLiteral("liste");
+  };
+  services::OutilsDate::Install(
+      services::MakeOutilsDate(*environment->printers, QString::fromStdString(options.printer), output));
   control->SetEnvironment(std::move(environment));
 
   control->setTheClient(&client);

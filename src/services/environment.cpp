@@ -10,7 +10,7 @@ std::unique_ptr<Environment> MakeDesktopEnvironment(QWidget* parent, const std::
   auto env = std::make_unique<Environment>();
   env->outputDir = outputDir;
   env->ui = MakeQtUiServices(parent);
-  // The "PDF" printer writes every job to the same file, replacing the last one.
+  // The "PDF" printer writes this file, unless the printer choice names another.
   env->printers = PrinterList::FromPlatform(outputDir / "impression.pdf");
 
   // The sibling controls. Each stays null until its real implementation is

@@ -3,7 +3,9 @@
 #include "services/outils_date.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <QWidget>
 #include <algorithm>
@@ -56,7 +58,8 @@ class DateConversions : public OutilsDate {
 /// The interactive service: a modal PrinterChoiceDialog over a printer list.
 class QtOutilsDate : public DateConversions {
  public:
-  explicit QtOutilsDate(PrinterList& printers) : printers_(&printers) {}
+  QtOutilsDate(PrinterList& printers, const QString& firstPrinter, std::function<QString()> output)
+      : printers_(&printers), lastIndex_(printers.IndexOf(firstPrinter)), output_(std::move(output)) {}
   explicit QtOutilsDate(std::unique_ptr<PrinterList> owned) : owned_(std::move(owned)), printers_(owned_.get()) {}
 
   QString ChoixImprimante(QString& title) override {
@@ -64,10 +67,22 @@ class QtOutilsDate : public DateConversions {
     for (int i = 0; i < printers_->Count(); ++i) names << printers_->At(i).name;
     const int preselected = std::max(0, lastIndex_);
     PrinterChoiceDialog dialog(names, preselected, title, QApplication::activeWindow());
+    // Each PDF printer proposes a file telling what is printed and when.
+    const QDateTime now(TodayFromEnvironment(), QTime::currentTime());
+    for (int i = 0; i < printers_->Count(); ++i) {
+      const PrinterInfo& info = printers_->At(i);
+      if (info.kind != PrinterInfo::Kind::Pdf) continue;
+      const QString configured = QString::fromStdString(info.outputFile.string());
+      dialog.ProposeFile(i, output_ ? QFileInfo(configured).dir().filePath(ProposedPdfName(output_(), now))
+                                    : configured);
+    }
     copies_ = 1;
     if (dialog.exec() != QDialog::Accepted || dialog.SelectedIndex() < 0) return QStringLiteral("-1");
     copies_ = static_cast<std::int16_t>(dialog.Copies());
     lastIndex_ = dialog.SelectedIndex();
+    if (const QString file = dialog.ChosenFile(); !file.isEmpty()) {
+      printers_->SetOutputFile(lastIndex_, file.toStdString());
+    }
     return QString::number(lastIndex_);
   }
 
@@ -75,6 +90,7 @@ class QtOutilsDate : public DateConversions {
   std::unique_ptr<PrinterList> owned_;
   PrinterList* printers_;
   int lastIndex_ = -1;
+  std::function<QString()> output_;
 };
 
 /// The non-interactive service: a fixed answer to every printer choice.
@@ -118,7 +134,10 @@ OutilsDate& OutilsDate::Instance() {
 
 void OutilsDate::Install(std::unique_ptr<OutilsDate> service) { InstanceSlot() = std::move(service); }
 
-std::unique_ptr<OutilsDate> MakeOutilsDate(PrinterList& printers) { return std::make_unique<QtOutilsDate>(printers); }
+std::unique_ptr<OutilsDate> MakeOutilsDate(PrinterList& printers, const QString& firstPrinter,
+                                           std::function<QString()> output) {
+  return std::make_unique<QtOutilsDate>(printers, firstPrinter, std::move(output));
+}
 
 std::unique_ptr<OutilsDate> MakeBatchOutilsDate(int printerIndex, int copies) {
   return std::make_unique<BatchOutilsDate>(printerIndex, copies);

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -60,8 +61,14 @@ class OutilsDate {
   static void Install(std::unique_ptr<OutilsDate> service);
 };
 
-/// Real service: the printer dialog lists `printers` (not owned, must outlive it).
-std::unique_ptr<OutilsDate> MakeOutilsDate(PrinterList& printers);
+/// Real service: the printer dialog lists `printers` (not owned, must outlive
+/// it) and selects `firstPrinter` at its first showing (the first row when no
+/// printer has that name). When `output` is given, it says what is about to
+/// print ("liste", "planning", "lettres") and each PDF printer proposes a file
+/// in its folder named after it and the time (ProposedPdfName); the file the
+/// user accepts becomes the printer's file.
+std::unique_ptr<OutilsDate> MakeOutilsDate(PrinterList& printers, const QString& firstPrinter = {},
+                                           std::function<QString()> output = {});
 
 /// Non-interactive service: ChoixImprimante answers a fixed printer index and
 /// number of copies (index -1 = the user gives up).

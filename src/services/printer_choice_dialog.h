@@ -1,14 +1,22 @@
 // The printer-choice dialog behind OutilsDate::ChoixImprimante: a list of the
-// printers' names and a number of copies, with OK and Cancel.
+// printers' names, a number of copies and, for a printer that writes a PDF
+// file, the file's name, with OK and Cancel.
 #pragma once
 
+#include <QDateTime>
 #include <QDialog>
 #include <QStringList>
 
+class QLineEdit;
 class QListWidget;
 class QSpinBox;
+class QWidget;
 
 namespace morvane::services {
+
+/// The file name a PDF printer proposes: what is printed and when, e.g.
+/// "liste-20250615-103000.pdf" for `output` "liste".
+QString ProposedPdfName(const QString& output, const QDateTime& when);
 
 class PrinterChoiceDialog : public QDialog {
   Q_OBJECT
@@ -24,9 +32,28 @@ class PrinterChoiceDialog : public QDialog {
   int Copies() const;
   void SetCopies(int copies);
 
+  /// Makes `row` a printer that writes a file and proposes `path` for it; the
+  /// user may change it while that row is chosen.
+  void ProposeFile(int row, const QString& path);
+  /// The file the chosen printer writes, as proposed or changed; "" for a
+  /// printer that writes no file.
+  QString ChosenFile() const;
+
+  /// OK: for a printer that writes a file, refuses an empty name or a folder
+  /// that does not exist, and asks before replacing an existing file ("Non"
+  /// keeps the dialog open).
+  void accept() override;
+
  private:
-  QListWidget* list_;  // owned by the dialog
-  QSpinBox* copies_;   // owned by the dialog
+  void ShowFileOfRow(int row);
+  void Browse();
+
+  QListWidget* list_;    // owned by the dialog
+  QSpinBox* copies_;     // owned by the dialog
+  QWidget* fileRow_;     // owned by the dialog: label, name and "Parcourir..."
+  QLineEdit* file_;      // owned by the dialog
+  QStringList files_;    // per row: the file written, "" for a printer
+  int shownRow_ = -1;    // the row whose file the field shows
 };
 
 }  // namespace morvane::services

@@ -68,6 +68,11 @@ int PrinterList::IndexOf(const QString& name) const {
 
 void PrinterList::Add(PrinterInfo info) { printers_.push_back(std::move(info)); }
 
+void PrinterList::SetOutputFile(int index, const std::filesystem::path& file) {
+  At(index);  // checks the index
+  printers_[static_cast<std::size_t>(index)].outputFile = file;
+}
+
 void PrinterList::SetCurrent(int index) {
   const PrinterInfo& info = At(index);
   current_.reset();  // ends any unfinished job of the previous printer first

@@ -39,6 +39,9 @@ class PrinterList {
   /// Index of the first printer with that name (case-insensitive), or -1.
   int IndexOf(const QString& name) const;
   void Add(PrinterInfo info);
+  /// Changes the file a PDF printer writes from its next job on (the printer
+  /// choice's file name). Throws std::out_of_range for a bad index.
+  void SetOutputFile(int index, const std::filesystem::path& file);
 
   /// Makes the printer with that index the current printer (a new print job).
   /// Throws std::out_of_range for a bad index, PrinterError when it cannot be opened.

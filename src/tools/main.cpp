@@ -3,26 +3,67 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "mvdb/errors.h"
 #include "tools/commands.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: mvdb COMMAND DB [ARGUMENTS]\n"
-    "  create DB                         create an empty database file\n"
-    "  create-file DB FILE [--directory] create a file (and its dictionary DICT FILE)\n"
-    "  files DB                          list the files\n"
-    "  import DB FILE.jsonl|-            import JSON Lines (\"-\" reads standard input)\n"
-    "  export DB [-o OUTPUT] [FILE...]   write JSON Lines (a whole backup) to standard output or OUTPUT\n"
-    "  read DB FILE KEY                  print a record, one numbered line per attribute\n"
-    "  select DB \"SSELECT ...\" [ATTRS]   run a query; ATTRS are attribute numbers (0 = key)\n"
-    "  index DB FILE FIELD               create or rebuild the index of a dictionary field\n"
-    "  call DB ROUTINE [ARGUMENT...]     run a server routine, one attribute per argument\n"
-    "  demo DB [--into-existing] [--carers N] [--absences N] [--seed S]\n"
-    "                                    fill a new or empty database with demo data\n"
-    "Set MVDB_TRACE=1 (or a file path) to log every selection and routine call.\n";
+constexpr const char* kUsage = R"(Usage: mvdb COMMAND DB [ARGUMENT]...
+  or:  mvdb --help | --version
+The command-line tool of the multivalue database: creates, fills, reads,
+queries, backs up and restores a database file DB.
+
+Commands:
+  create DB            create an empty database file
+  create-file DB FILE [--directory]
+                       create a file (and its dictionary DICT FILE); a
+                       directory file keeps one OS file per record
+  files DB             list the files
+  import DB FILE.jsonl|-
+                       import JSON Lines ("-" reads standard input); all or
+                       nothing
+  export DB [-o OUTPUT] [FILE]...
+                       write JSON Lines (a whole backup, directory files and
+                       pictures included) to standard output, or to OUTPUT;
+                       nothing is written when the export fails
+  read DB FILE KEY     print a record, one numbered line per attribute
+  select DB "SSELECT ..." [ATTRIBUTE]...
+                       run a query and print the rows; ATTRIBUTE numbers the
+                       columns shown (0 = the key, the default)
+  index DB FILE FIELD  create or rebuild the index of a dictionary field
+  call DB ROUTINE [ARGUMENT]...
+                       run a server routine, one attribute per argument
+  demo DB [--into-existing] [--carers N] [--absences N] [--seed S]
+                       fill a new or empty database with the demo data
+                       (--into-existing: add to a database holding records)
+
+Options:
+  -h, --help           print this text and exit (also after a command)
+  --version            print the version and exit
+
+Environment:
+  MVDB_TRACE=1     log every selection and routine call to standard error
+  MVDB_TRACE=PATH  write that log to the file PATH
+
+Exit status:
+  0    done
+  1    a database failure (its message is on standard error)
+  2    a wrong command or argument, or a request refused before any work
+       (mvdb demo into a database that holds records)
+
+Examples:
+  A demo database, then the sectors' codes and labels:
+    $ mvdb demo demo.mvdb
+    $ mvdb select demo.mvdb 'SSELECT SECTEUR PAR 1' 0 1
+  A backup, and its restoring into a new database:
+    $ mvdb export demo.mvdb > backup.jsonl
+    $ mvdb import copy.mvdb backup.jsonl
+)";
+
+bool AsksHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
 using Command = std::function<void(const mvdb::tool::Args&, std::ostream&)>;
 
@@ -37,13 +78,22 @@ int main(int argc, char** argv) {
       {"call", mvdb::tool::Call},
       {"demo", mvdb::tool::Demo},
   };
-  if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
-    (argc < 2 ? std::cerr : std::cout) << kUsage;
-    return argc < 2 ? 2 : 0;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  if (AsksHelp(args[0]) || (args.size() == 2 && commands.count(args[0]) == 1 && AsksHelp(args[1]))) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::cout << "mvdb (ControleMorvane) " MORVANE_VERSION "\n";
+    return 0;
   }
   const auto command = commands.find(argv[1]);
   if (command == commands.end()) {
-    std::cerr << "mvdb: unknown command \"" << argv[1] << "\"\n" << kUsage;
+    std::cerr << "mvdb: unknown command \"" << argv[1] << "\"\nTry 'mvdb --help' for more information.\n";
     return 2;
   }
   try {
@@ -54,7 +104,7 @@ int main(int argc, char** argv) {
     std::cerr << "mvdb: " << e.what() << "\n";
     return 2;
   } catch (const mvdb::tool::UsageError& e) {
-    std::cerr << "mvdb: " << e.what() << "\n" << kUsage;
+    std::cerr << "mvdb: " << e.what() << "\nTry 'mvdb --help' for more information.\n";
     return 2;
   } catch (const mvdb::DbError& e) {
     std::cerr << "mvdb: " << e.what() << " (error 0x" << std::hex << e.number() << ")\n";

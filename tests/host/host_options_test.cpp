@@ -1,55 +1,205 @@
-// The host's command line and its default places.
+// The command lines of `morvane` and `morvane report` as a user types them:
+// what is refused and how, what is answered before anything runs, and which
+// level of the settings gives each value.
 #include "host/host_options.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
+
+#include "host/batch_options.h"
+#include "host/settings.h"
 
 namespace morvane::host {
 namespace {
 
-std::optional<HostOptions> Parse(const std::vector<std::string>& args, std::string* error = nullptr) {
-  std::string message;
-  auto options = ParseHostOptions(args, message);
-  if (error != nullptr) *error = message;
-  return options;
+namespace fs = std::filesystem;
+
+struct Answer {
+  std::optional<int> status;
+  std::string out;
+  std::string err;
+};
+
+Answer Ask(const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const auto status = AnswerWithoutDisplay(args, out, err);
+  return {status, out.str(), err.str()};
 }
 
-TEST(HostOptions, DefaultsAndEveryOptionInBothSpellings) {
-  auto options = Parse({});
-  ASSERT_TRUE(options);
-  EXPECT_EQ(options->user, "admin");
-  EXPECT_TRUE(options->database.empty());
-  options = Parse({"--db", "/tmp/a.mvdb", "--user=marie", "--out=/tmp/out", "--screenshot", "f.png"});
-  ASSERT_TRUE(options);
-  EXPECT_EQ(options->database, "/tmp/a.mvdb");
-  EXPECT_EQ(options->user, "marie");
-  EXPECT_EQ(options->outputDir, "/tmp/out");
-  EXPECT_EQ(options->screenshot, "f.png");
-  EXPECT_TRUE(Parse({"-h"})->help);
+TEST(CommandLine, BadCommandLinesAreRefusedNamingTheOptionWithStatusTwo) {
+  const std::string longDate(30000, '1');
+  const std::string longPath(5000, 'p');
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"--colour"}, "morvane: unknown option \"--colour\""},
+      {{"extra"}, "morvane: unexpected argument \"extra\""},
+      {{"--db"}, "morvane: --db needs a value"},
+      {{"--user="}, "morvane: --user: \"\" is not accepted (a value that is not empty)"},
+      {{"--db", "a.mvdb", "--db=b.mvdb"}, "morvane: --db is given twice (\"a.mvdb\", then \"b.mvdb\"): give it once"},
+      {{"--settings=yes"}, "morvane: --settings takes no value"},
+      {{"report", "--sick"}, "morvane report: unknown option \"--sick\""},
+      {{"report", "--sector", "001", "--sector", "003"},
+       "morvane report: --sector is given twice (\"001\", then \"003\"): give it once"},
+      {{"report", "--all", "--commune", "42000"},
+       "morvane report: --all and --commune both choose the carers: give one of them"},
+      {{"report", "--from", "01/06/2025", "--to", "--sector"},
+       "morvane report: --to needs a value, not the option \"--sector\" (write --to=VALUE for a value that "
+       "begins with \"-\")"},
+      {{"report", "--from", longDate},
+       "morvane report: --from takes at most 10 characters, not \"11111111111111111111…\" (30000 characters)"},
+      {{"report", "--output-file", longPath},
+       "morvane report: --output-file takes at most 4096 characters, not \"pppppppppppppppppppp…\" (5000 "
+       "characters)"},
+      {{"report", "--reason", "015"}, "morvane report: --reason takes at most 2 characters, not \"015\""},
+      {{"report", "--copies", "0"}, "morvane report: --copies: \"0\" is not accepted (a number from 1 to 99)"},
+      {{"report", "--copies", "2x"}, "morvane report: --copies: \"2x\" is not accepted (a number from 1 to 99)"},
+      {{"report", "--count", "all"},
+       "morvane report: --count: \"all\" is not accepted (one of within, starting, ending)"},
+      {{"report", "--output", "pdf"},
+       "morvane report: --output: \"pdf\" is not accepted (one of list, planning, export, letter-type, "
+       "letter-merge)"},
+      {{"report", "--agent", "maybe"}, "morvane report: --agent: \"maybe\" is not accepted (yes or no)"},
+      {{"report", "--leave=yes"}, "morvane report: --leave takes no value"},
+  };
+  for (const auto& c : cases) {
+    const Answer answer = Ask(c.args);
+    const std::string program = c.args[0] == "report" ? "morvane report" : "morvane";
+    EXPECT_EQ(answer.status, 2) << c.error;
+    EXPECT_EQ(answer.err, c.error + "\nTry '" + program + " --help' for more information.\n");
+    EXPECT_EQ(answer.out, "");
+  }
 }
 
-TEST(HostOptions, UnknownOptionsAndMissingValuesAreRefusedWithAMessage) {
-  std::string error;
-  EXPECT_FALSE(Parse({"--colour"}, &error));
-  EXPECT_NE(error.find("--colour"), std::string::npos);
-  EXPECT_FALSE(Parse({"--db"}, &error));
-  EXPECT_NE(error.find("needs a value"), std::string::npos);
-  EXPECT_FALSE(Parse({"--user="}, &error));
+TEST(CommandLine, HelpVersionAndSettingsAreAnsweredAndAnythingElseRuns) {
+  EXPECT_EQ(Ask({"--version"}).out, "morvane (ControleMorvane) " MORVANE_VERSION "\n");
+  EXPECT_EQ(Ask({"report", "--version"}).out, "morvane (ControleMorvane) " MORVANE_VERSION "\n");
+  EXPECT_EQ(Ask({"-h"}).out, HostUsage());
+  EXPECT_EQ(Ask({"report", "--sick-leave", "--help"}).out, BatchUsage());
+  EXPECT_EQ(Ask({"--settings"}).status, 0);
+  for (const std::vector<std::string>& runs : {std::vector<std::string>{}, {"--db", "x.mvdb", "--printer=PDF"},
+                                               {"report", "--sick-leave", "--sector", "--entity=010"}}) {
+    EXPECT_EQ(Ask(runs).status, std::nullopt);
+  }
+  // The man page is made from the help: it names every option of both modes.
+  const std::string help = HostUsage();
+  for (const char* option : {"--db", "--user", "--out", "--printer", "--screenshot", "--settings", "--version",
+                             "--sick-leave", "--leave", "--other", "--to-validate", "--reason", "--sector",
+                             "--commune", "--all", "--entity", "--provider", "--agent", "--from", "--to", "--count",
+                             "--no-return-date", "--sort", "--output", "--copies", "--output-file",
+                             "--list-printers", "Exit status:", "Examples:", "MORVANE_DB"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  }
 }
 
-TEST(HostOptions, TheDemoDatabaseLivesInTheUsersDataFolder) {
-  ::setenv("XDG_DATA_HOME", "/data/x", 1);
-  EXPECT_EQ(WithDefaults({}).database, "/data/x/morvane/demo.mvdb");
-  EXPECT_EQ(WithDefaults({}).outputDir, "/data/x/morvane/output");
-  ::unsetenv("XDG_DATA_HOME");
-  ::setenv("HOME", "/home/u", 1);
-  EXPECT_EQ(DefaultDataDir(), "/home/u/.local/share/morvane");
-  HostOptions given;
-  given.database = "/elsewhere.mvdb";
-  EXPECT_EQ(WithDefaults(given).database, "/elsewhere.mvdb");
+/// Puts back, at the end of a test, the environment variables it changes.
+struct SavedEnvironment {
+  explicit SavedEnvironment(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+      const char* value = std::getenv(name);
+      saved[name] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    }
+  }
+  ~SavedEnvironment() {
+    for (const auto& [name, value] : saved) {
+      if (value) ::setenv(name.c_str(), value->c_str(), 1);
+      else ::unsetenv(name.c_str());
+    }
+  }
+  std::map<std::string, std::optional<std::string>> saved;
+};
+
+TEST(Settings, EachLevelGivesWayToTheOneAboveItAndSettingsSaysWhere) {
+  const fs::path dir = fs::temp_directory_path() / ("morvane-settings-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  const fs::path user = dir / "home/.config/morvane/morvane.conf";
+  const fs::path system1 = dir / "etc1/morvane/morvane.conf";
+  const fs::path system2 = dir / "etc2/morvane/morvane.conf";
+  // Which level holds which value; "" = that level does not set it.
+  const struct {
+    std::string commandLine, environment, userFile, systemFile1, systemFile2;
+    std::string expected;  // the whole --settings text; USER, SYS1, SYS2 and DATA stand for the paths
+  } cases[] = {
+      {"--db=/cmd.mvdb", "/env.mvdb", "/user.mvdb", "/sys1.mvdb", "/sys2.mvdb",
+       "# from the command line (--db)\ndatabase = /cmd.mvdb\n"},
+      {"", "/env.mvdb", "/user.mvdb", "/sys1.mvdb", "/sys2.mvdb",
+       "# from the environment (MORVANE_DB)\ndatabase = /env.mvdb\n"},
+      {"", "", "/user.mvdb", "/sys1.mvdb", "/sys2.mvdb", "# from the user's settings (USER)\ndatabase = /user.mvdb\n"},
+      {"", "", "", "/sys1.mvdb", "/sys2.mvdb", "# from the system's settings (SYS1)\ndatabase = /sys1.mvdb\n"},
+      {"", "", "", "", "/sys2.mvdb", "# from the system's settings (SYS2)\ndatabase = /sys2.mvdb\n"},
+      {"", "", "", "", "",
+       "# built-in default: the demo database, made on first run\ndatabase = DATA/morvane/demo.mvdb\n"},
+  };
+  const auto substituted = [&](std::string text) {
+    for (const auto& [mark, path] : {std::pair{"USER", user}, {"SYS1", system1}, {"SYS2", system2},
+                                     {"DATA", dir / "data"}}) {
+      for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
+        text.replace(at, std::string(mark).size(), path.string());
+      }
+    }
+    return text;
+  };
+  const auto write = [](const fs::path& file, const std::string& database, const std::string& more) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "# written by the test\n" << (database.empty() ? "" : "database = " + database + "\n")
+                        << more;
+  };
+
+  const SavedEnvironment saved({"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "MORVANE_DB",
+                                "MORVANE_OUT"});
+  ::setenv("HOME", (dir / "home").c_str(), 1);
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::setenv("XDG_CONFIG_DIRS", ((dir / "etc1").string() + ":" + (dir / "etc2").string()).c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+  ::setenv("MORVANE_OUT", "/env/out", 1);
+  for (const auto& c : cases) {
+    // The output folder and the printer come from the levels below the
+    // command line in every case: the user's file sets the printer, the
+    // second system file the output folder (hidden by the environment).
+    write(user, c.userFile, "printer = LASER\n");
+    write(system1, c.systemFile1, "");
+    write(system2, c.systemFile2, "output = /sys2/out\nprinter = MATRIX\n");
+    if (c.environment.empty()) ::unsetenv("MORVANE_DB");
+    else ::setenv("MORVANE_DB", c.environment.c_str(), 1);
+    std::vector<std::string> args = {"--settings"};
+    if (!c.commandLine.empty()) args.push_back(c.commandLine);
+    const Answer answer = Ask(args);
+    EXPECT_EQ(answer.out, substituted(c.expected + "# from the environment (MORVANE_OUT)\noutput = /env/out\n" +
+                                      "# from the user's settings (USER)\nprinter = LASER\n"));
+    EXPECT_EQ(answer.err, "");
+
+    HostOptions given;
+    if (!c.commandLine.empty()) given.database = c.commandLine.substr(5);
+    EXPECT_EQ(WithDefaults(given).defaultDemo, c.commandLine.empty() && c.environment.empty() && c.userFile.empty() &&
+                                                    c.systemFile1.empty() && c.systemFile2.empty());
+  }
+
+  // A bad line or key is skipped with a warning naming the file and line; the
+  // next level then gives the value.
+  write(user, "", "printer LASER\ncolour = blue\n");
+  ::testing::internal::CaptureStderr();
+  const Answer answer = Ask({"report", "--settings", "--out=/cmd/out"});
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "morvane: settings: " + user.string() + ":2: not a \"key = value\" line, ignored\n" +
+                "morvane: settings: " + user.string() + ":3: unknown key \"colour\" (database, output or printer), " +
+                "ignored\n");
+  EXPECT_EQ(answer.out, substituted("# built-in default: the demo database, made on first run\n"
+                                    "database = DATA/morvane/demo.mvdb\n"
+                                    "# from the command line (--out)\noutput = /cmd/out\n"
+                                    "# from the system's settings (SYS2)\nprinter = MATRIX\n"));
+  fs::remove_all(dir);
 }
 
 }  // namespace
