@@ -1,0 +1,187 @@
+// Output files written whole or not at all, the database's own files refused,
+// and devices written in place, never renamed over.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "services/output_file.h"
+#include "services/printer_list.h"
+
+namespace morvane::services {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+
+std::vector<std::string> Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class OutputFileTest : public ::testing::Test {
+ protected:
+  fs::path Dir() const { return dir_.path().toStdString(); }
+  QTemporaryDir dir_;
+};
+
+TEST_F(OutputFileTest, TheDatabaseItsCompanionsAndItsFolderAreRefused) {
+  const fs::path db = Dir() / "base" / "demo.mvdb";
+  fs::create_directories(db.parent_path() / "demo.mvdb.d" / "STATAIDANT");
+  WriteFile(db, "db");
+  fs::create_hard_link(db, Dir() / "lien-dur");
+  fs::create_directory_symlink(db.parent_path(), Dir() / "raccourci");
+  struct Case {
+    fs::path target;
+    bool refused;
+  };
+  const Case cases[] = {
+      {db, true},
+      {db.parent_path() / "demo.mvdb-wal", true},
+      {db.parent_path() / "demo.mvdb-shm", true},
+      {db.parent_path() / "demo.mvdb-journal", true},
+      {db.parent_path() / "demo.mvdb.d", true},
+      {db.parent_path() / "demo.mvdb.d" / "STATAIDANT" / "x.pdf", true},
+      {db.parent_path() / "demo.mvdb.d" / "nouveau" / "x.pdf", true},
+      {Dir() / "raccourci" / "demo.mvdb", true},
+      {Dir() / "raccourci" / "demo.mvdb.d" / "x.pdf", true},
+      {db.parent_path() / "autre" / ".." / "demo.mvdb", true},
+      {Dir() / "lien-dur", true},
+      {db.parent_path() / "demo.mvdb.pdf", false},
+      {db.parent_path() / "demo.mvdb.dx" / "x.pdf", false},
+      {db.parent_path() / "impression.pdf", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(InsideDatabase(c.target, db), c.refused) << c.target;
+    if (c.refused) {
+      EXPECT_THROW(RefuseInsideDatabase(c.target, db), OutputError) << c.target;
+    } else {
+      EXPECT_NO_THROW(RefuseInsideDatabase(c.target, db)) << c.target;
+    }
+  }
+  EXPECT_FALSE(InsideDatabase(db, {})) << "no database file: nothing to protect";
+  EXPECT_FALSE(InsideDatabase(db, "postgresql://localhost/morvane"));
+}
+
+TEST_F(OutputFileTest, AnExistingFileIsReplacedOnlyByACompleteOne) {
+  const fs::path target = Dir() / "liste.pdf";
+  WriteFile(target, "ancien");
+  ::chmod(target.c_str(), 0640);
+  {
+    OutputFile output(target);
+    output.Device().write("nou");
+    EXPECT_EQ(Read(target), "ancien") << "nothing shows before the commit";
+  }  // abandoned: the old file stays, the temporary file goes
+  EXPECT_EQ(Read(target), "ancien");
+  EXPECT_EQ(Names(Dir()), std::vector<std::string>{"liste.pdf"});
+
+  OutputFile output(target);
+  output.Device().write("nouveau");
+  output.Commit();
+  EXPECT_EQ(Read(target), "nouveau");
+  EXPECT_EQ(Names(Dir()), std::vector<std::string>{"liste.pdf"});
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640)) << "the permissions are kept";
+}
+
+TEST_F(OutputFileTest, ALinkIsFollowedAndAMissingFolderIsMade) {
+  WriteFile(Dir() / "vrai.pdf", "ancien");
+  fs::create_symlink(Dir() / "vrai.pdf", Dir() / "lien.pdf");
+  OutputFile viaLink(Dir() / "lien.pdf");
+  viaLink.Device().write("nouveau");
+  viaLink.Commit();
+  EXPECT_TRUE(fs::is_symlink(Dir() / "lien.pdf"));
+  EXPECT_EQ(Read(Dir() / "vrai.pdf"), "nouveau");
+
+  OutputFile deeper(Dir() / "a" / "b" / "x.pdf");
+  deeper.Device().write("x");
+  deeper.Commit();
+  EXPECT_EQ(Read(Dir() / "a" / "b" / "x.pdf"), "x");
+}
+
+TEST_F(OutputFileTest, WhatCannotBeMadeIsNamedWithTheSystemsReason) {
+  WriteFile(Dir() / "fichier", "x");
+  fs::create_directory(Dir() / "dossier");
+  struct Case {
+    fs::path target;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {Dir() / "fichier" / "lettres.odt", "Not a directory"},
+      {Dir() / "dossier", "c'est un dossier"},
+  };
+  for (const Case& c : cases) {
+    try {
+      OutputFile output(c.target);
+      ADD_FAILURE() << c.target << " was opened";
+    } catch (const OutputError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "Le fichier " + c.target.string() + " n'a pas pu être écrit : " + c.reason);
+    }
+  }
+  EXPECT_EQ(Names(Dir()), (std::vector<std::string>{"dossier", "fichier"}));
+}
+
+TEST_F(OutputFileTest, DevicesAndPipesAreWrittenInPlaceAndTheirErrorsCount) {
+  struct stat device {};
+  if (::stat("/dev/full", &device) != 0 || !S_ISCHR(device.st_mode)) GTEST_SKIP() << "no /dev/full";
+  {
+    OutputFile full("/dev/full");
+    full.Device().write(std::string(100000, 'x').c_str(), 100000);
+    try {
+      full.Commit();
+      ADD_FAILURE() << "writing /dev/full succeeded";
+    } catch (const OutputError& e) {
+      EXPECT_EQ(std::string(e.what()), "Le fichier /dev/full n'a pas pu être écrit : No space left on device");
+    }
+  }
+  struct stat after {};
+  ASSERT_EQ(::stat("/dev/full", &after), 0);
+  EXPECT_TRUE(S_ISCHR(after.st_mode) && after.st_rdev == device.st_rdev) << "the device node is still there";
+
+  const fs::path fifo = Dir() / "tube";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = Read(fifo); });
+  {
+    OutputFile pipe(fifo);
+    pipe.Device().write("par le tube");
+    pipe.Commit();
+  }
+  reader.join();
+  EXPECT_EQ(received, "par le tube");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+TEST_F(OutputFileTest, APdfJobThatCannotBeWrittenLeavesTheFileAsItWas) {
+  const fs::path pdf = Dir() / "impression.pdf";
+  WriteFile(pdf, "ancien");
+  {
+    auto unfinished = MakeQtPrinter(QStringLiteral("PDF"), pdf);
+    unfinished->Print(QStringLiteral("jamais terminé"));
+  }
+  EXPECT_EQ(Read(pdf), "ancien");
+  EXPECT_EQ(Names(Dir()), std::vector<std::string>{"impression.pdf"});
+
+  auto full = MakeQtPrinter(QStringLiteral("PDF"), "/dev/full");
+  full->Print(QStringLiteral("x"));
+  EXPECT_THROW(full->EndDoc(), OutputError);
+  EXPECT_THROW(MakeQtPrinter(QStringLiteral("PDF"), Dir() / "impression.pdf" / "x.pdf")->Print(QStringLiteral("x")),
+               OutputError);
+}
+
+}  // namespace
+}  // namespace morvane::services
