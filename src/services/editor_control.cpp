@@ -13,6 +13,7 @@
 #include <QTextImageFormat>
 #include <QUrl>
 #include <stdexcept>
+#include <system_error>
 
 #include "mvdb/database.h"
 #include "services/lettre_cp.h"
@@ -292,6 +293,8 @@ void MailMergeEditor::Executer() {
     ++lettres;
   }
 
+  std::error_code ignored;  // a folder that cannot be made shows up as the files failing
+  std::filesystem::create_directories(outputDir_, ignored);
   Ecrire(document, odt, pdf, modele.titre);
   dernierOdt_ = odt;
   dernierPdf_ = pdf;

@@ -25,6 +25,11 @@ fs::path Resolved(const fs::path& path) {
   return ec ? absolute.lexically_normal() : resolved;
 }
 
+bool IsLink(const fs::path& path) {
+  struct stat link {};
+  return ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+}
+
 bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   return fs::equivalent(a, b, ec) || Resolved(a) == Resolved(b);
@@ -71,17 +76,16 @@ qint64 OutputFile::CheckedFile::writeData(const char* data, qint64 length) {
   return written;
 }
 
-OutputFile::OutputFile(fs::path target) : target_(std::move(target)) {
-  std::error_code ec;
-  final_ = fs::is_symlink(fs::symlink_status(target_, ec)) ? Resolved(target_) : target_;
-
+OutputFile::OutputFile(fs::path target) : target_(std::move(target)), final_(target_) {
+  // stat follows the links, /dev/stdout's too, to what is really written.
   struct stat existing {};
   mode_t mode = 0;
-  if (::stat(final_.c_str(), &existing) == 0) {
+  std::error_code ec;
+  if (::stat(target_.c_str(), &existing) == 0) {
     if (S_ISDIR(existing.st_mode)) Fail(QStringLiteral("c'est un dossier"));
     if (!S_ISREG(existing.st_mode)) {
       // A device or a pipe: renaming over it would replace the node itself.
-      fd_ = ::open(final_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+      fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
       if (fd_ < 0) Fail(SystemReason(errno));
       if (!file_.open(fd_, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
         ::close(fd_);
@@ -90,11 +94,17 @@ OutputFile::OutputFile(fs::path target) : target_(std::move(target)) {
       return;
     }
     mode = existing.st_mode & 07777;
+    if (IsLink(target_)) {
+      final_ = fs::canonical(target_, ec);
+      if (ec) Fail(QString::fromStdString(ec.message()));
+    }
+  } else if (IsLink(target_)) {
+    // A dangling link: the file it names is made.
+    const fs::path linked = fs::read_symlink(target_, ec);
+    final_ = linked.is_absolute() ? linked : target_.parent_path() / linked;
   }
 
   const fs::path folder = final_.has_parent_path() ? final_.parent_path() : fs::path(".");
-  fs::create_directories(folder, ec);
-  if (ec) Fail(QString::fromStdString(ec.message()));
   for (int attempt = 0; fd_ < 0; ++attempt) {
     temporary_ = folder / ("." + final_.filename().string() + "." +
                            QString::number(QRandomGenerator::global()->generate(), 36).toStdString());
@@ -122,10 +132,14 @@ OutputFile::~OutputFile() {
 
 // Some writers close the device when they are done (the OpenDocument writer
 // does): the descriptor stays open here for the checks and the sync.
-void OutputFile::Commit() {
-  if (file_.isOpen()) file_.close();  // flushes, keeping a failed flush's error
+void OutputFile::CheckWrites() const {
   if (!file_.firstError.isEmpty()) Fail(file_.firstError);
   if (file_.error() != QFileDevice::NoError) Fail(file_.errorString());
+}
+
+void OutputFile::Commit() {
+  if (file_.isOpen()) file_.close();  // flushes, keeping a failed flush's error
+  CheckWrites();
   if (!temporary_.empty() && ::fsync(fd_) != 0) Fail(SystemReason(errno));
   const int closed = ::close(std::exchange(fd_, -1));
   if (closed != 0) Fail(SystemReason(errno));

@@ -31,12 +31,11 @@ void RefuseInsideDatabase(const std::filesystem::path& target, const std::filesy
 
 class OutputFile {
  public:
-  /// Opens the file to write `target`: its folder is made when missing, then a
-  /// temporary file is created beside the target (or the target itself is
-  /// opened when it exists and is not a regular file). A symbolic link is
-  /// followed: the file it points to is replaced, not the link. Throws
-  /// OutputError when the folder or the file cannot be made, or when `target`
-  /// is a folder.
+  /// Opens the file to write `target`: a temporary file is created beside the
+  /// target (or the target itself is opened when it exists and is not a
+  /// regular file). A symbolic link is followed: the file it points to is
+  /// replaced, not the link. Throws OutputError when the file cannot be made
+  /// (a missing folder is not made here), or when `target` is a folder.
   explicit OutputFile(std::filesystem::path target);
   /// Removes the temporary file unless Commit succeeded.
   ~OutputFile();
@@ -48,6 +47,8 @@ class OutputFile {
   /// The file the output is meant for.
   const std::filesystem::path& Target() const { return target_; }
 
+  /// Throws OutputError, as Commit would, when a write has already failed.
+  void CheckWrites() const;
   /// Flushes and checks every write, makes the data durable and renames the
   /// temporary file over the target. Throws OutputError ("Le fichier <target>
   /// n'a pas pu être écrit : <reason>") when any write failed; the target is

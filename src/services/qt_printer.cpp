@@ -70,6 +70,10 @@ class QtPrinter : public PagedPrinter {
   void BeginJob(int orientation) override {
     QPagedPaintDevice* device = system_.get();
     if (!system_) {
+      if (pdfFile_.has_parent_path()) {
+        std::error_code ignored;  // a folder that cannot be made shows up as the file failing
+        std::filesystem::create_directories(pdfFile_.parent_path(), ignored);
+      }
       output_ = std::make_unique<OutputFile>(pdfFile_);
       pdf_ = std::make_unique<QPdfWriter>(&output_->Device());
       pdf_->setResolution(kPdfDpi);
@@ -92,7 +96,9 @@ class QtPrinter : public PagedPrinter {
   void BeginNextPage(int orientation) override {
     QPagedPaintDevice* device = system_ ? static_cast<QPagedPaintDevice*>(system_.get()) : pdf_.get();
     device->setPageOrientation(ToQt(orientation));
-    if (!device->newPage()) throw PrinterError("Impossible de commencer une nouvelle page sur " + DeviceName().toStdString());
+    if (device->newPage()) return;
+    if (output_) output_->CheckWrites();  // the file's own reason first
+    throw PrinterError("Impossible de commencer une nouvelle page sur " + DeviceName().toStdString());
   }
 
   void DrawText(double x, double y, const QString& text) override {

@@ -97,19 +97,19 @@ TEST_F(OutputFileTest, AnExistingFileIsReplacedOnlyByACompleteOne) {
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640)) << "the permissions are kept";
 }
 
-TEST_F(OutputFileTest, ALinkIsFollowedAndAMissingFolderIsMade) {
+TEST_F(OutputFileTest, NewFilesAreMadeAndLinksFollowedNotReplaced) {
   WriteFile(Dir() / "vrai.pdf", "ancien");
   fs::create_symlink(Dir() / "vrai.pdf", Dir() / "lien.pdf");
-  OutputFile viaLink(Dir() / "lien.pdf");
-  viaLink.Device().write("nouveau");
-  viaLink.Commit();
-  EXPECT_TRUE(fs::is_symlink(Dir() / "lien.pdf"));
-  EXPECT_EQ(Read(Dir() / "vrai.pdf"), "nouveau");
-
-  OutputFile deeper(Dir() / "a" / "b" / "x.pdf");
-  deeper.Device().write("x");
-  deeper.Commit();
-  EXPECT_EQ(Read(Dir() / "a" / "b" / "x.pdf"), "x");
+  fs::create_symlink(Dir() / "futur.pdf", Dir() / "pendant.pdf");
+  for (const char* name : {"neuf.pdf", "lien.pdf", "pendant.pdf"}) {
+    OutputFile output(Dir() / name);
+    output.Device().write(name);
+    output.Commit();
+  }
+  EXPECT_EQ(Read(Dir() / "neuf.pdf"), "neuf.pdf");
+  EXPECT_EQ(Read(Dir() / "vrai.pdf"), "lien.pdf");
+  EXPECT_EQ(Read(Dir() / "futur.pdf"), "pendant.pdf");
+  EXPECT_TRUE(fs::is_symlink(Dir() / "lien.pdf") && fs::is_symlink(Dir() / "pendant.pdf"));
 }
 
 TEST_F(OutputFileTest, WhatCannotBeMadeIsNamedWithTheSystemsReason) {
@@ -122,6 +122,7 @@ TEST_F(OutputFileTest, WhatCannotBeMadeIsNamedWithTheSystemsReason) {
   const Case cases[] = {
       {Dir() / "fichier" / "lettres.odt", "Not a directory"},
       {Dir() / "dossier", "c'est un dossier"},
+      {Dir() / "absent" / "x.png", "No such file or directory"},
   };
   for (const Case& c : cases) {
     try {
