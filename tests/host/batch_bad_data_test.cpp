@@ -19,6 +19,7 @@
 #include "control/export_calculs.h"
 #include "mvdb/routines.h"
 #include "mvdb/storage.h"
+#include "services/ui_services.h"
 #include "support/database_setup.h"
 
 #include <sqlite3.h>
@@ -231,7 +232,7 @@ TEST_F(NonNumericFigures, EveryOutputCompletesAndTheExportLeavesTheFiguresEmpty)
   const auto computed = RowWhere(csv.content, 15, "fin 2e9");
   ASSERT_EQ(computed.size(), 30u);
   EXPECT_EQ(computed[21], "0");  // an unknown unit counts no hours
-  const QDate today = QDate::currentDate();
+  const QDate today = services::TodayFromEnvironment();  // the day the program computed the rate for
   const int minimum = mvdb::LegalMinimumHourlyRate(today.year() * 100 + today.month());
   EXPECT_EQ(computed[29], control::MonnaieFrancaise(control::Monnaie{minimum} * 10));
 }
