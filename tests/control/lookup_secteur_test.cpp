@@ -145,38 +145,25 @@ TEST_F(LookupSecteur, QuerySyntaxNeverReachesTheQuery) {
   Commune("97400", "L\"ILE");
   Commune("97500", "SAINT-PIERRE]");
   Demarrer();
-  struct Typed {
-    const char* text;
-    const char* kept;
-    const char* said;
+  struct Case {
+    bool commune, inList;  // the mode, and whether the text is typed into the list
+    const char *typed, *kept, *said;
   };
-  for (const Typed& t : {Typed{"0\"", "0", "guillemet"}, Typed{"0]", "0", "crochet"}}) {
-    ui().Clear();
+  const Case cases[] = {
+      {false, false, "0\"", "0", "guillemet"},     {false, false, "0]", "0", "crochet"},
+      {true, false, "97400", "", "guillemet"},     {true, false, "97500", "", "crochet"},  // names on file
+      {true, true, "LY\"ON", "LYON", "guillemet"}, {true, true, "LYON]", "LYON", "crochet"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Cliquer(Opt(c.commune ? "Opt_Com" : "Opt_Secteur"));
     code()->clear();
-    Taper(code(), QString::fromUtf8(t.text));
-    EXPECT_EQ(code()->text(), QString::fromUtf8(t.kept));
-    ASSERT_EQ(Messages().size(), 1);
-    EXPECT_TRUE(Messages().front().contains(QString::fromUtf8(t.said))) << Messages().front().toStdString();
-  }
-
-  Cliquer(Opt("Opt_Com"));
-  for (const Typed& t : {Typed{"97400", "", "guillemet"}, Typed{"97500", "", "crochet"}}) {
-    ui().Clear();
-    Taper(code(), QString::fromUtf8(t.text));
-    EXPECT_EQ(code()->text(), QString());
-    EXPECT_EQ(liste()->currentText(), QString());
-    ASSERT_EQ(Messages().size(), 1);
-    EXPECT_TRUE(Messages().front().contains(QString::fromUtf8(t.said))) << Messages().front().toStdString();
-  }
-
-  // A typed commune text is the query's commune criterion: the syntax goes.
-  for (const Typed& t : {Typed{"LY\"ON", "LYON", "guillemet"}, Typed{"LYON]", "LYON", "crochet"}}) {
-    ui().Clear();
     liste()->clearEditText();
-    Taper(liste(), QString::fromUtf8(t.text));
-    EXPECT_EQ(liste()->currentText(), QString::fromUtf8(t.kept));
+    ui().Clear();
+    Taper(c.inList ? static_cast<QWidget*>(liste()) : code(), QString::fromUtf8(c.typed));
+    EXPECT_EQ(c.inList ? liste()->currentText() : code()->text(), QString::fromUtf8(c.kept));
     ASSERT_EQ(Messages().size(), 1);
-    EXPECT_TRUE(Messages().front().contains(QString::fromUtf8(t.said))) << Messages().front().toStdString();
+    EXPECT_TRUE(Messages().front().contains(QString::fromUtf8(c.said))) << Messages().front().toStdString();
   }
 }
 

@@ -497,7 +497,7 @@ TEST_F(MegabyteObservation, EveryOutputCompletesAndTheExportCarriesItWhole) {
   EXPECT_EQ(row[15].find('\n'), std::string::npos);
 }
 
-// ---- double quotes typed into the criteria ----
+// ---- query syntax typed into the criteria ----
 
 class QuotesInCriteria : public DamagedRun<QuotesInCriteria> {};
 
@@ -510,6 +510,7 @@ TEST_F(QuotesInCriteria, AreRefusedWithAMessageAndMakeNothing) {
   const std::vector<Case> cases = {
       // A quote the field takes: the form refuses it at once.
       {{"--sector", "0\"1"}, 1, "guillemet"},
+      {{"--sector", "0]"}, 1, "crochet"},  // "00]" would select every sector beginning with 00
       {{"--commune", "42\"00"}, 1, "guillemet"},
       {{"--entity", "0\"1"}, 1, "Cette entité juridique n'existe pas."},
       // Longer than the field: refused before a key is typed, rather than cut

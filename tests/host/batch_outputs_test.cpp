@@ -68,6 +68,7 @@ TEST_F(BatchOutputs, ASuccessfulRunPrintsThePathOfEveryFileItWrote) {
   const fs::path list = Pdf("juin.pdf");
   ASSERT_EQ(Report(With(kJune, {"--all", "--output-file", list.string()})), 0) << errors;
   EXPECT_EQ(output, list.string() + "\n");
+  EXPECT_GT(fs::file_size(list), 1000u);
 
   ASSERT_EQ(Report(With(kJune, {"--all", "--output", "export"})), 0) << errors;
   const auto exported = Lines(output);

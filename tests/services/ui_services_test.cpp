@@ -33,15 +33,6 @@ TEST(Today, FixedByTheEnvironmentWhenValid) {
   EXPECT_EQ(TodayFromEnvironment(), QDate::currentDate());
 }
 
-TEST(BatchUi, KeepsEveryMessageWithItsIcon) {
-  BatchUiServices ui;
-  ui.MsgBox(QStringLiteral("Au moins un type d'absence doit être sélectionné."), MsgIcon::Exclamation);
-  ui.MsgBox(QStringLiteral("info"), MsgIcon::Information);
-  ASSERT_EQ(ui.Messages().size(), 2u);
-  EXPECT_EQ(ui.Messages()[0].second, MsgIcon::Exclamation);
-  EXPECT_EQ(ui.Messages()[1].first, QStringLiteral("info"));
-}
-
 // What a run writes on standard error while it goes: `step` runs with fd 2 on
 // a terminal or on a pipe.
 std::string StandardError(bool terminal, const std::function<void()>& step) {
@@ -76,13 +67,14 @@ std::string StandardError(bool terminal, const std::function<void()>& step) {
   return bytes;
 }
 
-TEST(BatchUi, ShowsProgressOnATerminalOnlyAndClearsItBeforeAMessage) {
+TEST(BatchUi, KeepsTheMessagesAndShowsProgressOnATerminalOnly) {
   const auto run = [] {
     BatchUiServices ui;
     ui.Progress(QStringLiteral("12 absences sélectionnées"));
     ui.Progress(QStringLiteral("liste : page 2"));
     ui.MsgBox(QStringLiteral("Fin."), MsgIcon::Information);
     ui.Progress(QStringLiteral("lettre 1"));
+    EXPECT_EQ(ui.Messages(), (std::vector<std::pair<QString, MsgIcon>>{{QStringLiteral("Fin."), MsgIcon::Information}}));
   };
   EXPECT_EQ(StandardError(true, run),
             "\r12 absences sélectionnées\033[K\rliste : page 2\033[K\r\033[KMessage QUENTARIS: Fin.\n"
