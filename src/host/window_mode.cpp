@@ -21,7 +21,6 @@
 namespace morvane::host {
 namespace {
 
-constexpr const char* kTitle = "Message QUENTARIS";
 constexpr int kWrongOutput = 2;   // an output path the host may not write
 constexpr int kOutputFailed = 4;  // an output that could not be written completely
 

@@ -15,13 +15,20 @@
 namespace morvane::host {
 namespace {
 
-TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
-  const auto dir = std::filesystem::temp_directory_path() / ("morvane-host-" + std::to_string(::getpid()));
+/// The options of a database `file` in a fresh folder `name` of the test's own.
+HostOptions InNewFolder(const std::string& name, const char* file) {
+  const auto dir = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   HostOptions options;
-  options.database = dir / "absent.mvdb";
+  options.database = dir / file;
   options.outputDir = dir / "out";
+  return options;
+}
+
+TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
+  HostOptions options = InNewFolder("morvane-host", "absent.mvdb");
+  const auto dir = options.database.parent_path();
   EXPECT_EQ(RunWindow(options), 1);
   EXPECT_FALSE(std::filesystem::exists(options.database));  // not created: not the demo database
 
@@ -54,12 +61,8 @@ TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
 // The picture of the form is written whole or not at all: status 4 when it
 // cannot be, 2 when it would be the database's own file.
 TEST(WindowMode, TheScreenshotIsWrittenWholeOrTheStatusSaysWhy) {
-  const auto dir = std::filesystem::temp_directory_path() / ("morvane-shot-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  HostOptions options;
-  options.database = dir / "demo.mvdb";
-  options.outputDir = dir / "out";
+  HostOptions options = InNewFolder("morvane-shot", "demo.mvdb");
+  const auto dir = options.database.parent_path();
   {
     auto db = mvdb::Database::Create(options.database);
     demo::Options demo;
