@@ -2,9 +2,11 @@
 // helpers every procedure shares (busy state, messages, the event guard).
 #include "control/ctr_morvane.h"
 
-#include <QComboBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <stdexcept>
 #include <utility>
@@ -45,7 +47,14 @@ Ctr_Morvane::Ctr_Morvane(QWidget* parent) : QWidget(parent), form_(std::make_uni
   WidenLabelsToText(*this);
   // A classic drop-down list does not complete typed text: the look-ups read
   // what the user typed (a typed beginning filters the entity list on Enter).
-  for (QComboBox* list : {Cbo_Entite, Cbo_Motif, Cbo_Secteur}) list->setCompleter(nullptr);
+  // Nor does leaving it choose the item whose text was typed, as Qt's list
+  // does when its editing finishes: only a pick chooses.
+  for (QComboBox* list : {Cbo_Entite, Cbo_Motif, Cbo_Secteur}) {
+    list->setCompleter(nullptr);
+    disconnect(list->lineEdit(), &QLineEdit::editingFinished, list, nullptr);
+  }
+  // Enter on a focused button presses it, as Space does.
+  for (QPushButton* button : {Cmd_Imprimer, Cmd_Sortir}) button->setAutoDefault(true);
   setFixedSize(488, 581);
   events_ = std::make_unique<EventAdapter>(
       [this](const char* name, const EventAdapter::Procedure& procedure) { Evenement(name, procedure); });

@@ -81,6 +81,10 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   /// The control asks its host to unload the host window ("Sortir", end of an
   /// output). The control itself is destroyed with that window.
   void unloadRequested();
+  /// An output wrote this file completely: the PDF of a PDF printer, each of
+  /// the merged letters' two files, the export's CSV (its full path in the
+  /// database's STATAIDANT folder). Nothing is said of a system printer's job.
+  void fileWritten(const QString& path);
 
  private:
   friend class CtrMorvaneTestAccess;

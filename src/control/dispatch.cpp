@@ -16,6 +16,7 @@
 #include "control/selection_requete.h"
 #include "control/variable.h"
 #include "services/outils_date.h"
+#include "services/output_file.h"
 #include "services/printer_list.h"
 #include "services/sibling_controls.h"
 
@@ -67,6 +68,28 @@ void Ctr_Morvane::Cmd_Imprimer_Click() {
     Cbo_Motif->setFocus();
     return;
   }
+  // What the form puts into the queries is a value: whatever the user's
+  // rights, query syntax in it is refused before any query is written.
+  struct Valeur {
+    const char* quoi;
+    QString texte;
+    QWidget* champ;
+    bool utilisee;
+  };
+  const bool avecCode = !Txt_Secteur->text().isEmpty();
+  const Valeur valeurs[] = {
+      {"le code secteur", Txt_Secteur->text(), Txt_Secteur, avecCode && Opt_Secteur->isChecked()},
+      {"la commune", Cbo_Secteur->currentText(), Cbo_Secteur, avecCode && Opt_Com->isChecked()},
+      {"le code d'entité", Txt_Entite->text(), Txt_Entite, !Txt_Entite->text().isEmpty()},
+  };
+  for (const Valeur& valeur : valeurs) {
+    const auto syntaxe = valeur.utilisee ? SyntaxeDansValeur(valeur.texte.toStdString()) : std::nullopt;
+    if (!syntaxe) continue;
+    Message(QStringLiteral("Critère refusé : %1 « %2 » contient %3.")
+                .arg(QString::fromUtf8(valeur.quoi), valeur.texte, *syntaxe));
+    valeur.champ->setFocus();
+    return;
+  }
 
   DebutPeriode = EntierTexte(Dates().DateInterne(Txt_Debut->text()).toStdString());
   FinPeriode = EntierTexte(Dates().DateInterne(Txt_Fin->text()).toStdString());
@@ -87,18 +110,23 @@ void Ctr_Morvane::Cmd_Imprimer_Click() {
   Selection_Absences();  // gives the pointer and the surface back
 
   // Prints on the printer the user chooses, pointer and surface busy meanwhile;
-  // giving the choice up prints nothing.
+  // giving the choice up prints nothing. A PDF printer never writes over the
+  // database's own files, and its file is announced once complete.
   const auto imprimer = [this](const std::function<void(int index)>& travail) {
     QString titre;
     const std::optional<int> index = IndexImprimante(Dates().ChoixImprimante(titre));
     Ui().ProcessEvents();
     if (!index) return;
+    const services::PrinterInfo& choisie = Printers().At(*index);
+    const bool fichier = choisie.kind == services::PrinterInfo::Kind::Pdf;
+    if (fichier) services::RefuseInsideDatabase(choisie.outputFile, Variable::TheDatabase->Path());
     Printers().SetCurrent(*index);
     Sablier_On();
     ALaSortie restaurer([this] { Sablier_Off(false); });
     travail(*index);
     restaurer.Annuler();
     Sablier_Off();
+    if (fichier && Printer().PageCount() > 0) emit fileWritten(QString::fromStdString(choisie.outputFile.string()));
   };
   // Each copy after the first starts on a new page of the same print job.
   const auto copies = [this](void (Ctr_Morvane::*page)()) {

@@ -2,11 +2,16 @@
 // selected absence, written once as a new record of the directory file
 // STATAIDANT under the day's first free name "AbsAidant-yyyymmddn.csv".
 //
-// Fields are neither quoted nor escaped; stored texts are written as they are,
-// except the observation, whose line breaks become " | ".
+// Fields are written as they are, except the observation, whose line breaks
+// become " | ", and two cases ordinary data never meets: a field holding ";",
+// a double quote or a line break is quoted (RFC 4180), so the columns never
+// shift; a stored text that a spreadsheet would run as a formula gets a
+// leading apostrophe.
 //
 // Choices of this export:
-// - a carer, sector, sub-sector, district, contract, grid or entity record that
+// - only the carers of the sectors the user may see are exported, as the
+//   printed list shows them: a carer not on file has no sector and is left out;
+// - a sector, sub-sector, district, contract, grid or entity record that
 //   does not exist (or whose key is blank) leaves the columns taken from it
 //   empty and the export goes on; any other database failure stops the export
 //   before anything is written;
@@ -107,12 +112,51 @@ std::string LigneAdresse(const mvdb::DynArray& aidant) {
 
 std::string SiBlancUnEspace(std::string texte) { return Blanc(texte) ? std::string(" ") : texte; }
 
+// A computed field: a date, a number, a letter.
 void Champ(std::string& ligne, std::string_view texte) {
   ligne.push_back(';');
   ligne.append(texte);
 }
 
+// A field of stored text.
+void Texte(std::string& ligne, std::string_view texte) {
+  ligne.push_back(';');
+  ligne.append(TexteCsv(texte));
+}
+
+// A number ("-12,5") or a telephone number ("+33 4 77 12 34 56"): digits,
+// blanks, dots, commas, hyphens and brackets after an optional sign.
+bool NombreOuTelephone(std::string_view texte) {
+  if (!texte.empty() && (texte.front() == '+' || texte.front() == '-')) texte.remove_prefix(1);
+  bool chiffre = false;
+  for (const char c : texte) {
+    if (c >= '0' && c <= '9') {
+      chiffre = true;
+    } else if (std::string_view(" .,-()").find(c) == std::string_view::npos) {
+      return false;
+    }
+  }
+  return chiffre;
+}
+
 }  // namespace
+
+std::string ChampCsv(std::string_view texte) {
+  if (texte.find_first_of(";\"\r\n") == std::string_view::npos) return std::string(texte);
+  std::string cite = "\"";
+  for (const char c : texte) {
+    if (c == '"') cite.push_back('"');
+    cite.push_back(c);
+  }
+  cite.push_back('"');
+  return cite;
+}
+
+std::string TexteCsv(std::string_view texte) {
+  const bool formule = !texte.empty() && std::string_view("=+-@").find(texte.front()) != std::string_view::npos &&
+                       !NombreOuTelephone(texte);
+  return ChampCsv(formule ? "'" + std::string(texte) : texte);
+}
 
 // ---- file name and writing ----
 
@@ -163,6 +207,12 @@ LignesExport::LignesExport(SourcesExport sources, ParametresExport parametres, s
 
 std::string LignesExport::Entete() const { return parametres_.formatLong ? kEnteteLong : kEnteteCourt; }
 
+bool LignesExport::Visible(const mvdb::DynArray& resultat, int ligne) {
+  if (!parametres_.droits) return true;
+  LireAidant(CodeAidant(resultat, ligne));
+  return parametres_.droits->SecteurAutorise(QString::fromStdString(secteurAidant_), false).value_or(false);
+}
+
 std::string LignesExport::DateAffichee(std::string_view jour) {
   if (Blanc(jour)) return {};
   return dates_.DateExterne(QString::fromUtf8(jour.data(), static_cast<qsizetype>(jour.size()))).toStdString();
@@ -181,18 +231,19 @@ void LignesExport::LireAidant(const std::string& code) {
   const mvdb::DynArray aidant = LireSiPresent(sources_.civil, code).value_or(mvdb::DynArray());
 
   // Columns 1 to 9: code, names, address, telephones.
-  colonnesAidant_ = SiBlancUnEspace(code);
-  Champ(colonnesAidant_, SiBlancUnEspace(aidant.Item(2)));
-  Champ(colonnesAidant_, SiBlancUnEspace(aidant.Item(3)));
-  Champ(colonnesAidant_, LigneAdresse(aidant));
+  colonnesAidant_ = TexteCsv(SiBlancUnEspace(code));
+  Texte(colonnesAidant_, SiBlancUnEspace(aidant.Item(2)));
+  Texte(colonnesAidant_, SiBlancUnEspace(aidant.Item(3)));
+  Texte(colonnesAidant_, LigneAdresse(aidant));
   const std::string complement = aidant.Item(9);
-  Champ(colonnesAidant_, Blanc(complement) ? std::string() : complement);
-  for (int attribut : {10, 11, 12, 14}) Champ(colonnesAidant_, aidant.Item(attribut));
+  Texte(colonnesAidant_, Blanc(complement) ? std::string() : complement);
+  for (int attribut : {10, 11, 12, 14}) Texte(colonnesAidant_, aidant.Item(attribut));
 
   // Columns 17 to 19: sector, sub-sector, district labels (no leading ';').
-  colonnesLieux_ = Libelle(sources_.secteurs, secteurs_, aidant.Item(31), 1);
-  Champ(colonnesLieux_, Libelle(sources_.sousSecteurs, sousSecteurs_, aidant.Item(32), 1));
-  Champ(colonnesLieux_, Libelle(sources_.quartiers, quartiers_, aidant.Item(33), 1));
+  secteurAidant_ = aidant.Item(31);
+  colonnesLieux_ = TexteCsv(Libelle(sources_.secteurs, secteurs_, secteurAidant_, 1));
+  Texte(colonnesLieux_, Libelle(sources_.sousSecteurs, sousSecteurs_, aidant.Item(32), 1));
+  Texte(colonnesLieux_, Libelle(sources_.quartiers, quartiers_, aidant.Item(33), 1));
 
   // Sex and date of birth (no leading ';').
   const std::string sexe = aidant.Item(17);
@@ -220,13 +271,14 @@ std::string LignesExport::LibelleMotif(const mvdb::DynArray& resultat, int ligne
     for (int j = 1; j <= codes; ++j) positionsMotifs_.emplace(tableMotifs_.Item(2, j), j);
   }
   const std::string motif = cle.substr(std::min<std::size_t>(cle.size(), 5), 2);
+  // A reason the table does not hold takes the position past its last value.
   const auto trouve = positionsMotifs_.find(motif);
-  const int position = trouve == positionsMotifs_.end() ? 0 : trouve->second;
+  const int position = trouve == positionsMotifs_.end() ? tableMotifs_.DCount(2) + 1 : trouve->second;
   const auto premierJour = LireEntier(cle.substr(std::min<std::size_t>(cle.size(), 7), 5));
   if (position == kPositionAncienLibelle && premierJour && *premierJour <= kDernierJourAncienLibelle) {
     return kAncienLibelle;
   }
-  std::string libelle = position == 0 ? std::string() : tableMotifs_.Item(3, position);
+  std::string libelle = tableMotifs_.Item(3, position);
   if (motif == "01") {
     // The absence is read under the key it was selected with, which the
     // contract portions may have rewritten in column 1.
@@ -283,9 +335,9 @@ std::string LignesExport::Ligne(const mvdb::DynArray& resultat, int ligne) {
   Champ(texte, DateAffichee(dernierJour));
   Champ(texte, Blanc(codeFin) ? "" : (SansEspaces(codeFin) == "1" ? "M" : "S"));
   const std::string motif = cle.substr(std::min<std::size_t>(cle.size(), 5), 2);
-  Champ(texte, motif);
-  Champ(texte, LibelleMotif(resultat, ligne, cle));
-  Champ(texte, ObservationExportee(resultat.Item(ligne, kColObservation)));
+  Texte(texte, motif);
+  Texte(texte, LibelleMotif(resultat, ligne, cle));
+  Texte(texte, ObservationExportee(resultat.Item(ligne, kColObservation)));
   Champ(texte, colonnesLieux_);
 
   const std::string cleContrat = resultat.Item(ligne, kColContrat);
@@ -342,10 +394,10 @@ void LignesExport::AjouterChiffres(std::string& texte, const mvdb::DynArray& res
                                  : std::string());
 
   // 24 to 26: category, entity code and name.
-  Champ(texte, contrat ? Categorie(*contrat) : std::string());
+  Texte(texte, contrat ? Categorie(*contrat) : std::string());
   const std::string entite = contrat ? contrat->Item(2) : std::string();
-  Champ(texte, entite);
-  Champ(texte, contrat ? Libelle(sources_.associations, associations_, entite, 1) : std::string());
+  Texte(texte, entite);
+  Texte(texte, contrat ? Libelle(sources_.associations, associations_, entite, 1) : std::string());
 }
 
 // ---- the procedure ----
@@ -361,6 +413,7 @@ void Ctr_Morvane::Fichier_Stat() {
   parametres.debutPeriode = LireEntier(Dates().DateInterne(parametres.txtDebut).toStdString());
   parametres.finPeriode = LireEntier(Dates().DateInterne(parametres.txtFin).toStdString());
   parametres.aujourdhui = aujourdhui;
+  parametres.droits = DroitsAbsences;
 
   SourcesExport sources;
   sources.base = Variable::TheDatabase;
@@ -379,12 +432,18 @@ void Ctr_Morvane::Fichier_Stat() {
   // record is written once at the end: nothing reaches STATAIDANT before.
   mvdb::DynArray fichier = Variable::FicStat.DBNew(PremierNomLibre(Variable::FicStat, aujourdhui));
   fichier.SetItem(1, lignes.Entete());
+  int ecrites = 0;
   Variable::TheDatabase->ReadSnapshot([&] {  // one state of the database, locks taken once
     for (IndLigne = 1; !LigneVide(ResultatSelection, IndLigne); ++IndLigne) {
+      if (!lignes.Visible(ResultatSelection, IndLigne)) continue;
       fichier.SetItem(-1, lignes.Ligne(ResultatSelection, IndLigne));
+      if (++ecrites % 1000 == 0) Ui().Progress(QStringLiteral("fichier : %1 lignes").arg(ecrites));
     }
   });
   const std::string nom = EcrireNouveauFichier(Variable::FicStat, aujourdhui, fichier);
+  // Directory files live in the folder "<database>.d/<FILE>/".
+  emit fileWritten(QString::fromStdString(
+      (std::filesystem::path(Variable::TheDatabase->Path().string() + ".d") / "STATAIDANT" / nom).string()));
 
   Sablier_Off(false);
   const QString sansExtension = QString::fromStdString(nom.substr(0, nom.size() - 4));

@@ -7,14 +7,17 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "control/export_calculs.h"
 #include "mvdb/database.h"
 #include "mvdb/dynarray.h"
+#include "services/droits.h"
 
 namespace morvane::services {
 class OutilsDate;
@@ -67,6 +70,16 @@ struct SourcesExport {
   mvdb::DbFile associations;  ///< ASSOCIATION
 };
 
+/// A field as a spreadsheet reads it back whole: quoted (RFC 4180, inner
+/// double quotes doubled) when it holds ";", a double quote, CR or LF, else
+/// unchanged.
+std::string ChampCsv(std::string_view texte);
+/// A stored text (name, address, town, observation, label, code) as a field:
+/// a text that a spreadsheet would run as a formula (beginning with "=", "+",
+/// "-" or "@" and neither a number nor a telephone number) gets a leading
+/// apostrophe, then the field is quoted as ChampCsv says.
+std::string TexteCsv(std::string_view texte);
+
 /// What the lines depend on besides the rows.
 struct ParametresExport {
   bool formatLong = false;  ///< "Prestataire" ticked: 30 columns, else 22
@@ -75,6 +88,9 @@ struct ParametresExport {
   std::optional<std::int32_t> debutPeriode;  ///< day numbers of the two texts;
   std::optional<std::int32_t> finPeriode;    ///< nullopt when not a date
   QDate aujourdhui;         ///< today (year and month asked for computed rates)
+  /// The user's rights on the absences: rows of carers of a sector the user
+  /// may not see are left out (null: every row is exported).
+  std::shared_ptr<const services::DroitsFichier> droits;
 };
 
 /// Builds the line of each result row. Records read once per export are kept:
@@ -90,6 +106,10 @@ class LignesExport {
 
   /// The header line of the chosen format.
   std::string Entete() const;
+  /// Whether row `ligne` is exported: its carer belongs to a sector the
+  /// rights let the user see (CIVILAIDANT attribute 31, as the printed list
+  /// decides; a carer without a sector, or not on file, is not seen).
+  bool Visible(const mvdb::DynArray& resultat, int ligne);
   /// The line of row `ligne` of `resultat` (columns as the selection fills
   /// them; column 8, when present, keeps the absence key of a rewritten row).
   std::string Ligne(const mvdb::DynArray& resultat, int ligne);
@@ -117,6 +137,7 @@ class LignesExport {
 
   std::string codeAidant_;
   bool aidantLu_ = false;
+  std::string secteurAidant_;      // CIVILAIDANT attribute 31
   std::string colonnesAidant_;     // ";"-joined columns 1 to 9
   std::string colonnesLieux_;      // ";"-joined columns 17 to 19
   std::string colonnesPersonne_;   // columns 27 and 28 (sex, date of birth)

@@ -7,19 +7,24 @@
 #include <string>
 
 #include "mvdb/dynarray.h"
+#include "services/droits.h"
 
 namespace morvane::control {
 
 /// Runs one statement of a letter run with errors ignored: a std::exception it
 /// throws is written to the log (qWarning, prefixed by `quoi`) and swallowed.
-/// Returns false when the statement failed.
+/// Returns false when the statement failed. A failure of the output itself (a
+/// printer that cannot print, a file that cannot be written) is not ignored:
+/// it is thrown on, so that no letter run reports done what was not written.
 bool Ignorer(const char* quoi, const std::function<void()>& instruction);
 
 /// Walks the rows of `resultat` (until the first empty column 1) and the
 /// contract keys of each row's absence (ABSENCESAIDANT attribute 17) in order,
 /// and calls `lettre(key)` for each contract that gets a letter, with
 /// Variable::EnregCivil, EnregAbsence and EnregContrat holding that row's
-/// carer, absence and contract.
+/// carer, absence and contract. A row whose carer belongs to a sector `droits`
+/// does not let the user see (CIVILAIDANT attribute 31) gives no letter, as
+/// the printed list leaves it out.
 ///
 /// A key equal to the last one given a letter is passed over (so consecutive
 /// absences on one contract give one letter, and a contract met again after
@@ -27,7 +32,9 @@ bool Ignorer(const char* quoi, const std::function<void()>& instruction);
 /// any other failure) or whose kind is "02" (agent mode). A row whose carer or
 /// absence cannot be read gives no letter. A failure inside `lettre` ends that
 /// letter only: it is logged and the walk goes on, the key counting as given
-/// a letter. Reads through the module's open files; throws nothing.
-void ParcourirContrats(const mvdb::DynArray& resultat, const std::function<void(const std::string& cle)>& lettre);
+/// a letter. Reads through the module's open files; throws only what Ignorer
+/// throws on.
+void ParcourirContrats(const mvdb::DynArray& resultat, const services::DroitsFichier& droits,
+                       const std::function<void(const std::string& cle)>& lettre);
 
 }  // namespace morvane::control

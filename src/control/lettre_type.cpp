@@ -7,12 +7,14 @@
 // letter, and the run goes on with the next contract. Failures are logged.
 #include <QDebug>
 #include <QLabel>
+#include <algorithm>
 
 #include "control/ctr_morvane.h"
 #include "control/lettre_contrats.h"
 #include "control/list_rows.h"
 #include "control/variable.h"
 #include "services/lettre_entete.h"
+#include "services/output_file.h"
 #include "services/printer.h"
 #include "services/ui_services.h"
 
@@ -42,20 +44,25 @@ bool Ignorer(const char* quoi, const std::function<void()>& instruction) {
   try {
     instruction();
     return true;
+  } catch (const services::PrinterError&) {
+    throw;
+  } catch (const services::OutputError&) {
+    throw;
   } catch (const std::exception& e) {
     qWarning().noquote() << "Lettre d'information :" << quoi << ":" << e.what();
     return false;
   }
 }
 
-void ParcourirContrats(const mvdb::DynArray& resultat, const std::function<void(const std::string& cle)>& lettre) {
+void ParcourirContrats(const mvdb::DynArray& resultat, const services::DroitsFichier& droits,
+                       const std::function<void(const std::string& cle)>& lettre) {
   std::string derniere;  // key of the contract given a letter last
   for (int ligne = 1; !LigneVide(resultat, ligne); ++ligne) {
     const bool lu = Ignorer("lecture de l'aidant et de l'absence", [&] {
       Variable::EnregCivil = Variable::FicCivil.DBRead(CodeAidant(resultat, ligne));
       Variable::EnregAbsence = Variable::FicAbsence.DBRead(CleAbsenceOrigine(resultat, ligne));
     });
-    if (!lu) continue;
+    if (!lu || !AidantVisible(droits, Variable::EnregCivil)) continue;
     const mvdb::DynArray absence = Variable::EnregAbsence;  // kept: a letter may read other absences
     const int contrats = absence.DCount(17);
     for (int j = 1; j <= contrats; ++j) {
@@ -82,10 +89,10 @@ void Ctr_Morvane::Lettre_Type() {
     Printer().SetFontSize(11);
   });
 
-  bool premiere = true;
-  ParcourirContrats(ResultatSelection, [&](const std::string&) {
-    if (!premiere) Ignorer("nouvelle page", [&] { Printer().NewPage(); });
-    premiere = false;
+  int lettres = 0;
+  ParcourirContrats(ResultatSelection, *DroitsAbsences, [&](const std::string&) {
+    if (lettres > 0) Ignorer("nouvelle page", [&] { Printer().NewPage(); });
+    Ui().Progress(QStringLiteral("lettre %1").arg(++lettres));
     Imprime_Page_Lettre_Type();
   });
 
@@ -132,7 +139,11 @@ void Ctr_Morvane::Imprime_Page_Lettre_Type() {
   for (const QString& ligne : destinataire.adresse) ImprimerA(printer, onzeCm, ligne);
   Blancs(printer, 4);
 
-  ImprimerA(printer, onzeCm, services::lettre::LieuEtDate(Variable::EnregAssociation, Ui().Today()));
+  // A long town and month would cross the printable area's right edge: the
+  // line then ends at that edge.
+  const QString lieuEtDate = services::lettre::LieuEtDate(Variable::EnregAssociation, Ui().Today());
+  const double placeADroite = printer.ScaleWidth() - printer.TextWidth(lieuEtDate);
+  ImprimerA(printer, std::max(0.0, std::min(onzeCm, placeADroite)), lieuEtDate);
   Blancs(printer, 4);
   ImprimerA(printer, quatreCm, destinataire.titre + QLatin1Char(','));
   Blancs(printer, 2);

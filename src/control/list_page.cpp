@@ -205,6 +205,7 @@ void Ctr_Morvane::New_Page() {
     throw std::overflow_error("La liste dépasse 32767 pages.");
   }
   ++NoPage;
+  Ui().Progress(QStringLiteral("liste : page %1").arg(NoPage));
   Printer().NewPage();
   Entete_Page();
   Entete_Detail();

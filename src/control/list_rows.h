@@ -6,6 +6,7 @@
 
 #include "control/selection_requete.h"
 #include "mvdb/dynarray.h"
+#include "services/droits.h"
 
 namespace morvane::control {
 
@@ -22,6 +23,13 @@ inline std::string CodeAidant(const mvdb::DynArray& resultat, int ligne) {
 inline std::string CleAbsenceOrigine(const mvdb::DynArray& resultat, int ligne) {
   std::string cle = resultat.Item(ligne, kColonneCleAbsence);
   return cle.empty() ? resultat.Item(ligne, 1) : cle;
+}
+
+/// Whether the user may see the carer of record `aidant` in an output: the
+/// rights' answer for its sector (CIVILAIDANT attribute 31); Null (no sector)
+/// counts as no.
+inline bool AidantVisible(const services::DroitsFichier& droits, const mvdb::DynArray& aidant) {
+  return droits.SecteurAutorise(QString::fromStdString(aidant.Item(31)), false).value_or(false);
 }
 
 /// An observation on one printed line: its first 31 characters with CR LF

@@ -49,7 +49,8 @@ void Ctr_Morvane::Remplir_Combo_Entite() {
     ListeEntitesFiltre = mvdb::DynArray();
     Sablier_Off(true);
     Message(QStringLiteral("La liste des entités juridiques n'a pas pu être lue : %1")
-                .arg(QString::fromUtf8(e.what())));
+                .arg(QString::fromUtf8(e.what())),
+            services::MsgIcon::Critical);
     return;
   }
   ListeEntites = mvdb::DynArray();
@@ -85,7 +86,8 @@ void Ctr_Morvane::Remplir_Combo_Entite() {
     ListeEntites = mvdb::DynArray();
     Sablier_Off(true);
     Message(QStringLiteral("La liste des entités juridiques n'a pas pu être lue : %1")
-                .arg(QString::fromUtf8(e.what())));
+                .arg(QString::fromUtf8(e.what())),
+            services::MsgIcon::Critical);
     return;
   }
   for (int k = 1; k < ligne; ++k) classic::AddItem(Cbo_Entite, QString::fromStdString(ListeEntites.Item(k, 2)));
@@ -202,10 +204,10 @@ void Ctr_Morvane::Afficher_Activite() {
   classic::SetValue(Cac_Mandat, 0);
 
   const QString code = Txt_Entite->text();
-  if (code.contains(QLatin1Char('"'))) {
-    // A quote would end the query's value early; such a code has no activity.
-    Message(QStringLiteral("Le code d'entité %1 contient un guillemet (\") : ses activités ne peuvent pas être lues.")
-                .arg(code));
+  if (const auto syntaxe = SyntaxeDansValeur(code.toStdString())) {
+    // Query syntax in the code would change the query; such a code has no activity.
+    Message(QStringLiteral("Le code d'entité %1 contient %2 : ses activités ne peuvent pas être lues.")
+                .arg(code, *syntaxe));
     return;
   }
   Sablier_On();
@@ -216,7 +218,8 @@ void Ctr_Morvane::Afficher_Activite() {
   } catch (const mvdb::DbError& e) {
     Sablier_Off(true);
     Message(QStringLiteral("Les activités de l'entité %1 n'ont pas pu être lues : %2")
-                .arg(code, QString::fromUtf8(e.what())));
+                .arg(code, QString::fromUtf8(e.what())),
+            services::MsgIcon::Critical);
     return;
   }
   Sablier_Off(true);

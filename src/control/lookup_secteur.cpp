@@ -19,12 +19,11 @@ namespace {
 constexpr int kLongueurSecteur = 3;  // sector codes: padded with "0" on the left
 constexpr int kLongueurCommune = 5;  // commune codes: padded with "0" on the right
 
-const QChar kGuillemet = QLatin1Char('"');
-
-// The absence query quotes the commune name and the sector code between double
-// quotes: a quote inside them would end the value early and change the query.
-const QString kGuillemetRefuse =
-    QStringLiteral("Le caractère \" (guillemet) n'est pas admis dans cette zone.");
+// The absence query writes the sector code and the commune name as values
+// between double quotes: what the query language would read as syntax in
+// them (a quote ending the value early, "]" making it a begins-with test) is
+// refused as it is typed.
+QString SyntaxeRefusee(const QString& syntaxe) { return QStringLiteral("Cette zone n'admet pas %1.").arg(syntaxe); }
 
 // The code completed to its mode's length: sectors on the left, communes on
 // the right. A code already long enough is left as it is.
@@ -69,13 +68,13 @@ std::optional<QString> RemplirLibelles(QComboBox* list, const std::string& query
 
 void Ctr_Morvane::Remplir_Combo_Secteur() {
   if (auto erreur = RemplirLibelles(Cbo_Secteur, "SSELECT SECTEUR PAR 1 ", "SECTEUR", ListeSecteur)) {
-    Message(QStringLiteral("La liste des secteurs n'a pas pu être lue : %1").arg(*erreur));
+    Message(QStringLiteral("La liste des secteurs n'a pas pu être lue : %1").arg(*erreur), services::MsgIcon::Critical);
   }
 }
 
 void Ctr_Morvane::Remplir_Combo_Commue() {
   if (auto erreur = RemplirLibelles(Cbo_Secteur, "SSELECT COMMUNES PAR 1 ", "COMMUNES", ListeCommune)) {
-    Message(QStringLiteral("La liste des communes n'a pas pu être lue : %1").arg(*erreur));
+    Message(QStringLiteral("La liste des communes n'a pas pu être lue : %1").arg(*erreur), services::MsgIcon::Critical);
   }
 }
 
@@ -83,9 +82,9 @@ void Ctr_Morvane::Remplir_Combo_Commue() {
 
 void Ctr_Morvane::Txt_Secteur_Change() {
   const QString code = Txt_Secteur->text();
-  if (code.contains(kGuillemet)) {
-    Message(kGuillemetRefuse);
-    Txt_Secteur->setText(QString(code).remove(kGuillemet));  // looks the rest up
+  if (const auto syntaxe = SyntaxeDansValeur(code.toStdString())) {
+    Message(SyntaxeRefusee(*syntaxe));
+    Txt_Secteur->setText(SansSyntaxe(code));  // looks the rest up
     return;
   }
   const bool secteur = Opt_Secteur->isChecked();
@@ -100,10 +99,11 @@ void Ctr_Morvane::Txt_Secteur_Change() {
     return;
   }
 
-  // An unknown code, or a read that fails for another reason, empties the code
-  // field (which clears the list) and gives it back the focus.
-  const auto refuser = [this](const QString& message) {
-    Message(message);
+  // An unknown code, or a read that fails for another reason (a failure, not a
+  // refusal), empties the code field (which clears the list) and gives it
+  // back the focus.
+  const auto refuser = [this](const QString& message, services::MsgIcon icone = services::MsgIcon::Exclamation) {
+    Message(message, icone);
     Txt_Secteur->setText(QString());
     classic::ClearSelection(Cbo_Secteur);
     Txt_Secteur->setFocus(Qt::OtherFocusReason);
@@ -121,14 +121,15 @@ void Ctr_Morvane::Txt_Secteur_Change() {
     if (e.IsNotFound()) {
       refuser(secteur ? QStringLiteral("Ce secteur n'existe pas.") : QStringLiteral("Cette commune n'existe pas."));
     } else {
-      refuser(QStringLiteral("Le code %1 n'a pas pu être vérifié : %2").arg(code, QString::fromUtf8(e.what())));
+      refuser(QStringLiteral("Le code %1 n'a pas pu être vérifié : %2").arg(code, QString::fromUtf8(e.what())),
+              services::MsgIcon::Critical);
     }
     return;
   }
   // The commune name becomes a quoted value of the absence query.
-  if (!secteur && libelle.contains(kGuillemet)) {
-    refuser(QStringLiteral("Le nom de la commune %1 contient un guillemet (\") : il ne peut pas servir de critère.")
-                .arg(code));
+  if (const auto syntaxe = secteur ? std::nullopt : SyntaxeDansValeur(libelle.toStdString())) {
+    refuser(QStringLiteral("Le nom de la commune %1 contient %2 : il ne peut pas servir de critère.")
+                .arg(code, *syntaxe));
     return;
   }
   Cbo_Secteur->setEditText(libelle);
@@ -166,9 +167,10 @@ void Ctr_Morvane::Cbo_Secteur_Change() {
     return;
   }
   // In commune mode the list's text is the commune criterion of the query.
-  if (!Opt_Secteur->isChecked() && texte.contains(kGuillemet)) {
-    Message(kGuillemetRefuse);
-    Cbo_Secteur->setEditText(QString(texte).remove(kGuillemet));
+  if (Opt_Secteur->isChecked()) return;
+  if (const auto syntaxe = SyntaxeDansValeur(texte.toStdString())) {
+    Message(SyntaxeRefusee(*syntaxe));
+    Cbo_Secteur->setEditText(SansSyntaxe(texte));
   }
 }
 

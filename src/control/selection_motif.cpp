@@ -100,10 +100,12 @@ void Ctr_Morvane::Remplir_Combo_Motif(const QString& family) {
     // The form stays usable: the list stays empty, so no reason can narrow
     // the request.
     Sablier_Off(true);
-    Message(e.IsNotFound()
-                ? QStringLiteral("La table des motifs d'absence (ABSENCES) est introuvable dans le fichier TABLES.")
-                : QStringLiteral("La table des motifs d'absence n'a pas pu être lue : %1")
-                      .arg(QString::fromUtf8(e.what())));
+    if (e.IsNotFound()) {
+      Message(QStringLiteral("La table des motifs d'absence (ABSENCES) est introuvable dans le fichier TABLES."));
+    } else {
+      Message(QStringLiteral("La table des motifs d'absence n'a pas pu être lue : %1").arg(QString::fromUtf8(e.what())),
+              services::MsgIcon::Critical);
+    }
     return;
   }
   const mvdb::DynArray& table = Variable::EnregTables;

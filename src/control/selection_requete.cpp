@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <stdexcept>
 #include <string_view>
 
 #include "control/a_la_sortie.h"
@@ -20,6 +21,10 @@ namespace {
 
 // A value between double quotes, as the query language writes it.
 std::string Quoted(std::string_view value) {
+  if (const auto syntaxe = SyntaxeDansValeur(value)) {
+    throw std::invalid_argument("critère \"" + std::string(value) + "\" refusé : il contient " +
+                                syntaxe->toStdString());
+  }
   std::string text;
   text.reserve(value.size() + 2);
   text += '"';
@@ -113,6 +118,23 @@ void AjouterTri(std::string& q, const CriteresAbsences& c) {
 }
 
 }  // namespace
+
+std::optional<QString> SyntaxeDansValeur(std::string_view valeur) {
+  for (const char octet : valeur) {
+    const auto c = static_cast<unsigned char>(octet);
+    if (c == '"') return QStringLiteral("le caractère \" (guillemet)");
+    if (c == 0xFE || c == 0xFD || c == 0xFC) return QStringLiteral("une marque d'enregistrement");
+    if (c < 0x20 || c == 0x7F) return QStringLiteral("un caractère de contrôle");
+  }
+  if (!valeur.empty() && valeur.back() == ']') return QStringLiteral("le caractère ] (crochet) en fin de valeur");
+  return std::nullopt;
+}
+
+QString SansSyntaxe(QString texte) {
+  texte.removeIf([](QChar c) { return c == QLatin1Char('"') || c.unicode() < 0x20 || c.unicode() == 0x7F; });
+  while (texte.endsWith(QLatin1Char(']'))) texte.chop(1);
+  return texte;
+}
 
 std::string RequeteAbsences(const CriteresAbsences& c) {
   std::string q = "SSELECT ";
@@ -226,6 +248,7 @@ void Ctr_Morvane::Selection_Absences() {
     long count = 0;
     ResultatSelection = Variable::TheDatabase->DBSelect(
         DemandeSelection(requete, kFichierAbsences, kAttributsAbsences).Text(), "", count);
+    Ui().Progress(QStringLiteral("%1 absences sélectionnées").arg(count));
     MemoriserClesAbsences(ResultatSelection);
     occupe = false;
     Sablier_Off();

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "mvdb/database.h"
 #include "mvdb/dynarray.h"
@@ -65,8 +67,21 @@ inline constexpr const char* kAttributsAbsences = "0 1 2 3 29";
 /// Readers that look the absence record up again use this column.
 inline constexpr int kColonneCleAbsence = 8;
 
-/// Builds the whole "SSELECT ABSENCESAIDANT ..." text for the criteria. Never
-/// throws; criteria without any ticked type give the bare select with its sort.
+/// What the query language would read as syntax in `valeur` written between
+/// double quotes: a double quote (it ends the value), "]" at the end (the
+/// begins-with mark), a record mark (bytes 0xFE, 0xFD, 0xFC) or a control
+/// character. Returns the first one found, described for a message ("le
+/// caractère \" (guillemet)"), or nullopt when the value reads as itself.
+std::optional<QString> SyntaxeDansValeur(std::string_view valeur);
+
+/// `texte` without what SyntaxeDansValeur finds: double quotes, control
+/// characters and trailing "]" removed.
+QString SansSyntaxe(QString texte);
+
+/// Builds the whole "SSELECT ABSENCESAIDANT ..." text for the criteria;
+/// criteria without any ticked type give the bare select with its sort.
+/// Throws std::invalid_argument when the sector code or the commune name holds
+/// query syntax (the form refuses such criteria before).
 std::string RequeteAbsences(const CriteresAbsences& criteres);
 
 /// The selection request handed to DBSelect: attribute 1 the query, 2 the

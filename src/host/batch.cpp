@@ -7,11 +7,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
@@ -25,6 +31,7 @@
 #include "services/droits.h"
 #include "services/environment.h"
 #include "services/outils_date.h"
+#include "services/output_file.h"
 #include "services/planning_control.h"
 
 namespace morvane::host {
@@ -33,7 +40,8 @@ namespace {
 
 enum ExitStatus { kDone = 0, kRefused = 1, kUsage = 2, kNoRight = 3, kFailure = 4 };
 
-/// Ends the batch with that status; the message goes to standard error.
+/// Ends the batch with that status; the message goes to standard error (an
+/// empty one when the form's own message already said it).
 struct BatchStop : std::runtime_error {
   BatchStop(ExitStatus s, const std::string& message) : std::runtime_error(message), status(s) {}
   ExitStatus status;
@@ -97,6 +105,19 @@ class FormDriver {
   }
   bool Shown(const char* name) { return Find<QWidget>(name)->isVisibleTo(&control_); }
 
+  /// Stops the batch when the form showed a message since the last check: a
+  /// refusal of what `what` names (status 1), or a failure the form reported
+  /// (a database that cannot be read, status 4: its message says why).
+  void CheckNoMessage(const char* what) {
+    const auto& messages = ui_.Messages();
+    if (messages.size() == seen_) return;
+    const bool failed = std::any_of(messages.begin() + static_cast<std::ptrdiff_t>(seen_), messages.end(),
+                                    [](const auto& message) { return message.second == services::MsgIcon::Critical; });
+    seen_ = messages.size();
+    if (failed) throw BatchStop(kFailure, "");
+    throw BatchStop(kRefused, std::string("the form refused ") + what + " (its message is above)");
+  }
+
  private:
   template <class W>
   W* Find(const char* name) {
@@ -120,13 +141,6 @@ class FormDriver {
     }
     return widget;
   }
-  void CheckNoMessage(const char* option) {
-    if (ui_.Messages().size() != seen_) {
-      seen_ = ui_.Messages().size();
-      throw BatchStop(kRefused, std::string("the form refused ") + option + " (its message is above)");
-    }
-  }
-
   QWidget& control_;
   services::BatchUiServices& ui_;
   std::size_t seen_ = 0;
@@ -205,6 +219,30 @@ std::unique_ptr<services::Environment> BatchEnvironment(const BatchOptions& o, s
   return env;
 }
 
+/// Refuses, before anything is written, an output file that is the database,
+/// one of its companions or inside its folder: the printer's file for the
+/// printed outputs, the output folder for the merged letters.
+void RefuseOutputsInsideDatabase(const BatchOptions& o, const services::PrinterInfo& printer) {
+  std::filesystem::path target;
+  if (o.output == BatchOptions::Output::LetterMerge) {
+    target = o.outputDir;
+  } else if (o.output != BatchOptions::Output::Export && printer.kind == services::PrinterInfo::Kind::Pdf) {
+    target = printer.outputFile;
+  }
+  if (!target.empty() && services::InsideDatabase(target, o.database)) {
+    throw BatchStop(kUsage, target.string() + " belongs to the database " + o.database.string() +
+                                ": an output may not write there");
+  }
+}
+
+/// Whether `path` is the file standard output writes to (--output-file
+/// /dev/stdout): announcing it there would go into the output itself.
+bool IsStandardOutput(const QString& path) {
+  struct stat file {}, out {};
+  return ::stat(path.toLocal8Bit().constData(), &file) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 &&
+         file.st_dev == out.st_dev && file.st_ino == out.st_ino;
+}
+
 int Run(const BatchOptions& given) {
   HostOptions paths;
   paths.database = given.database;
@@ -216,8 +254,6 @@ int Run(const BatchOptions& given) {
   o.database = paths.database;
   o.outputDir = paths.outputDir;
   o.printer = paths.printer;
-  std::error_code ignored;
-  std::filesystem::create_directories(o.outputDir, ignored);
 
   services::BatchUiServices* ui = nullptr;
   auto environment = BatchEnvironment(o, ui);
@@ -229,6 +265,9 @@ int Run(const BatchOptions& given) {
   }
   const int printer = environment->printers->IndexOf(QString::fromStdString(o.printer));
   if (printer < 0) throw BatchStop(kUsage, "no printer named \"" + o.printer + "\" (see --list-printers)");
+  RefuseOutputsInsideDatabase(o, environment->printers->At(printer));
+  std::error_code ignored;
+  std::filesystem::create_directories(o.outputDir, ignored);
   services::OutilsDate::Install(services::MakeBatchOutilsDate(printer, o.copies));
 
   std::unique_ptr<mvdb::Database> database;
@@ -252,6 +291,8 @@ int Run(const BatchOptions& given) {
   control->setClosesHostWindow(false);
   bool unloaded = false;
   QObject::connect(control, &control::Ctr_Morvane::unloadRequested, [&unloaded] { unloaded = true; });
+  QStringList written;
+  QObject::connect(control, &control::Ctr_Morvane::fileWritten, [&written](const QString& path) { written << path; });
   control->SetEnvironment(std::move(environment));
   control->setTheClient(&client);
   control->setTheDatabase(database.get());
@@ -261,16 +302,25 @@ int Run(const BatchOptions& given) {
   control->INIT();
 
   FormDriver form(*control, *ui);
+  form.CheckNoMessage("to start");
   if (!form.Shown("Cmd_Imprimer")) {
     throw BatchStop(kNoRight, "user " + o.user + " may not print absences: the form offers no \"Imprimer\"");
   }
   FillForm(form, o);
   control->findChild<QPushButton*>(QStringLiteral("Cmd_Imprimer"))->click();
-  if (unloaded) return kDone;
-  for (const auto& [text, icon] : ui->Messages()) {
-    if (icon == services::MsgIcon::Critical) return kFailure;
+  ui->EndProgress();
+  if (!unloaded) {
+    form.CheckNoMessage("the request");  // a failure is status 4, a refusal 1
+    return kRefused;
   }
-  return kRefused;
+  for (const QString& path : written) {
+    if (!IsStandardOutput(path)) std::cout << QFileInfo(path).absoluteFilePath().toStdString() << "\n";
+  }
+  const bool letters = o.output == BatchOptions::Output::LetterType || o.output == BatchOptions::Output::LetterMerge;
+  if (letters && written.isEmpty()) {
+    std::cout << "no letter to make: no contract of the selected absences gets a letter\n";
+  }
+  return kDone;
 }
 
 }  // namespace
@@ -290,7 +340,7 @@ int RunBatch(int argc, char** argv) {
   try {
     return Run(*options);
   } catch (const BatchStop& stop) {
-    std::cerr << "morvane report: " << stop.what() << "\n";
+    if (*stop.what() != '\0') std::cerr << "morvane report: " << stop.what() << "\n";
     return stop.status;
   } catch (const std::exception& e) {
     std::cerr << "morvane report: " << e.what() << "\n";

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 #include <iostream>
 #include <memory>
 
@@ -15,16 +16,19 @@
 #include "services/droits.h"
 #include "services/environment.h"
 #include "services/outils_date.h"
+#include "services/output_file.h"
+#include "services/ui_services.h"
 
 namespace morvane::host {
 namespace {
 
-constexpr const char* kTitle = "Message QUENTARIS";
+constexpr int kWrongOutput = 2;   // an output path the host may not write
+constexpr int kOutputFailed = 4;  // an output that could not be written completely
 
 void ReportFailure(const QString& what) {
   std::cerr << "morvane: " << what.toStdString() << "\n";
   if (!QApplication::platformName().startsWith(QLatin1String("offscreen"))) {
-    QMessageBox::critical(nullptr, QString::fromLatin1(kTitle), what);
+    services::MakeMessageBox(what, services::MsgIcon::Critical, nullptr)->exec();
   }
 }
 
@@ -33,6 +37,13 @@ void ReportFailure(const QString& what) {
 int RunWindow(const HostOptions& given) {
   const HostOptions options = WithDefaults(given);
   const bool isDemo = options.defaultDemo;
+  if (!options.screenshot.empty() && services::InsideDatabase(options.screenshot, options.database)) {
+    ReportFailure(QStringLiteral("Le fichier %1 appartient à la base de données %2 : la copie d'écran ne peut pas "
+                                 "l'écrire.")
+                      .arg(QString::fromStdString(options.screenshot.string()),
+                           QString::fromStdString(options.database.string())));
+    return kWrongOutput;
+  }
 
   // The host owns the three objects it hands to the control; the database
   // outlives the window (declared first, destroyed last).
@@ -86,15 +97,25 @@ int RunWindow(const HostOptions& given) {
     return 1;
   }
 
+  int screenshotStatus = 0;
   if (!options.screenshot.empty()) {
-    // Lets the window settle, then saves the form and closes.
-    QTimer::singleShot(300, control, [control, &options] {
-      const bool saved = control->grab().save(QString::fromStdString(options.screenshot.string()));
-      if (!saved) std::cerr << "morvane: cannot write " << options.screenshot.string() << "\n";
+    // Lets the window settle, then saves the form, whole or not at all, and closes.
+    QTimer::singleShot(300, control, [control, &options, &screenshotStatus] {
+      try {
+        services::OutputFile picture(options.screenshot);
+        if (!control->grab().save(&picture.Device(), "PNG")) {
+          throw services::OutputError("Le fichier " + options.screenshot.string() +
+                                      " n'a pas pu être écrit : image refusée");
+        }
+        picture.Commit();
+      } catch (const services::OutputError& e) {
+        ReportFailure(QString::fromUtf8(e.what()));
+        screenshotStatus = kOutputFailed;
+      }
       control->window()->close();
     });
   }
-  const int status = QApplication::exec();
+  const int status = std::max(QApplication::exec(), screenshotStatus);
   window.reset();  // the control's end closes the database files
   // The date service's printer dialog listed the control's printers, which
   // are gone with it: leave a service that refers to nothing.

@@ -18,6 +18,7 @@
 #include "mvdb/database.h"
 #include "services/lettre_cp.h"
 #include "services/lettre_entete.h"
+#include "services/output_file.h"
 #include "services/signature_control.h"
 #include "services/ui_services.h"
 
@@ -145,18 +146,25 @@ void AjouterParagraphe(QTextCursor& curseur, bool& premier, const ParagrapheMode
   }
 }
 
+// Writes both files whole; each replaces its earlier version only when complete.
 void Ecrire(const QTextDocument& document, const std::filesystem::path& odt, const std::filesystem::path& pdf,
             const QString& titre) {
-  QTextDocumentWriter odf(QString::fromStdString(odt.string()), "odf");
-  if (!odf.write(&document)) throw std::runtime_error("cannot write " + odt.string());
-  QPdfWriter writer(QString::fromStdString(pdf.string()));
-  writer.setPageSize(QPageSize(QPageSize::A4));
-  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  writer.setTitle(titre);
-  writer.setCreator(QStringLiteral("ControleMorvane"));
-  document.print(&writer);
-  std::error_code erreur;
-  if (std::filesystem::file_size(pdf, erreur) == 0 || erreur) throw std::runtime_error("cannot write " + pdf.string());
+  OutputFile texte(odt);
+  QTextDocumentWriter odf(&texte.Device(), "odf");
+  const bool ecrit = odf.write(&document);
+  texte.Commit();  // a failed write names the system's reason
+  if (!ecrit) throw OutputError("Le fichier " + odt.string() + " n'a pas pu être écrit : document refusé");
+
+  OutputFile imprime(pdf);
+  {
+    QPdfWriter writer(&imprime.Device());
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setTitle(titre);
+    writer.setCreator(QStringLiteral("ControleMorvane"));
+    document.print(&writer);
+  }
+  imprime.Commit();
 }
 
 }  // namespace
@@ -220,6 +228,12 @@ void MailMergeEditor::Executer() {
   };
   if (db_ == nullptr) throw std::logic_error("the letter editor was given no database (Base)");
 
+  const std::string base = "publipostage-" + cleModele_.toStdString();
+  const auto odt = outputDir_ / (base + ".odt");
+  const auto pdf = outputDir_ / (base + ".pdf");
+  RefuseInsideDatabase(odt, db_->Path());
+  RefuseInsideDatabase(pdf, db_->Path());
+
   const ModeleLettre modele = LireModele(db_->DBOpen(kFichierModeles).DBRead(cleModele_.toStdString()));
   const QStringList cles = listeCles_.split(QLatin1Char('|'), Qt::SkipEmptyParts);
   if (cles.isEmpty()) {
@@ -279,11 +293,8 @@ void MailMergeEditor::Executer() {
     ++lettres;
   }
 
-  std::error_code erreur;
-  std::filesystem::create_directories(outputDir_, erreur);
-  const std::string base = "publipostage-" + cleModele_.toStdString();
-  const auto odt = outputDir_ / (base + ".odt");
-  const auto pdf = outputDir_ / (base + ".pdf");
+  std::error_code ignored;  // a folder that cannot be made shows up as the files failing
+  std::filesystem::create_directories(outputDir_, ignored);
   Ecrire(document, odt, pdf, modele.titre);
   dernierOdt_ = odt;
   dernierPdf_ = pdf;

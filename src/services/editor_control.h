@@ -101,12 +101,14 @@ class MailMergeEditor : public EditorControl {
 
   /// Merges the model with every listed key, in order (a key listed twice
   /// gives two letters), a new page for each letter, and writes
-  /// "<outputDir>/publipostage-<model key>.odt" and ".pdf", replacing earlier
-  /// ones. A key whose records cannot be read is left out. The answer (Retour)
-  /// is the two paths joined by "|" followed by one line per letter left out
-  /// or incomplete; with no key at all nothing is written and the answer says
-  /// so. Throws std::logic_error without a database, mvdb::DbError when the
-  /// model cannot be read, std::runtime_error when a file cannot be written.
+  /// "<outputDir>/publipostage-<model key>.odt" and ".pdf" as OutputFiles
+  /// (each replaces an earlier one only when complete). A key whose records
+  /// cannot be read is left out. The answer (Retour) is the two paths joined
+  /// by "|" followed by one line per letter left out or incomplete; with no
+  /// key at all nothing is written and the answer says so. Throws
+  /// std::logic_error without a database, mvdb::DbError when the model cannot
+  /// be read, OutputError when a file would be the database's own or cannot
+  /// be written completely.
   void Executer() override;
 
   /// The paths of the last files written (empty before).

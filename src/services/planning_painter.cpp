@@ -16,6 +16,7 @@ const QColor kWeekendShade(222, 222, 222);
 const QColor kHeadingShade(238, 238, 238);
 const QColor kSeparator(175, 175, 175);
 constexpr double kHairline = 8;  // twips: the grey separators between days and rows
+constexpr double kPatternSpacing = 85;  // twips between the lines of a type's pattern
 
 const QString kDayLetters[] = {QStringLiteral("L"), QStringLiteral("M"), QStringLiteral("M"), QStringLiteral("J"),
                                QStringLiteral("V"), QStringLiteral("S"), QStringLiteral("D")};
@@ -149,13 +150,27 @@ class ChartPainter {
   void FillKind(AbsenceKind kind, double x, double y, double w, double h) {
     const KindFill fill = FillOf(kind);
     p_.FillRect(x, y, w, h, fill.background);
-    if (fill.hatched) Hatch(x, y, w, h);
+    p_.SetDrawWidth(1);
+    switch (fill.pattern) {
+      case FillPattern::Plain: break;
+      case FillPattern::Horizontal: {
+        // At least one line, in the middle of the thinnest lane.
+        const double spacing = std::min(kPatternSpacing, h / 2);
+        for (double ly = y + spacing; ly < y + h - 1; ly += spacing) p_.Line(x, ly, x + w, ly);
+        break;
+      }
+      case FillPattern::Vertical: {
+        const double spacing = std::min(kPatternSpacing, w / 2);
+        for (double lx = x + spacing; lx < x + w - 1; lx += spacing) p_.Line(lx, y, lx, y + h);
+        break;
+      }
+      case FillPattern::Rising: Hatch(x, y, w, h); break;
+    }
   }
 
   /// Diagonal lines rising to the right, clipped to the rectangle.
   void Hatch(double x, double y, double w, double h) {
-    constexpr double kSpacing = 85;
-    p_.SetDrawWidth(1);
+    constexpr double kSpacing = kPatternSpacing;
     for (double c = x - h + kSpacing / 2; c < x + w; c += kSpacing) {
       // From bottom-left to top-right at 45 degrees, cut at the sides.
       const double cutLeft = std::max(0.0, x - c);
@@ -169,8 +184,8 @@ class ChartPainter {
     const double w = p_.TextWidth(letter), h = p_.TextHeight(letter);
     if (w + 20 > x2 - x1) return;
     const double x = (x1 + x2 - w) / 2, y = (y1 + y2 - h) / 2;
-    // Hatching would cross the letter: give it a plain patch.
-    if (FillOf(kind).hatched) p_.FillRect(x - 30, y, w + 60, h, Qt::white);
+    // The pattern's lines would cross the letter: give it a plain patch.
+    if (FillOf(kind).pattern != FillPattern::Plain) p_.FillRect(x - 30, y, w + 60, h, Qt::white);
     TextAt(x, y, letter);
   }
 
@@ -339,12 +354,12 @@ class ChartPainter {
 
 KindFill FillOf(AbsenceKind kind) {
   switch (kind) {
-    case AbsenceKind::Arret: return {QColor(214, 96, 96), false};
-    case AbsenceKind::Conges: return {QColor(160, 210, 245), false};
-    case AbsenceKind::Autre: return {QColor(120, 190, 120), false};
-    case AbsenceKind::AValider: return {QColor(255, 236, 170), true};
+    case AbsenceKind::Arret: return {QColor(214, 96, 96), FillPattern::Plain};
+    case AbsenceKind::Conges: return {QColor(160, 210, 245), FillPattern::Horizontal};
+    case AbsenceKind::Autre: return {QColor(120, 190, 120), FillPattern::Vertical};
+    case AbsenceKind::AValider: return {QColor(255, 236, 170), FillPattern::Rising};
   }
-  return {Qt::white, false};
+  return {Qt::white, FillPattern::Plain};
 }
 
 int PaintPlanning(Printer& printer, const PlanningChart& chart, const QDate& printedOn) {

@@ -12,13 +12,16 @@ namespace morvane::services {
 
 class Printer;
 
-/// How an absence type is filled: a background colour, hatched with thin
-/// diagonal lines for the type still to be validated. The fills differ in
-/// grey level or hatching so that they stay apart in black and white; the
-/// type letter is printed over them as well.
+/// The thin lines drawn over a type's background.
+enum class FillPattern { Plain, Horizontal, Vertical, Rising };
+
+/// How an absence type is filled: a background colour and a pattern of thin
+/// lines of its own, so that every bar shows its type in black and white even
+/// where overlapping absences stack it too thin for its letter; the type
+/// letter is printed over the fill wherever it fits.
 struct KindFill {
   QColor background;
-  bool hatched = false;
+  FillPattern pattern = FillPattern::Plain;
 };
 KindFill FillOf(AbsenceKind kind);
 

@@ -59,11 +59,12 @@ class PrinterList {
   std::unique_ptr<Printer> current_;
 };
 
-/// A QPainter surface on a QPrinter (high resolution, full page, A4 for PDF)
-/// writing a PDF file, or printing on a system printer when
-/// `systemPrinterName` is not empty. Throws PrinterError for an empty file name
-/// or an unknown system printer; a file that cannot be written fails at the
-/// first drawing. "Courier New" is drawn in Liberation Mono.
+/// A QPainter surface writing a PDF file (A4, 1200 dpi), or printing on a
+/// system printer (QPrinter) when `systemPrinterName` is not empty. Throws
+/// PrinterError for an empty file name or an unknown system printer. A PDF job
+/// is written as an OutputFile: a file that cannot be made fails at the first
+/// drawing, a write that fails at EndDoc (OutputError, the file left as it
+/// was). "Courier New" is drawn in Liberation Mono.
 std::unique_ptr<Printer> MakeQtPrinter(const QString& deviceName, const std::filesystem::path& pdfFile,
                                        const QString& systemPrinterName = {});
 

@@ -1,21 +1,25 @@
-// The real print surface: a QPainter on a QPrinter, writing a PDF file or
-// sending the job to a system printer.
+// The real print surface: a QPainter on a QPdfWriter writing a PDF file (each
+// job through an OutputFile), or on a QPrinter sending the job to a system
+// printer.
 //
 // Twips are measured from the top-left corner of the printable area, as on a
 // classic printer object: a system printer uses its driver's unprintable
 // margins, and a PDF printer behaves like a laser printer with a quarter-inch
 // unprintable margin on every side (kPdfMarginMm), so that text placed at x = 0
 // is not cut at the paper's edge. ScaleWidth/ScaleHeight give the printable area.
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPen>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <filesystem>
 #include <optional>
 
+#include "services/output_file.h"
 #include "services/paged_printer.h"
 #include "services/print_fonts.h"
 #include "services/printer_list.h"
@@ -28,6 +32,7 @@ constexpr double kTwipsPerInch = 1440.0;
 constexpr double kTwipsPerPoint = 20.0;
 constexpr double kTwipsPerPixel = 15.0;  // one DrawWidth unit: a pixel at 96 dpi
 constexpr double kPdfMarginMm = 6.35;    // a quarter inch: 360 twips
+constexpr int kPdfDpi = 1200;
 
 QPageLayout::Orientation ToQt(int orientation) {
   return orientation == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
@@ -40,19 +45,19 @@ class QtPrinter : public PagedPrinter {
     if (!systemName_.isEmpty()) {
       const QPrinterInfo info = QPrinterInfo::printerInfo(systemName_);
       if (info.isNull()) throw PrinterError("Imprimante introuvable : " + systemName_.toStdString());
-      printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+      system_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+      system_->setFullPage(false);
+      system_->setDocName(deviceName);
     } else {
       if (pdfFile_.empty()) throw PrinterError("Imprimante PDF sans fichier de sortie : " + deviceName.toStdString());
-      printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-      printer_->setOutputFormat(QPrinter::PdfFormat);
-      printer_->setOutputFileName(QString::fromStdString(pdfFile_.string()));
-      printer_->setPageSize(QPageSize(QPageSize::A4));
-      printer_->setPageMargins(QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+      pdfLayout_ = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                               QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
                                QPageLayout::Millimeter);
+      // Text is measured on a writer of the same resolution that never writes.
+      measuring_ = std::make_unique<QPdfWriter>(&nowhere_);
+      measuring_->setResolution(kPdfDpi);
     }
-    printer_->setFullPage(false);
-    printer_->setDocName(deviceName);
-    unitsPerTwip_ = printer_->resolution() / kTwipsPerInch;
+    unitsPerTwip_ = Measured()->logicalDpiY() / kTwipsPerInch;
   }
 
   ~QtPrinter() override {
@@ -60,15 +65,28 @@ class QtPrinter : public PagedPrinter {
   }
 
  protected:
+  // A PDF job writes a new file under a temporary name: the file named by the
+  // printer is replaced only by a complete document (see OutputFile).
   void BeginJob(int orientation) override {
-    if (systemName_.isEmpty() && pdfFile_.has_parent_path()) {
-      std::error_code ignored;  // a folder that cannot be made shows up as begin() failing
-      std::filesystem::create_directories(pdfFile_.parent_path(), ignored);
+    QPagedPaintDevice* device = system_.get();
+    if (!system_) {
+      if (pdfFile_.has_parent_path()) {
+        std::error_code ignored;  // a folder that cannot be made shows up as the file failing
+        std::filesystem::create_directories(pdfFile_.parent_path(), ignored);
+      }
+      output_ = std::make_unique<OutputFile>(pdfFile_);
+      pdf_ = std::make_unique<QPdfWriter>(&output_->Device());
+      pdf_->setResolution(kPdfDpi);
+      pdf_->setPageLayout(pdfLayout_);
+      pdf_->setTitle(DeviceName());
+      device = pdf_.get();
     }
-    printer_->setPageOrientation(ToQt(orientation));
+    device->setPageOrientation(ToQt(orientation));
     painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(printer_.get())) {
+    if (!painter_->begin(device)) {
       painter_.reset();
+      pdf_.reset();
+      output_.reset();
       const std::string target = systemName_.isEmpty() ? pdfFile_.string() : systemName_.toStdString();
       throw PrinterError("Impossible d'ouvrir l'impression sur " + target);
     }
@@ -76,8 +94,11 @@ class QtPrinter : public PagedPrinter {
   }
 
   void BeginNextPage(int orientation) override {
-    printer_->setPageOrientation(ToQt(orientation));
-    if (!printer_->newPage()) throw PrinterError("Impossible de commencer une nouvelle page sur " + DeviceName().toStdString());
+    QPagedPaintDevice* device = system_ ? static_cast<QPagedPaintDevice*>(system_.get()) : pdf_.get();
+    device->setPageOrientation(ToQt(orientation));
+    if (device->newPage()) return;
+    if (output_) output_->CheckWrites();  // the file's own reason first
+    throw PrinterError("Impossible de commencer une nouvelle page sur " + DeviceName().toStdString());
   }
 
   void DrawText(double x, double y, const QString& text) override {
@@ -106,14 +127,17 @@ class QtPrinter : public PagedPrinter {
   void FinishJob() override {
     const bool ok = painter_->end();
     painter_.reset();
+    pdf_.reset();
+    const std::unique_ptr<OutputFile> output = std::move(output_);
     if (!ok) throw PrinterError("L'impression sur " + DeviceName().toStdString() + " n'a pas pu être terminée");
+    if (output) output->Commit();
   }
 
   double LineHeightTwips() const override { return Metrics().lineSpacing() / unitsPerTwip_; }
   double TextAdvanceTwips(const QString& text) const override { return Metrics().horizontalAdvance(text) / unitsPerTwip_; }
 
   QSizeF PageSizeTwips(int orientation) const override {
-    QPageLayout layout = printer_->pageLayout();
+    QPageLayout layout = system_ ? system_->pageLayout() : pdfLayout_;
     layout.setOrientation(ToQt(orientation));
     const QRectF sheet = layout.paintRect(QPageLayout::Point);
     return {sheet.width() * kTwipsPerPoint, sheet.height() * kTwipsPerPoint};
@@ -129,9 +153,14 @@ class QtPrinter : public PagedPrinter {
 
   QFont CurrentFont() const { return MakePrintFont(FontName(), FontSize(), FontBold(), FontUnderline()); }
 
+  QPaintDevice* Measured() const {
+    if (system_) return system_.get();
+    return measuring_.get();
+  }
+
   // Metrics of the current font on the printer's resolution, cached until the font changes.
   const QFontMetricsF& Metrics() const {
-    if (!metrics_) metrics_.emplace(CurrentFont(), printer_.get());
+    if (!metrics_) metrics_.emplace(CurrentFont(), Measured());
     return *metrics_;
   }
 
@@ -143,8 +172,13 @@ class QtPrinter : public PagedPrinter {
 
   std::filesystem::path pdfFile_;
   QString systemName_;
-  std::unique_ptr<QPrinter> printer_;
-  std::unique_ptr<QPainter> painter_;  // active between BeginJob and FinishJob
+  std::unique_ptr<QPrinter> system_;  // a system printer
+  QPageLayout pdfLayout_;             // a PDF printer: A4, the quarter-inch margins
+  QBuffer nowhere_;
+  std::unique_ptr<QPdfWriter> measuring_;
+  std::unique_ptr<OutputFile> output_;  // the PDF job's file, between BeginJob and FinishJob
+  std::unique_ptr<QPdfWriter> pdf_;     // writes into output_
+  std::unique_ptr<QPainter> painter_;   // active between BeginJob and FinishJob
   double unitsPerTwip_ = 1.0;
   mutable std::optional<QFontMetricsF> metrics_;
   bool fontApplied_ = false;

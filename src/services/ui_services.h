@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class QMessageBox;
 class QWidget;
 
 namespace morvane::services {
@@ -32,26 +33,41 @@ class UiServices {
   virtual void Beep() = 0;
   /// Today's date; MORVANE_TODAY=yyyy-mm-dd in the environment fixes it.
   virtual QDate Today() const = 0;
+  /// How far a long step has come ("480 absences sélectionnées", "liste :
+  /// page 3"). Shown only where someone watches it go (the batch mode on a
+  /// terminal); by default nothing is shown.
+  virtual void Progress(const QString& step) { (void)step; }
 };
 
 /// Real implementation over QMessageBox / QApplication. `parent` (may be null)
 /// is the window the boxes are modal to; not owned.
 std::unique_ptr<UiServices> MakeQtUiServices(QWidget* parent);
 
+/// The box MsgBox shows: titled "Message QUENTARIS", the icon, one OK button,
+/// and wide enough for its whole title whatever the text's length.
+std::unique_ptr<QMessageBox> MakeMessageBox(const QString& text, MsgIcon icon, QWidget* parent);
+
 /// Non-interactive: each message goes to standard error as "Message QUENTARIS:
-/// <text>"; MessagesShown() counts them (the batch mode's exit status uses it).
+/// <text>"; Messages() keeps them (the batch mode's exit status uses them).
+/// Progress is one line on standard error, rewritten in place, only when
+/// standard error is a terminal.
 class BatchUiServices : public UiServices {
  public:
+  ~BatchUiServices() override { EndProgress(); }
   void MsgBox(const QString& text, MsgIcon icon) override;
   void SetBusy(bool) override {}
   void ProcessEvents() override;
   void Beep() override {}
   QDate Today() const override;
+  void Progress(const QString& step) override;
+  /// Clears the progress line, if one is shown, before other output.
+  void EndProgress();
   /// Messages shown so far, in order, with their icons.
   const std::vector<std::pair<QString, MsgIcon>>& Messages() const { return messages_; }
 
  private:
   std::vector<std::pair<QString, MsgIcon>> messages_;
+  bool progressShown_ = false;
 };
 
 /// Today's date as the services see it: MORVANE_TODAY when set and valid,

@@ -45,22 +45,48 @@ TEST_F(ExportTest, SmallestFreeNumberOfTheDay) {
   EXPECT_EQ(Exporter({}), "AbsAidant-2024031510.csv");
 }
 
-TEST_F(ExportTest, ShortFormatLines) {
+TEST_F(ExportTest, ShortFormatLinesOfTheCarersTheUserMaySee) {
   const std::string nom = Exporter({
       {.cle = "000120120518", .fin = "20520", .observation = "  a\r\nb\nc "},
+      {.cle = "000140120518", .fin = "20520"},  // sector 002: left out, as the list leaves it out
       {.cle = "000130120518", .debut = "2", .fin = "20520", .finDemi = "1"},
       {.cle = "000120320518", .debut = "", .fin = "", .finDemi = "", .activite = "3750"},
-      {.cle = "999990120518", .fin = "20520"},  // no such carer: its columns stay empty
+      {.cle = "999990120518", .fin = "20520"},  // no such carer, so no sector: left out
   });
   const std::vector<std::string> attendu = {
       kCourt,
       kDupont + "04/03/2024;M;06/03/2024;S;01;Maladie;a | bc;NORD;CENTRE;GARE;F;17/05/1980;",
       "00013; ;PAUL;;;;;;;04/03/2024;A;06/03/2024;M;01;Maladie;;;;;M;;",
       kDupont + "04/03/2024;;;;03;Mi-temps thérapeutique;;NORD;CENTRE;GARE;F;17/05/1980;37,5",
-      "99999; ; ;;;;;;;04/03/2024;M;06/03/2024;S;01;Maladie;;;;;;;",
   };
   EXPECT_EQ(Lignes(nom), attendu);
-  EXPECT_EQ(Access::State(control()).IndLigne, 5);  // one past the last row
+  EXPECT_EQ(Access::State(control()).IndLigne, 6);  // one past the last row
+
+  // Rows of hidden carers only: the header alone, as an empty selection.
+  EXPECT_EQ(Lignes(Exporter({{.cle = "000140120518", .fin = "20520"}})), std::vector<std::string>{kCourt});
+}
+
+// Texts a spreadsheet would split or run are written so that it reads them
+// as they stand: quoted when they hold ";", a quote or a line break, and
+// with a leading apostrophe when they would start a formula.
+TEST_F(ExportTest, StoredTextsReadBackAsWrittenAndNeverRunAsFormulas) {
+  Write("CIVILAIDANT", "00015",
+        {{2, {"=HYPERLINK(\"http://x\";\"A\")"}}, {3, {"Anne;Marie"}}, {9, {"-BAT C"}}, {10, {"+42000"}},
+         {11, {"@LYON"}}, {12, {"+33 4 77 12 34 56"}}, {14, {"=1+1"}}, {31, {"001"}}});
+  const auto lignes = Lignes(Exporter({{.cle = "000150120518", .fin = "20520", .observation = "dit \"oui\""}}));
+  ASSERT_EQ(lignes.size(), 2u);
+  EXPECT_EQ(lignes[1],
+            "00015;\"'=HYPERLINK(\"\"http://x\"\";\"\"A\"\")\";\"Anne;Marie\";;'-BAT C;+42000;'@LYON;"
+            "+33 4 77 12 34 56;'=1+1;04/03/2024;M;06/03/2024;S;01;Maladie;\"dit \"\"oui\"\"\";NORD;;;;;");
+
+  struct Cas {
+    const char* texte;
+    const char* champ;
+  };
+  const Cas cas[] = {{"", ""},          {"DUPONT", "DUPONT"},       {"-12,5", "-12,5"},     {"+33 (0)4 77", "+33 (0)4 77"},
+                     {"-", "'-"},        {"+A", "'+A"},              {"@", "'@"},            {"=A1", "'=A1"},
+                     {"a;b", "\"a;b\""}, {"\"", "\"\"\"\""}, {"a\nb", "\"a\nb\""}, {"=a;b", "\"'=a;b\""}};
+  for (const Cas& c : cas) EXPECT_EQ(control::TexteCsv(c.texte), c.champ) << c.texte;
 }
 
 TEST_F(ExportTest, ReasonLabelCovidAndOldEleventhEntry) {
@@ -93,6 +119,16 @@ TEST_F(ExportTest, ReasonLabelCovidAndOldEleventhEntry) {
   EXPECT_EQ(libelle(5), "Evènement familial");
   EXPECT_EQ(libelle(6), "");  // reason missing from the table
   EXPECT_EQ(libelle(7), "Maladie-Covid 19-garde enfant");
+
+  // A reason missing from a table of ten entries takes the position past the
+  // last one, the eleventh: before 2012 it is the old label.
+  Write("TABLES", "ABSENCES", {{2, {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10"}}});
+  Access::State(control()).ResultatSelection = mvdb::DynArray("000134216071\xFE" "000134216072");
+  Access::Fichier_Stat(control());
+  const auto dix = Lignes("AbsAidant-202403152.csv");
+  ASSERT_EQ(dix.size(), 3u);
+  EXPECT_NE(dix[1].find(";42;Evènement famille : déménagement;"), std::string::npos) << dix[1];
+  EXPECT_NE(dix[2].find(";42;;"), std::string::npos) << dix[2];
 }
 
 class ExportLongTest : public ExportTest {

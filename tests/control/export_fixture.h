@@ -1,7 +1,8 @@
 // A control on a small hand-made database for the tests of the statistics
-// export: two carers with their places, an entity, a grid, the reason table
+// export: carers with their places, an entity, a grid, the reason table
 // (eleven entries and more), and the period 01/03/2024 - 31/03/2024. Today
-// is 15/03/2024, so the day's files are named AbsAidant-20240315n.csv.
+// is 15/03/2024, so the day's files are named AbsAidant-20240315n.csv. The
+// user sees sectors 001 and 009, not 002.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,8 +39,11 @@ class ExportTest : public ::testing::Test, public TestDatabase {
           {{2, {"DUPONT"}}, {3, {"MARIE"}}, {5, {"12"}}, {6, {"RUE"}}, {7, {"DES LILAS"}}, {8, {"  "}},
            {9, {"BAT B"}}, {10, {"42000"}}, {11, {"SAINT-ÉTIENNE"}}, {12, {""}}, {14, {"0611223344"}},
            {17, {"2"}}, {26, {"4521"}}, {31, {"001"}}, {32, {"S1"}}, {33, {"Q1"}}});
-    // Blank surname, no address, male, no sector.
-    Write("CIVILAIDANT", "00013", {{2, {" "}}, {3, {"PAUL"}}, {17, {"1"}}});
+    // Blank surname, no address, male, a sector without a label.
+    Write("CIVILAIDANT", "00013", {{2, {" "}}, {3, {"PAUL"}}, {17, {"1"}}, {31, {"009"}}});
+    // A carer of a sector the user may not see.
+    Secteur("002", "SUD");
+    Write("CIVILAIDANT", "00014", {{2, {"CACHE"}}, {3, {"LUC"}}, {11, {"FEURS"}}, {31, {"002"}}});
 
     services::OutilsDate::Install(services::MakeBatchOutilsDate(0, 1));
     control_ = std::make_unique<control::Ctr_Morvane>();
@@ -50,7 +54,7 @@ class ExportTest : public ::testing::Test, public TestDatabase {
     control_->SetEnvironment(std::move(environment));
     control_->setClosesHostWindow(false);
     control_->setTheDatabase(&db());
-    control_->setDroitsUtilisateur(services::MakeDroits("test", 2, {"001"}));
+    control_->setDroitsUtilisateur(services::MakeDroits("test", 2, {"001", "009"}));
     control_->INIT();
     Periode("01/03/2024", "31/03/2024");
   }

@@ -72,10 +72,10 @@ class LettreTest : public ::testing::Test, public TestDatabase {
     Write("CONVENTIONCOL", "01", {{2, {"1"}}, {12, {"0"}}, {13, {"0"}}, {28, {"0"}}, {42, {"1"}}, {76, {"0"}}});
     Write("CONVENTIONCOL", "02", {{28, {"1"}}});
     Write("CIVILAIDANT", "00001", {{1, {"2"}}, {2, {"MARTIN"}}, {3, {"Claire"}}, {5, {"3"}}, {7, {"RUE"}},
-                                   {8, {"HAUTE"}}, {10, {"42300"}}, {11, {"ROANNE"}}});
+                                   {8, {"HAUTE"}}, {10, {"42300"}}, {11, {"ROANNE"}}, {31, {"001"}}});
     Write("CIVILAIDANT", "00002", {{1, {"9"}}, {2, {"DURAND"}}, {3, {"Paul"}}, {9, {"LE BOURG"}},
-                                   {10, {"42600"}}, {11, {"MONTBRISON"}}});
-    Write("CIVILAIDANT", "00003", {{1, {"1"}}, {2, {"PETIT"}}, {3, {"Jean"}}});
+                                   {10, {"42600"}}, {11, {"MONTBRISON"}}, {31, {"002"}}});
+    Write("CIVILAIDANT", "00003", {{1, {"1"}}, {2, {"PETIT"}}, {3, {"Jean"}}, {31, {"001"}}});
     const std::string debut = std::to_string(services::DayNumber(QDate(2015, 9, 1)));
     const std::string anciennete = std::to_string(services::DayNumber(QDate(2010, 3, 15)));
     Write("CONTRAT", "00001001", {{1, {"01"}}, {2, {"010"}}, {3, {"01"}}, {7, {debut}}, {39, {"2500"}},

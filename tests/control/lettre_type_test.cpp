@@ -120,6 +120,31 @@ TEST_F(LettreTest, PaidLeaveLinesClosingAndSignature) {
   EXPECT_EQ(signature().base, &db());
 }
 
+// A long town and month would cross the paper's right edge: the line ends at
+// the printable area's edge instead, whole.
+TEST_F(LettreTest, APlaceAndDateLineTooLongForItsPlaceEndsAtTheRightEdge) {
+  Write("ASSOCIATION", "010", {{1, {"ADOM LOIRE"}}, {9, {"SAINT-PRIEST-EN-JAREZ-LES-BAINS"}}});
+  Imprimer({kA2});
+  const QString ligne = QStringLiteral("SAINT-PRIEST-EN-JAREZ-LES-BAINS, LE 15 MARS 2024");
+  const auto* date = Texte(ligne, 1);
+  ASSERT_NE(date, nullptr);
+  EXPECT_EQ(date->x + Recorder().TextWidth(ligne), Recorder().ScaleWidth());
+}
+
+// A sector manager's letters, printed or merged, leave out the carers of the
+// sectors they may not see, as the printed list does.
+TEST_F(LettreTest, LettersLeaveOutCarersOfSectorsTheUserMayNotSee) {
+  control().setDroitsUtilisateur(services::MakeDroits("secteur", 2, {"001"}));
+  Imprimer({kA2, kB1, kC1});
+  EXPECT_EQ(Recorder().PagesOfJob(1), 2);
+  EXPECT_NE(Texte("MADAME MARTIN CLAIRE", 1), nullptr);
+  EXPECT_NE(Texte("MONSIEUR PETIT JEAN", 2), nullptr);
+  EXPECT_EQ(Texte("9 DURAND PAUL"), nullptr);
+  EXPECT_EQ(Publier({kB1, kA2, kB1}), "00001001");
+  control().setDroitsUtilisateur(services::MakeDroits("secteur", 2, {"003"}));
+  EXPECT_EQ(Publier({kA2, kB1}), "");
+}
+
 TEST_F(LettreTest, ALetterWithoutSignatureOrWithABadPictureIsComplete) {
   signature().chemins[QStringLiteral("020")] = QStringLiteral("/nonexistent/signature.png");
   Imprimer({kA1, kB1});  // 010 has no picture, 020 a picture that cannot be loaded

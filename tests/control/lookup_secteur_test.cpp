@@ -2,6 +2,8 @@
 // leaving the field, picking and clearing the list.
 #include "lookup_fixture.h"
 
+#include <QSignalBlocker>
+
 #include "control/variable.h"
 
 namespace morvane::testing {
@@ -136,28 +138,54 @@ TEST_F(LookupSecteur, CommuneModePadsOnTheRightAndReadsTheWholeName) {
   EXPECT_EQ(Elements(liste()), QStringList({"CENTRE", "NORD", "RESERVE", "SUD"}));
 }
 
-TEST_F(LookupSecteur, DoubleQuotesNeverReachTheQuery) {
+// Codes and names go into the absence query between double quotes: a quote
+// would end the value, a final "]" would make it a begins-with test. Typed or
+// read from the database, they are refused with a message.
+TEST_F(LookupSecteur, QuerySyntaxNeverReachesTheQuery) {
   Commune("97400", "L\"ILE");
+  Commune("97500", "SAINT-PIERRE]");
   Demarrer();
-  Taper(code(), "0\"");
-  EXPECT_EQ(code()->text(), "0");
-  ASSERT_EQ(Messages().size(), 1);
-  EXPECT_TRUE(Messages().front().contains("guillemet"));
+  struct Case {
+    bool commune, inList;  // the mode, and whether the text is typed into the list
+    const char *typed, *kept, *said;
+  };
+  const Case cases[] = {
+      {false, false, "0\"", "0", "guillemet"},     {false, false, "0]", "0", "crochet"},
+      {true, false, "97400", "", "guillemet"},     {true, false, "97500", "", "crochet"},  // names on file
+      {true, true, "LY\"ON", "LYON", "guillemet"}, {true, true, "LYON]", "LYON", "crochet"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Cliquer(Opt(c.commune ? "Opt_Com" : "Opt_Secteur"));
+    code()->clear();
+    liste()->clearEditText();
+    ui().Clear();
+    Taper(c.inList ? static_cast<QWidget*>(liste()) : code(), QString::fromUtf8(c.typed));
+    EXPECT_EQ(c.inList ? liste()->currentText() : code()->text(), QString::fromUtf8(c.kept));
+    ASSERT_EQ(Messages().size(), 1);
+    EXPECT_TRUE(Messages().front().contains(QString::fromUtf8(c.said))) << Messages().front().toStdString();
+  }
+}
 
-  Cliquer(Opt("Opt_Com"));
+// Whatever reached the fields, "Imprimer" refuses query syntax in them before
+// any query is written, for a user who may not see the sector too (the code
+// is then not looked up): "00]" would select every sector beginning with 00.
+TEST_F(LookupSecteur, ImprimerRefusesQuerySyntaxBeforeAnyQuery) {
+  secteursAutorises = {"001"};
+  Demarrer();
+  Cliquer(Cac("Cac_ArretTravail"));
+  Txt("Txt_Debut")->setText(QStringLiteral("01/03/2024"));
+  Txt("Txt_Fin")->setText(QStringLiteral("31/03/2024"));
+  {
+    const QSignalBlocker quiet(code());  // as if the field's own check had been passed by
+    code()->setText(QStringLiteral("00]"));
+  }
   ui().Clear();
-  Taper(code(), "97400");
-  EXPECT_EQ(code()->text(), QString());
-  EXPECT_EQ(liste()->currentText(), QString());
-  ASSERT_EQ(Messages().size(), 1);
-  EXPECT_TRUE(Messages().front().contains("guillemet"));
-
-  // A typed commune text is the query's commune criterion: the quote goes.
-  ui().Clear();
-  liste()->setFocus(Qt::MouseFocusReason);
-  QTest::keyClicks(liste(), "LY\"ON");
-  EXPECT_EQ(liste()->currentText(), "LYON");
-  EXPECT_EQ(Messages().size(), 1);
+  Get<QPushButton>("Cmd_Imprimer")->click();
+  EXPECT_EQ(Messages(), QStringList{"Critère refusé : le code secteur « 00] » contient le caractère ] (crochet) en "
+                                    "fin de valeur."});
+  EXPECT_TRUE(code()->hasFocus());
+  for (const std::string& query : Requetes()) EXPECT_EQ(query.find("ABSENCESAIDANT"), std::string::npos) << query;
 }
 
 TEST_F(LookupSecteur, FailedReadIsReportedAndTheFormStaysUsable) {

@@ -1,12 +1,13 @@
-// Test program of the control: widgets need a QApplication; the tests run on
-// the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// Test program of the control: widgets need a QApplication; the tests run in the
+// environment of support/test_environment.h, whatever the caller's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <cstdlib>
+
+#include "support/test_environment.h"
 
 int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  morvane::testing::SetTestEnvironment();
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -19,6 +19,7 @@
 #include "batch_fixture.h"
 #include "control/export_calculs.h"
 #include "mvdb/storage.h"
+#include "services/ui_services.h"
 #include "support/database_setup.h"
 
 #include <sqlite3.h>
@@ -231,7 +232,7 @@ TEST_F(NonNumericFigures, EveryOutputCompletesAndTheExportLeavesTheFiguresEmpty)
   const auto computed = RowWhere(csv.content, 15, "fin 2e9");
   ASSERT_EQ(computed.size(), 30u);
   EXPECT_EQ(computed[21], "0");  // an unknown unit counts no hours
-  const QDate today = QDate::currentDate();
+  const QDate today = services::TodayFromEnvironment();  // the day the program computed the rate for
   const int minimum = morvane::association::LegalMinimumHourlyRate(today.year() * 100 + today.month());
   EXPECT_EQ(computed[29], control::MonnaieFrancaise(control::Monnaie{minimum} * 10));
 }
@@ -496,7 +497,7 @@ TEST_F(MegabyteObservation, EveryOutputCompletesAndTheExportCarriesItWhole) {
   EXPECT_EQ(row[15].find('\n'), std::string::npos);
 }
 
-// ---- double quotes typed into the criteria ----
+// ---- query syntax typed into the criteria ----
 
 class QuotesInCriteria : public DamagedRun<QuotesInCriteria> {};
 
@@ -509,6 +510,7 @@ TEST_F(QuotesInCriteria, AreRefusedWithAMessageAndMakeNothing) {
   const std::vector<Case> cases = {
       // A quote the field takes: the form refuses it at once.
       {{"--sector", "0\"1"}, 1, "guillemet"},
+      {{"--sector", "0]"}, 1, "crochet"},  // "00]" would select every sector beginning with 00
       {{"--commune", "42\"00"}, 1, "guillemet"},
       {{"--entity", "0\"1"}, 1, "Cette entité juridique n'existe pas."},
       // Longer than the field: refused before a key is typed, rather than cut

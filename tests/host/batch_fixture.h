@@ -51,16 +51,22 @@ class BatchFixture : public ::testing::Test {
   static int Carers() { return 12; }
   static void Damage(mvdb::Database&) {}
 
-  /// Runs `morvane report --db <demo> --out <folder>/out` with these arguments;
-  /// keeps what it wrote on standard error in `errors`.
-  int Report(std::vector<std::string> args) {
-    std::vector<std::string> line = {"morvane", "report", "--db", Database().string(), "--out", OutDir().string()};
+  /// Runs `morvane report --db <demo> --out <folder>/out` with these
+  /// arguments; keeps what it wrote on standard output in `output`, on
+  /// standard error in `errors`.
+  int Report(std::vector<std::string> args) { return ReportOn(Database(), OutDir(), std::move(args)); }
+  /// The same on another database and output folder.
+  int ReportOn(const std::filesystem::path& database, const std::filesystem::path& out,
+               std::vector<std::string> args) {
+    std::vector<std::string> line = {"morvane", "report", "--db", database.string(), "--out", out.string()};
     line.insert(line.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : line) argv.push_back(a.data());
+    ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     const int status = RunBatch(static_cast<int>(argv.size()), argv.data());
     errors = ::testing::internal::GetCapturedStderr();
+    output = ::testing::internal::GetCapturedStdout();
     return status;
   }
   static std::filesystem::path Database() { return dir_ / "demo.mvdb"; }
@@ -68,6 +74,7 @@ class BatchFixture : public ::testing::Test {
   /// A file in the suite's folder, outside the output folder.
   static std::filesystem::path Pdf(const std::string& name) { return dir_ / name; }
 
+  std::string output;
   std::string errors;
   static inline std::filesystem::path dir_;
 };

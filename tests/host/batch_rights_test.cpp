@@ -1,8 +1,8 @@
 // The user's rights seen from outside: whole `morvane report` runs on a demo
-// database where every sector has absent carers, the printed PDF read back as
-// text. A sector manager sees the carers of their own sectors only, in the
-// list whatever its grouping and in the planning; a user without the print
-// level gets no output of any kind.
+// database where every sector has absent carers, every file written read back
+// as text. A sector manager sees the carers of their own sectors only, in the
+// list whatever its grouping, the planning, the export and the letters; a
+// user without the print level gets no output of any kind.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -11,13 +11,16 @@
 #include <QString>
 #include <filesystem>
 #include <optional>
+#include <algorithm>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "batch_fixture.h"
 #include "mvdb/database.h"
 #include "mvdb/errors.h"
+#include "mvdb/storage.h"
 
 namespace morvane::host {
 namespace {
@@ -32,6 +35,7 @@ struct DemoCarer {
   std::string sector;
   QString name;  // "SURNAME Firstname", as the list and the planning print it
   QString town;
+  QString street;
 };
 
 // The carers of the demo database, "00001" upwards until a code is missing.
@@ -46,7 +50,7 @@ std::vector<DemoCarer> ReadCarers(const fs::path& database) {
       carers.push_back({code.toStdString(), record.Item(31),
                         QString::fromStdString(record.Item(2)) + QLatin1Char(' ') +
                             QString::fromStdString(record.Item(3)),
-                        QString::fromStdString(record.Item(11))});
+                        QString::fromStdString(record.Item(11)), QString::fromStdString(record.Item(8))});
     } catch (const mvdb::DbError& e) {
       if (!e.IsNotFound()) throw;
       break;
@@ -56,8 +60,9 @@ std::vector<DemoCarer> ReadCarers(const fs::path& database) {
 }
 
 // What names another sector than the manager's: the label and the heading
-// "Secteur <code>" of every other sector, and the towns where only carers of
-// other sectors live.
+// "Secteur <code>" of every other sector, and the towns and streets where
+// only carers of other sectors live (not the employers' own, which head the
+// letters).
 std::vector<QString> OtherSectorsWords(const fs::path& database, const std::vector<DemoCarer>& carers) {
   auto db = mvdb::Database::Open(database);
   const mvdb::DbFile sectors = db->DBOpen("SECTEUR");
@@ -68,10 +73,18 @@ std::vector<QString> OtherSectorsWords(const fs::path& database, const std::vect
     words.push_back(QString::fromStdString(sectors.DBRead(code).Item(1)));
     words.push_back(QStringLiteral("Secteur ") + QString::fromStdString(code));
   }
-  std::set<QString> ownTowns, otherTowns;
-  for (const DemoCarer& c : carers) (kManagerSectors.contains(c.sector) ? ownTowns : otherTowns).insert(c.town);
-  for (const QString& town : otherTowns) {
-    if (!ownTowns.contains(town)) words.push_back(town);
+  std::set<QString> own, other;
+  db->storage().Scan("ASSOCIATION", [&](const std::string&, const std::string& text) {
+    const mvdb::DynArray entity(text);
+    own.insert(QString::fromStdString(entity.Item(6)));
+    own.insert(QString::fromStdString(entity.Item(9)));
+    return true;
+  });
+  for (const DemoCarer& c : carers) {
+    for (const QString& place : {c.town, c.street}) (kManagerSectors.contains(c.sector) ? own : other).insert(place);
+  }
+  for (const QString& place : other) {
+    if (!own.contains(place)) words.push_back(place);
   }
   return words;
 }
@@ -88,11 +101,13 @@ std::optional<QString> PdfText(const fs::path& pdf) {
   return QString::fromUtf8(tool.readAllStandardOutput()).replace(blanks, QStringLiteral(" "));
 }
 
-// Whether `name` stands in `text` as whole words, not inside a longer name.
+// Whether `name` stands in `text` as whole words, not inside a longer name,
+// in any case (the letters print names in capitals).
 bool Shows(const QString& text, const QString& name) {
   const QRegularExpression whole(QStringLiteral("(?<![\\w-])") + QRegularExpression::escape(name) +
                                  QStringLiteral("(?![\\w-])"),
-                                 QRegularExpression::UseUnicodePropertiesOption);
+                                 QRegularExpression::UseUnicodePropertiesOption |
+                                     QRegularExpression::CaseInsensitiveOption);
   return whole.match(text).hasMatch();
 }
 
@@ -133,15 +148,21 @@ class BatchRights : public BatchFixture<BatchRights> {
     QString text;
   };
 
-  // Runs the report as `user` into a PDF of that name and sorts the carers it
-  // shows by sector. Fails the test when the run does not end with status 0.
+  // Runs the report as `user` (a PDF printer writing a file of that name)
+  // and sorts the carers shown by the files it wrote by sector: PDFs read
+  // back as text, the CSV with its fields apart. Fails the test when the run
+  // does not end with status 0.
   Seen Run(const std::string& user, const std::string& file, std::vector<std::string> args) {
-    const fs::path pdf = Pdf(file);
-    args.insert(args.end(), {"--user", user, "--output-file", pdf.string()});
+    args.insert(args.end(), {"--user", user, "--output-file", Pdf(file).string()});
     const int status = Report(args);
     EXPECT_EQ(status, 0) << user << ": " << errors;
     Seen seen;
-    seen.text = PdfText(pdf).value_or(QString());
+    std::istringstream written(output);
+    for (std::string path; std::getline(written, path);) {
+      if (path.ends_with(".pdf")) seen.text += PdfText(path).value_or(QString());
+      if (path.ends_with(".csv")) seen.text += QString::fromStdString(Slurp(path)).replace(QLatin1Char(';'), QLatin1Char(' '));
+    }
+    EXPECT_FALSE(seen.text.isEmpty()) << user << ": no file read back from " << output;
     for (const DemoCarer& carer : DistinctCarers()) {
       if (!Shows(seen.text, carer.name)) continue;
       (kManagerSectors.contains(carer.sector) ? seen.own : seen.others).push_back(carer);
@@ -164,26 +185,34 @@ class BatchRights : public BatchFixture<BatchRights> {
 
 const std::vector<std::string> kEveryType = {"--sick-leave", "--leave", "--other", "--to-validate"};
 
-// For every grouping of the list and for the planning, the manager's output
-// shows exactly the administrator's carers of sectors 001 and 003: nobody of
-// another sector, and nobody of their own sectors missing.
-TEST_F(BatchRights, SectorManagerSeesOnlyTheirSectorsCarersInListsAndPlanning) {
+// For every grouping of the list, for the planning, the export and both kinds
+// of letters, the manager's output shows exactly the administrator's carers
+// of sectors 001 and 003: nobody of another sector, and nobody of their own
+// sectors missing.
+TEST_F(BatchRights, SectorManagerSeesOnlyTheirSectorsCarersInEveryOutput) {
   struct Case {
     const char* name;
     std::vector<std::string> args;
   };
+  const std::vector<std::string> year = {"--from", "01/01/2025", "--to", "31/12/2025"};
+  const std::vector<std::string> letters = {"--sick-leave", "--count", "ending", "--all"};
   const std::vector<Case> cases = {
-      {"list-all", {"--all", "--from", "01/01/2025", "--to", "31/12/2025", "--output", "list"}},
-      {"list-sector", {"--sector", "--from", "01/01/2025", "--to", "31/12/2025", "--output", "list"}},
-      {"list-commune", {"--commune=", "--from", "01/01/2025", "--to", "31/12/2025", "--output", "list"}},
+      {"list-all", {"--all", "--output", "list"}},
+      {"list-sector", {"--sector", "--output", "list"}},
+      {"list-commune", {"--commune=", "--output", "list"}},
       {"planning-sector", {"--sector", "--from", "05/05/2025", "--to", "27/07/2025", "--output", "planning"}},
       {"planning-commune", {"--commune=", "--from", "05/05/2025", "--to", "27/07/2025", "--output", "planning"}},
+      {"export", {"--all", "--output", "export"}},
+      {"letter-type", {"--output", "letter-type"}},
+      {"letter-merge", {"--output", "letter-merge"}},
   };
   const std::vector<QString> otherSectorsWords = OtherSectorsWords(Database(), ReadCarers(Database()));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<std::string> args = kEveryType;
+    const bool letter = std::string(c.name).starts_with("letter");
+    std::vector<std::string> args = letter ? letters : kEveryType;
     args.insert(args.end(), c.args.begin(), c.args.end());
+    if (std::find(args.begin(), args.end(), "--from") == args.end()) args.insert(args.end(), year.begin(), year.end());
 
     const Seen admin = Run("admin", std::string("admin-") + c.name + ".pdf", args);
     ASSERT_FALSE(admin.own.empty()) << "the period must have absences in sectors 001 and 003";

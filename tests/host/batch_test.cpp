@@ -58,14 +58,6 @@ TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
 // Whole runs on a demo database of a few carers.
 class BatchRun : public BatchFixture<BatchRun> {};
 
-TEST_F(BatchRun, AListIsPrintedToTheGivenFile) {
-  EXPECT_EQ(Report({"--sick-leave", "--all", "--from", "01/06/2025", "--to", "30/06/2025", "--output-file",
-                    Pdf("list.pdf").string()}),
-            0)
-      << errors;
-  EXPECT_GT(std::filesystem::file_size(Pdf("list.pdf")), 1000u);
-}
-
 TEST_F(BatchRun, AUserWithoutThePrintLevelIsRefused) {
   EXPECT_EQ(Report({"--user", "lecteur", "--sick-leave", "--from", "01/06/2025", "--to", "30/06/2025"}), 3);
   EXPECT_NE(errors.find("may not print"), std::string::npos) << errors;

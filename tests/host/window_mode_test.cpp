@@ -1,6 +1,6 @@
 // The window mode from the outside: a database and a user that cannot be
 // used stop the host with status 1 before any window is shown, and so does a
-// database INIT cannot start on.
+// database INIT cannot start on; the --screenshot picture's status.
 #include "host/window_mode.h"
 
 #include <gtest/gtest.h>
@@ -8,19 +8,27 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "batch_fixture.h"
 #include "demo/generator.h"
 #include "mvdb/database.h"
 
 namespace morvane::host {
 namespace {
 
-TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
-  const auto dir = std::filesystem::temp_directory_path() / ("morvane-host-" + std::to_string(::getpid()));
+/// The options of a database `file` in a fresh folder `name` of the test's own.
+HostOptions InNewFolder(const std::string& name, const char* file) {
+  const auto dir = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   HostOptions options;
-  options.database = dir / "absent.mvdb";
+  options.database = dir / file;
   options.outputDir = dir / "out";
+  return options;
+}
+
+TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
+  HostOptions options = InNewFolder("morvane-host", "absent.mvdb");
+  const auto dir = options.database.parent_path();
   EXPECT_EQ(RunWindow(options), 1);
   EXPECT_FALSE(std::filesystem::exists(options.database));  // not created: not the demo database
 
@@ -47,6 +55,37 @@ TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
   EXPECT_EQ(RunWindow(options), 1);
   const std::string errors = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(errors.find("COMPTEUR"), std::string::npos) << errors;
+  std::filesystem::remove_all(dir);
+}
+
+// The picture of the form is written whole or not at all: status 4 when it
+// cannot be, 2 when it would be the database's own file.
+TEST(WindowMode, TheScreenshotIsWrittenWholeOrTheStatusSaysWhy) {
+  HostOptions options = InNewFolder("morvane-shot", "demo.mvdb");
+  const auto dir = options.database.parent_path();
+  {
+    auto db = mvdb::Database::Create(options.database);
+    demo::Options demo;
+    demo.carers = 4;
+    demo::Generate(*db, demo);
+  }
+  struct Case {
+    std::filesystem::path picture;
+    int status;
+  };
+  const Case cases[] = {{dir / "form.png", 0}, {dir / "absent" / "form.png", 4}, {options.database, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.picture);
+    options.screenshot = c.picture;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunWindow(options), c.status);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    if (c.status != 0) {
+      EXPECT_NE(errors.find(c.picture.string()), std::string::npos) << errors;
+    }
+  }
+  EXPECT_EQ(Slurp(dir / "form.png").substr(1, 3), "PNG");
+  EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
   std::filesystem::remove_all(dir);
 }
 

@@ -1,11 +1,13 @@
-// The services' tests need a QApplication (fonts, printers, dialogs); they run
-// on the offscreen platform.
+// Test program of the services: widgets need a QApplication; the tests run in the
+// environment of support/test_environment.h, whatever the caller's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
+#include "support/test_environment.h"
+
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  morvane::testing::SetTestEnvironment();
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

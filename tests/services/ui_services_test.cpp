@@ -1,10 +1,19 @@
-// Today's date, the batch messages and the real message box and busy pointer.
+// Today's date, the batch messages and progress, and the real message box and
+// busy pointer.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
 
 #include "services/ui_services.h"
 #include "test_support.h"
@@ -24,20 +33,60 @@ TEST(Today, FixedByTheEnvironmentWhenValid) {
   EXPECT_EQ(TodayFromEnvironment(), QDate::currentDate());
 }
 
-TEST(BatchUi, KeepsEveryMessageWithItsIcon) {
-  BatchUiServices ui;
-  ui.MsgBox(QStringLiteral("Au moins un type d'absence doit être sélectionné."), MsgIcon::Exclamation);
-  ui.MsgBox(QStringLiteral("info"), MsgIcon::Information);
-  ASSERT_EQ(ui.Messages().size(), 2u);
-  EXPECT_EQ(ui.Messages()[0].second, MsgIcon::Exclamation);
-  EXPECT_EQ(ui.Messages()[1].first, QStringLiteral("info"));
+// What a run writes on standard error while it goes: `step` runs with fd 2 on
+// a terminal or on a pipe.
+std::string StandardError(bool terminal, const std::function<void()>& step) {
+  int reader = -1, writer = -1;
+  if (terminal) {
+    reader = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (reader < 0 || ::grantpt(reader) != 0 || ::unlockpt(reader) != 0) return "no terminal";
+    writer = ::open(::ptsname(reader), O_RDWR | O_NOCTTY);
+    termios mode{};
+    ::tcgetattr(writer, &mode);
+    mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);  // the bytes as written
+    ::tcsetattr(writer, TCSANOW, &mode);
+  } else {
+    int ends[2];
+    if (::pipe(ends) != 0) return "no pipe";
+    reader = ends[0];
+    writer = ends[1];
+  }
+  std::fflush(stderr);
+  const int saved = ::dup(STDERR_FILENO);
+  ::dup2(writer, STDERR_FILENO);
+  step();
+  std::fflush(stderr);
+  ::dup2(saved, STDERR_FILENO);
+  ::close(saved);
+  ::close(writer);
+  ::fcntl(reader, F_SETFL, O_NONBLOCK);
+  std::string bytes;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<std::size_t>(n));
+  ::close(reader);
+  return bytes;
 }
 
-TEST(QtUi, MessageBoxHasTheHouseTitleOneOkButtonAndTheIcon) {
+TEST(BatchUi, KeepsTheMessagesAndShowsProgressOnATerminalOnly) {
+  const auto run = [] {
+    BatchUiServices ui;
+    ui.Progress(QStringLiteral("12 absences sélectionnées"));
+    ui.Progress(QStringLiteral("liste : page 2"));
+    ui.MsgBox(QStringLiteral("Fin."), MsgIcon::Information);
+    ui.Progress(QStringLiteral("lettre 1"));
+    EXPECT_EQ(ui.Messages(), (std::vector<std::pair<QString, MsgIcon>>{{QStringLiteral("Fin."), MsgIcon::Information}}));
+  };
+  EXPECT_EQ(StandardError(true, run),
+            "\r12 absences sélectionnées\033[K\rliste : page 2\033[K\r\033[KMessage QUENTARIS: Fin.\n"
+            "\rlettre 1\033[K\r\033[K");
+  EXPECT_EQ(StandardError(false, run), "Message QUENTARIS: Fin.\n");
+}
+
+TEST(QtUi, MessageBoxHasTheHouseTitleOneOkButtonTheIconAndRoomForTheTitle) {
   auto ui = MakeQtUiServices(nullptr);
   QString title, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
-  int buttons = 0;
+  int buttons = 0, width = 0;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
@@ -45,13 +94,21 @@ TEST(QtUi, MessageBoxHasTheHouseTitleOneOkButtonAndTheIcon) {
     text = box->text();
     icon = box->icon();
     buttons = static_cast<int>(box->buttons().size());
+    width = box->width();
     box->button(QMessageBox::Ok)->click();
   });
-  ui->MsgBox(QStringLiteral("Erreur de saisie dans la date, veuillez la ressaisir."), MsgIcon::Exclamation);
+  ui->MsgBox(QStringLiteral("Fait."), MsgIcon::Exclamation);
   EXPECT_EQ(title, QStringLiteral("Message QUENTARIS"));
-  EXPECT_EQ(text, QStringLiteral("Erreur de saisie dans la date, veuillez la ressaisir."));
+  EXPECT_EQ(text, QStringLiteral("Fait."));
   EXPECT_EQ(icon, QMessageBox::Warning);
   EXPECT_EQ(buttons, 1);
+  // The title, and beside it the title bar's icon and buttons, fit: a box
+  // sized to its short text alone would cut the title.
+  const int titleWidth = QFontMetrics(QApplication::font()).horizontalAdvance(title);
+  EXPECT_GE(width, titleWidth + 3 * 32);
+  QMessageBox plain(QMessageBox::Warning, title, text, QMessageBox::Ok);
+  plain.show();
+  EXPECT_LT(plain.width(), titleWidth + 3 * 32) << "the check would not catch a narrow box";
 }
 
 TEST(QtUi, BusyPointerIsAStateNotACounter) {

@@ -1,0 +1,204 @@
+// What the batch says of its outputs: the files it wrote on standard output,
+// a refusal before anything is written when an output would land on the
+// database, status 4 and one line naming the file and the system's reason
+// when an output could not be written whole, and status 4 naming the damage
+// when the database file itself is damaged.
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "batch_fixture.h"
+
+namespace morvane::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kJune = {"--sick-leave", "--from", "01/06/2025", "--to", "30/06/2025"};
+const std::vector<std::string> kLetters = {"--sick-leave", "--count", "ending", "--from", "01/01/2025", "--to",
+                                           "30/06/2025"};
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+/// Every file under `folder` with its size and modification time.
+std::vector<std::string> Snapshot(const fs::path& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    files.push_back(entry.path().string() + " " + std::to_string(entry.file_size()) + " " +
+                    std::to_string(entry.last_write_time().time_since_epoch().count()));
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+class BatchOutputs : public BatchFixture<BatchOutputs> {
+ protected:
+  void SetUp() override {
+    std::error_code ignored;
+    fs::remove_all(OutDir(), ignored);
+  }
+};
+
+TEST_F(BatchOutputs, ASuccessfulRunPrintsThePathOfEveryFileItWrote) {
+  const fs::path list = Pdf("juin.pdf");
+  ASSERT_EQ(Report(With(kJune, {"--all", "--output-file", list.string()})), 0) << errors;
+  EXPECT_EQ(output, list.string() + "\n");
+  EXPECT_GT(fs::file_size(list), 1000u);
+
+  ASSERT_EQ(Report(With(kJune, {"--all", "--output", "export"})), 0) << errors;
+  const auto exported = Lines(output);
+  ASSERT_EQ(exported.size(), 1u) << output;
+  EXPECT_EQ(fs::path(exported[0]).parent_path(), fs::path(Database().string() + ".d") / "STATAIDANT");
+  EXPECT_TRUE(fs::is_regular_file(exported[0]));
+
+  ASSERT_EQ(Report(With(kLetters, {"--output", "letter-merge"})), 0) << errors;
+  const std::string merged = (OutDir() / "publipostage-LETTREINFOCP00000000").string();
+  EXPECT_EQ(output, merged + ".odt\n" + merged + ".pdf\n");
+
+  // Letters on an empty selection: started, nothing written, and said.
+  for (const char* letters : {"letter-type", "letter-merge"}) {
+    EXPECT_EQ(Report({"--sick-leave", "--count", "ending", "--from", "01/01/2030", "--to", "30/06/2030", "--output",
+                      letters, "--output-file", Pdf("vide.pdf").string()}),
+              0)
+        << errors;
+    EXPECT_EQ(output, "no letter to make: no contract of the selected absences gets a letter\n") << letters;
+    EXPECT_FALSE(fs::exists(Pdf("vide.pdf")));
+  }
+}
+
+// An output is refused before anything is written when it would be the
+// database, one of its companions or a file of its folder.
+TEST_F(BatchOutputs, AnOutputOntoTheDatabaseIsRefusedBeforeAnythingIsWritten) {
+  fs::create_directories(OutDir());
+  const auto before = Snapshot(dir_);
+  const std::string db = Database().string();
+  struct Case {
+    std::vector<std::string> args;
+    fs::path out;
+  };
+  const Case cases[] = {
+      {With(kJune, {"--output-file", db}), OutDir()},
+      {With(kJune, {"--output-file", db + "-wal"}), OutDir()},
+      {With(kJune, {"--output", "planning", "--output-file", db + ".d/STATAIDANT/planning.pdf"}), OutDir()},
+      {With(kLetters, {"--output", "letter-type", "--output-file", db + "-shm"}), OutDir()},
+      {With(kJune, {}), db + ".d"},  // the default PDF file inside the folder
+      {With(kLetters, {"--output", "letter-merge"}), db + ".d/SIGNATURES"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back() + " " + c.out.string());
+    EXPECT_EQ(ReportOn(Database(), c.out, c.args), 2);
+    EXPECT_NE(errors.find("belongs to the database"), std::string::npos) << errors;
+    EXPECT_EQ(Snapshot(dir_), before);
+  }
+}
+
+// An output that cannot be written whole ends with status 4 and one line
+// naming the file and the system's reason; no file is left.
+TEST_F(BatchOutputs, AnOutputThatCannotBeWrittenWholeEndsWithStatusFourAndOneLine) {
+  std::ofstream(Pdf("fichier")) << "x";
+  const std::string notAFolder = Pdf("fichier").string();
+  struct Case {
+    std::vector<std::string> args;
+    fs::path out;
+    std::string file, reason;
+  };
+  const Case cases[] = {
+      {With(kJune, {"--all", "--output-file", "/dev/full"}), OutDir(), "/dev/full", "No space left on device"},
+      {With(kJune, {"--output", "planning", "--output-file", "/dev/full"}), OutDir(), "/dev/full",
+       "No space left on device"},
+      {With(kLetters, {"--output", "letter-type", "--output-file", "/dev/full"}), OutDir(), "/dev/full",
+       "No space left on device"},
+      {With(kLetters, {"--output", "letter-type", "--output-file", notAFolder + "/lettres.pdf"}), OutDir(),
+       notAFolder + "/lettres.pdf", "Not a directory"},
+      {With(kLetters, {"--output", "letter-merge"}), notAFolder,
+       notAFolder + "/publipostage-LETTREINFOCP00000000.odt", "Not a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    EXPECT_EQ(ReportOn(Database(), c.out, c.args), 4);
+    EXPECT_EQ(Lines(errors), std::vector<std::string>{"Message QUENTARIS: Cmd_Imprimer_Click : Le fichier " + c.file +
+                                                      " n'a pas pu être écrit : " + c.reason});
+    EXPECT_EQ(output, "");
+  }
+  EXPECT_EQ(Slurp(Pdf("fichier")), "x");
+}
+
+// Damage to the database file is a failure, not a refusal of the criteria:
+// status 4, and the one line says what the storage found.
+TEST_F(BatchOutputs, DamageToTheDatabaseFileEndsWithStatusFourNamingIt) {
+  // The pages of SECTEUR, in the database file itself, overwritten.
+  const fs::path damaged = Pdf("abime.mvdb");
+  fs::copy_file(Database(), damaged, fs::copy_options::overwrite_existing);
+  int page = 0, pageSize = 0;
+  {
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(damaged.c_str(), &handle), SQLITE_OK);
+    const auto number = [&](const std::string& sql) {
+      sqlite3_stmt* statement = nullptr;
+      sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr);
+      const int value = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : 0;
+      sqlite3_finalize(statement);
+      return value;
+    };
+    const int id = number("SELECT id FROM mv_files WHERE name = 'SECTEUR'");
+    page = number("SELECT rootpage FROM sqlite_master WHERE name = 'mvf_" + std::to_string(id) + "'");
+    pageSize = number("PRAGMA page_size");
+    sqlite3_close(handle);
+  }
+  ASSERT_GT(page, 1);
+  {
+    std::fstream file(damaged, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(page - 1) * pageSize);
+    file << std::string(static_cast<std::size_t>(pageSize), '\xFF');
+  }
+  EXPECT_EQ(ReportOn(damaged, OutDir(), With(kJune, {"--output-file", Pdf("abime.pdf").string()})), 4);
+  const auto lines = Lines(errors);
+  ASSERT_EQ(lines.size(), 1u) << errors;
+  EXPECT_NE(lines[0].find("database disk image is malformed"), std::string::npos) << errors;
+  EXPECT_FALSE(fs::exists(Pdf("abime.pdf")));
+}
+
+// Standard output may be the output itself (a pipe to a PDF reader): the
+// document goes there whole and no path is announced into it.
+TEST_F(BatchOutputs, APdfWrittenToStandardOutputIsWholeAndAnnouncesNothing) {
+  const QString program = QStringLiteral(MORVANE_BINARY_DIR "/src/morvane");
+  if (!QFileInfo::exists(program)) GTEST_SKIP() << "the morvane program is not built";
+  QProcess morvane;
+  QStringList args = {"report", "--db", QString::fromStdString(Database().string()), "--out",
+                      QString::fromStdString(OutDir().string()), "--all", "--output-file", "/dev/stdout"};
+  for (const std::string& a : kJune) args << QString::fromStdString(a);
+  morvane.start(program, args);
+  ASSERT_TRUE(morvane.waitForFinished(60000));
+  EXPECT_EQ(morvane.exitCode(), 0) << morvane.readAllStandardError().toStdString();
+  const QByteArray pdf = morvane.readAllStandardOutput();
+  EXPECT_TRUE(pdf.startsWith("%PDF-")) << pdf.left(40).toStdString();
+  EXPECT_TRUE(pdf.endsWith("%%EOF\n")) << pdf.right(40).toStdString();
+}
+
+}  // namespace
+}  // namespace morvane::host
