@@ -171,12 +171,6 @@ int main(int argc, char** argv) {
 
   sqlite3* rel = nullptr;
   Check(sqlite3_open_v2(sqlPath.c_str(), &rel, SQLITE_OPEN_READONLY, nullptr), rel, "open relational");
-  // BENCH_MMAP=1 maps both database files into memory (same setting on both sides).
-  if (const char* mmap = std::getenv("BENCH_MMAP"); mmap && std::string(mmap) == "1") {
-    Exec(rel, "PRAGMA mmap_size=1073741824");
-    Exec(db->storage().Handle(), "PRAGMA mmap_size=1073741824");
-    std::printf("memory-mapped I/O on both sides\n");
-  }
 
   const int runs = 3;
   double bestEngine = 1e9, bestSql = 1e9, cpuEngine = 1e9, cpuSql = 1e9;

@@ -9,7 +9,6 @@
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
-#include "mvdb/sqlite_statement.h"
 
 namespace mvdb::query {
 namespace {
@@ -180,46 +179,47 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
 }
 
 std::vector<SelectedRecord> Evaluator::Run(const Plan& plan) {
+  std::vector<SelectedRecord> result;
+  storage_.ReadSnapshot([&] { result = RunInSnapshot(plan); });  // one state, locks taken once
+  return result;
+}
+
+std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
   stats_ = {};
-  sql::ReadTransaction transaction(storage_.Handle());  // one snapshot, locks taken once
   FieldReader reader(storage_);
   Matcher matcher(plan, reader);
   RecordView record;
   std::vector<SelectedRecord> selected;
   std::vector<SortValue> firstKeys;  // of the first PAR field, one per selected record
 
-  auto consider = [&](const std::string& key, std::string&& text) {
+  auto consider = [&](const std::string& key, const std::string& text) {
     ++stats_.candidates;
     record.Reset(key, text);
-    if (!matcher.Matches(record)) return;
+    if (!matcher.Matches(record)) return true;
     if (!plan.sorts.empty()) firstKeys.push_back(SortValueOf(plan.sorts.front(), reader, record));
-    selected.push_back({key, std::move(text)});
+    selected.push_back({key, text});
+    return true;
   };
 
   std::vector<std::string> keys;
   if (CollectCandidates(plan, keys)) {
     const auto total = indexes_.RecordCount(plan.file);
     if (total && keys.size() * kScanRatio > *total) {
-      // Many candidates: one pass over the file in key order beats a look-up
-      // per key; the sorted candidates are walked alongside.
+      // Many candidates: one pass over the file in key order beats reading
+      // them by key; the sorted candidates are walked alongside.
       auto next = keys.begin();
       storage_.Scan(plan.file, [&](const std::string& key, const std::string& text) {
         while (next != keys.end() && *next < key) ++next;
         if (next == keys.end()) return false;
-        if (*next == key) consider(key, std::string(text));
+        if (*next == key) consider(key, text);
         return true;
       });
     } else {
-      for (const auto& key : keys) {
-        if (auto text = storage_.Get(plan.file, key)) consider(key, std::move(*text));
-      }
+      storage_.GetMany(plan.file, keys, consider);
     }
   } else {
     stats_.fullScan = true;
-    storage_.Scan(plan.file, [&](const std::string& key, const std::string& text) {
-      consider(key, std::string(text));
-      return true;
-    });
+    storage_.Scan(plan.file, consider);
   }
   if (plan.sorts.empty()) return selected;  // already in key order
 
