@@ -21,6 +21,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -105,6 +106,10 @@ std::uint32_t CodeOf(Fn fn) {
 
 /// Where a test database lives.
 enum class StorageKind { kEmbedded, kServer };
+
+inline void PrintTo(StorageKind kind, std::ostream* out) {
+  *out << (kind == StorageKind::kEmbedded ? "embedded" : "server");
+}
 
 /// The address of the tests' server ("" when MORVANE_TEST_PG is not set).
 inline std::string TestServer() {
