@@ -227,7 +227,9 @@ int Run(const BatchOptions& given) {
     // Only the export writes to the database (its file in STATAIDANT): the
     // other outputs work on a database they cannot write.
     const auto mode = o.output == BatchOptions::Output::Export ? mvdb::OpenMode::kReadWrite : mvdb::OpenMode::kReadOnly;
-    database = OpenHostDatabase(o.database, given.database.empty(), mode);
+    HostOptions asGiven;
+    asGiven.database = given.database;
+    database = OpenHostDatabase(o.database, UsesDemoDatabase(asGiven), mode);
     droits = services::LoadDroits(*database, QString::fromStdString(o.user));
   } catch (const mvdb::DbError& e) {
     if (e.IsNotFound()) throw BatchStop(kNoRight, "user " + o.user + " is not in DROITS");

@@ -122,7 +122,8 @@ Sets the criteria of the absence-reporting form as a user would, presses
 "Imprimer" and writes every message of the form to standard error.
 
 Database and user:
-  --db PATH            database file (default: the demo database, created on first run)
+  --db ADDRESS         database file or server address (postgresql://host/dbname?schema=NAME)
+                       (default: $MORVANE_DB, else the demo database, created on first run)
   --user NAME          signed-in user, from the DROITS file (default: admin); the
                        user needs access level 2 on ABSENCESAIDANT to print
   --out DIR            folder of the outputs (default: the host's output folder)

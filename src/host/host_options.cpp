@@ -45,9 +45,10 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args
 }
 
 std::string HostUsage() {
-  return "usage: morvane [--db PATH] [--user NAME] [--out DIR] [--screenshot PNG]\n"
+  return "usage: morvane [--db ADDRESS] [--user NAME] [--out DIR] [--screenshot PNG]\n"
          "       morvane report ...   (batch mode, see morvane report --help)\n"
-         "  --db PATH         the database (default: the demo database, created on first run)\n"
+         "  --db ADDRESS      the database: a file, or a server's address (postgresql://host/dbname?schema=NAME);\n"
+         "                    default: $MORVANE_DB, else the demo database, created on first run\n"
          "  --user NAME       the signed-in user, a record of DROITS (default: admin)\n"
          "  --out DIR         where printed PDF files and letters are written\n"
          "  --screenshot PNG  save a picture of the form after INIT and quit\n";
@@ -63,7 +64,14 @@ std::filesystem::path DefaultDataDir() {
   return std::filesystem::current_path() / "morvane";
 }
 
+bool UsesDemoDatabase(const HostOptions& given) {
+  const char* environment = std::getenv("MORVANE_DB");
+  return given.database.empty() && (environment == nullptr || *environment == '\0');
+}
+
 HostOptions WithDefaults(HostOptions options) {
+  if (const char* environment = std::getenv("MORVANE_DB"); options.database.empty() && environment != nullptr)
+    options.database = environment;
   if (options.database.empty()) options.database = DefaultDataDir() / "demo.mvdb";
   if (options.outputDir.empty()) options.outputDir = DefaultDataDir() / "output";
   return options;

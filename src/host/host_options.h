@@ -9,7 +9,7 @@
 namespace morvane::host {
 
 struct HostOptions {
-  std::filesystem::path database;    ///< --db; empty = the demo database
+  std::filesystem::path database;    ///< --db: a file or a server address; empty = MORVANE_DB or the demo database
   std::string user = "admin";        ///< --user: the DROITS record of the signed-in user
   std::filesystem::path outputDir;   ///< --out; empty = <data dir>/output
   std::filesystem::path screenshot;  ///< --screenshot: save the form after INIT and quit
@@ -28,7 +28,12 @@ std::string HostUsage();
 /// ~/.local/share/morvane (the current folder when HOME is unset too).
 std::filesystem::path DefaultDataDir();
 
-/// Fills the defaults: the demo database and output folder under DefaultDataDir().
+/// Fills the defaults: the database of MORVANE_DB, else the demo database, and
+/// the output folder under DefaultDataDir().
 HostOptions WithDefaults(HostOptions options);
+
+/// True when the options leave the database to the default demo database
+/// (no --db, no MORVANE_DB), which is made when missing.
+bool UsesDemoDatabase(const HostOptions& given);
 
 }  // namespace morvane::host

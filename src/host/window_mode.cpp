@@ -31,7 +31,7 @@ void ReportFailure(const QString& what) {
 
 int RunWindow(const HostOptions& given) {
   const HostOptions options = WithDefaults(given);
-  const bool isDemo = given.database.empty();
+  const bool isDemo = UsesDemoDatabase(given);
 
   // The host owns the three objects it hands to the control; the database
   // outlives the window (declared first, destroyed last).

@@ -11,7 +11,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: mvdb COMMAND DB [ARGUMENTS]\n"
-    "  create DB                         create an empty database file\n"
+    "DB is a database file, or a PostgreSQL server's address (\"postgresql://host/dbname?schema=NAME\"\n"
+    "or \"host=... dbname=... schema=NAME\"; the schema is \"morvane\" unless named).\n"
+    "  create DB [--directory-root FOLDER]\n"
+    "                                    create an empty database; FOLDER keeps its directory files\n"
+    "                                    (a server database needs one for them)\n"
+    "  copy FROM TO                      copy a whole database into an empty one made with create\n"
     "  create-file DB FILE [--directory] create a file (and its dictionary DICT FILE)\n"
     "  files DB                          list the files\n"
     "  import DB FILE.jsonl|-            import JSON Lines (\"-\" reads standard input)\n"
@@ -20,7 +25,7 @@ constexpr const char* kUsage =
     "  select DB \"SSELECT ...\" [ATTRS]   run a query; ATTRS are attribute numbers (0 = key)\n"
     "  index DB FILE FIELD               create or rebuild the index of a dictionary field\n"
     "  call DB ROUTINE [ARGUMENT...]     run a server routine, one attribute per argument\n"
-    "  demo DB [--into-existing] [--carers N] [--absences N] [--seed S]\n"
+    "  demo DB [--into-existing] [--carers N] [--absences N] [--seed S] [--directory-root FOLDER]\n"
     "                                    fill a new or empty database with demo data\n"
     "Set MVDB_TRACE=1 (or a file path) to log every selection and routine call.\n";
 
@@ -34,7 +39,7 @@ int main(int argc, char** argv) {
       {"files", mvdb::tool::ListFiles},       {"import", mvdb::tool::Import},
       {"export", mvdb::tool::Export},         {"read", mvdb::tool::Read},
       {"select", mvdb::tool::Select},         {"index", mvdb::tool::Index},
-      {"call", mvdb::tool::Call},
+      {"call", mvdb::tool::Call},             {"copy", mvdb::tool::Copy},
       {"demo", mvdb::tool::Demo},
   };
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {

@@ -87,12 +87,12 @@ long long Result::Affected() const {
 }
 
 std::string OneLine(std::string_view message) {
-  message = message.substr(0, message.find('\n'));
-  for (const char* label : {"ERROR:  ", "FATAL:  ", "PANIC:  "}) {
-    if (message.starts_with(label)) message.remove_prefix(std::strlen(label));
+  std::string line(message.substr(0, message.find('\n')));
+  for (const std::string label : {"ERROR:  ", "FATAL:  ", "PANIC:  "}) {
+    for (auto at = line.find(label); at != std::string::npos; at = line.find(label)) line.erase(at, label.size());
   }
-  while (!message.empty() && (message.back() == ' ' || message.back() == '\r')) message.remove_suffix(1);
-  return std::string(message);
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+  return line;
 }
 
 Connection::Connection(const std::string& conninfo, std::string shown) : shown_(std::move(shown)) {
