@@ -184,21 +184,26 @@ class PostgresBackend final : public SqlBackend {
     static std::atomic<long> cursors{0};
     const std::string cursor = "mvdb_scan_" + std::to_string(++cursors);
     db_.Exec("DECLARE " + cursor + " BINARY NO SCROLL CURSOR FOR SELECT key, record FROM " + table + " ORDER BY key");
+    const std::string fetch = "FETCH FORWARD " + std::to_string(kScanBatch) + " FROM " + cursor;
+    // The next batch is asked for before this one is used, so that the
+    // server works while the client does.
+    int next = db_.Send(fetch);
     struct Closer {
       Connection& db;
       const std::string& cursor;
+      int& next;
       ~Closer() {
+        if (next != 0) db.Discard(next);
         try {
           db.Exec("CLOSE " + cursor);
         } catch (...) {  // the transaction failed: its cursors are gone with it
         }
       }
-    } closer{db_, cursor};
-    const std::string fetch = "FETCH FORWARD " + std::to_string(kScanBatch) + " FROM " + cursor;
-    while (true) {
-      const Result rows = db_.Run(fetch);
-      if (rows.Rows() == 0 || !Deliver(rows, fn)) return;
-      if (rows.Rows() < kScanBatch) return;
+    } closer{db_, cursor, next};
+    while (next != 0) {
+      const Result rows = db_.Take(next);
+      next = rows.Rows() == kScanBatch ? db_.Send(fetch) : 0;
+      if (!Deliver(rows, fn)) return;
     }
   }
 

@@ -108,7 +108,49 @@ Connection::Connection(const std::string& conninfo, std::string shown) : shown_(
   PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
 }
 
-Connection::~Connection() { PQfinish(conn_); }
+Connection::~Connection() {
+  for (auto& [ticket, result] : landed_) PQclear(result);
+  PQfinish(conn_);
+}
+
+void Connection::Land() {
+  if (inFlight_ == 0) return;
+  PGresult* result = PQgetResult(conn_);
+  while (PGresult* more = PQgetResult(conn_)) PQclear(more);  // the end of the statement's results
+  landed_[inFlight_] = result;
+  inFlight_ = 0;
+}
+
+int Connection::Send(const std::string& sql) {
+  Land();
+  const int ticket = ++lastTicket_;
+  sent_[ticket] = sql;
+  if (PQsendQueryParams(conn_, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1) == 0) {
+    landed_[ticket] = nullptr;  // Take reports the connection's error
+  } else {
+    inFlight_ = ticket;
+  }
+  return ticket;
+}
+
+Result Connection::Take(int ticket) {
+  if (inFlight_ == ticket) Land();
+  auto it = landed_.find(ticket);
+  PGresult* result = it == landed_.end() ? nullptr : it->second;
+  if (it != landed_.end()) landed_.erase(it);
+  const std::string sql = std::move(sent_[ticket]);
+  sent_.erase(ticket);
+  return Checked(result, sql);
+}
+
+void Connection::Discard(int ticket) noexcept {
+  if (inFlight_ == ticket) Land();
+  if (auto it = landed_.find(ticket); it != landed_.end()) {
+    PQclear(it->second);
+    landed_.erase(it);
+  }
+  sent_.erase(ticket);
+}
 
 Result Connection::Checked(PGresult* result, const std::string& sql) {
   const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
@@ -117,7 +159,10 @@ Result Connection::Checked(PGresult* result, const std::string& sql) {
   Fail(result, "the server failed on \"" + sql.substr(0, 200) + "\"");
 }
 
-Result Connection::Exec(const std::string& sql) { return Checked(PQexec(conn_, sql.c_str()), sql); }
+Result Connection::Exec(const std::string& sql) {
+  Land();
+  return Checked(PQexec(conn_, sql.c_str()), sql);
+}
 
 Result Connection::Run(const std::string& sql, const std::vector<Param>& params, bool keep) {
   std::vector<Oid> types;
@@ -130,6 +175,7 @@ Result Connection::Run(const std::string& sql, const std::vector<Param>& params,
     lengths.push_back(static_cast<int>(param.bytes.size()));
   }
   const int count = static_cast<int>(params.size());
+  Land();
   if (!keep) {
     return Checked(PQexecParams(conn_, sql.c_str(), count, types.data(), values.data(), lengths.data(),
                                 formats.data(), 1),

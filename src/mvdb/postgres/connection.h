@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "mvdb/errors.h"
@@ -79,6 +80,14 @@ class Connection {
   /// it once for the connection's lifetime (statements run often); otherwise
   /// it is parsed each time. Throws as Fail.
   Result Run(const std::string& sql, const std::vector<Param>& params = {}, bool keep = false);
+  /// Sends a statement without parameters and returns at once; Take(ticket)
+  /// gives its result (binary). Statements run meanwhile first collect it, so
+  /// the server prepares the next batch of a scan while the last is used.
+  int Send(const std::string& sql);
+  /// The result of a sent statement. Throws as Fail.
+  Result Take(int ticket);
+  /// Forgets a sent statement's result (when it is not wanted any more).
+  void Discard(int ticket) noexcept;
   /// Throws the DbError of a failed result: kIo with the server's message,
   /// worded for people when the cause is known (another writer holds the
   /// database, the connection is lost, the database is read-only). `what`
@@ -87,8 +96,14 @@ class Connection {
 
  private:
   Result Checked(PGresult* result, const std::string& sql);
+  /// Collects the result of the statement in flight, if any, for its Take.
+  void Land();
 
   PGconn* conn_ = nullptr;
+  int inFlight_ = 0;                               // ticket of the statement sent, not yet collected
+  int lastTicket_ = 0;
+  std::unordered_map<int, PGresult*> landed_;      // results collected before their Take
+  std::unordered_map<int, std::string> sent_;      // SQL text by ticket, for messages
   std::string shown_;
   std::unordered_map<std::string, std::string> prepared_;  // SQL text -> statement name
 };

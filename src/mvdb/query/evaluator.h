@@ -52,6 +52,7 @@ class Evaluator {
   const RunStats& LastStats() const { return stats_; }
 
  private:
+  /// The sorted candidate keys; false when one scan of the file is better.
   bool CollectCandidates(const Plan& plan, std::vector<std::string>& keys);
   std::vector<SelectedRecord> RunInSnapshot(const Plan& plan);
 
