@@ -60,6 +60,13 @@ class SqlBackend {
   virtual void AddFile(const std::string& name, FileKind kind) = 0;
 
   virtual std::optional<std::string> Read(const std::string& table, const std::string& key) = 0;
+  /// How many records a read snapshot reads at once from the key it looks
+  /// up (and keeps until it ends); 0 for no such cache (reads cost no round
+  /// trip).
+  virtual std::size_t ReadAhead() const = 0;
+  /// Calls fn, in key order, for the records whose keys are `key` or above,
+  /// at most `limit` of them.
+  virtual void ReadFrom(const std::string& table, const std::string& key, std::size_t limit, const RecordFn& fn) = 0;
   /// Calls fn, in key order, for each of the ascending keys that the table holds.
   virtual void ReadMany(const std::string& table, const std::vector<std::string>& keys, const RecordFn& fn) = 0;
   /// Inserts or replaces.

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "mvdb/directory_files.h"
+#include "mvdb/snapshot_cache.h"
 #include "mvdb/sql_backend.h"
 
 namespace mvdb {
@@ -80,12 +81,29 @@ class SqlStorage final : public Storage {
       return dirfile::DecodeRecord(key, *bytes);
     }
     if (key.empty()) return std::nullopt;
-    return db_->Read(info.table, key);
+    if (!Caching()) return db_->Read(info.table, key);
+    if (auto known = cache_.Find(info.table, key)) return *known;
+    cache_.MakeRoom();
+    // Read ahead: the records that follow are often the ones read next.
+    const std::size_t ahead = db_->ReadAhead();
+    std::optional<std::string> found;
+    std::string last;
+    std::size_t read = 0;
+    db_->ReadFrom(info.table, key, ahead, [&](const std::string& k, const std::string& text) {
+      cache_.Keep(info.table, k, text);
+      if (k == key) found = text;
+      last = k;
+      ++read;
+      return true;
+    });
+    cache_.Covered(info.table, key, read < ahead ? std::nullopt : std::optional<std::string>(last));
+    return found;
   }
 
   void GetMany(const std::string& file, const std::vector<std::string>& keys, const RecordFn& fn) override {
     const CatalogueRow info = Info(file);
-    if (info.kind == FileKind::kHashed) return db_->ReadMany(info.table, keys, fn);
+    if (info.kind == FileKind::kHashed && !Caching()) return db_->ReadMany(info.table, keys, fn);
+    if (info.kind == FileKind::kHashed) return CachedReadMany(info.table, keys, fn);
     for (const std::string& key : keys) {
       auto text = Get(file, key);
       if (text && !fn(key, *text)) return;
@@ -213,14 +231,48 @@ class SqlStorage final : public Storage {
  private:
   enum class Level { kNone, kWrite, kSnapshot };
 
+  /// Inside a read snapshot of a server nothing changes under the reader:
+  /// what it reads is kept until the snapshot ends.
+  bool Caching() const { return level_ == Level::kSnapshot && db_->ReadAhead() > 0; }
+
+  void CachedReadMany(const std::string& table, const std::vector<std::string>& keys, const RecordFn& fn) {
+    std::vector<std::optional<std::string>> texts(keys.size());
+    std::vector<std::string> unknown;
+    std::vector<std::size_t> where;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (auto known = cache_.Find(table, keys[i])) {
+        texts[i] = std::move(*known);
+      } else {
+        unknown.push_back(keys[i]);
+        where.push_back(i);
+      }
+    }
+    cache_.MakeRoom();
+    std::size_t next = 0;
+    db_->ReadMany(table, unknown, [&](const std::string& key, const std::string& text) {
+      while (unknown[next] < key) ++next;
+      texts[where[next++]] = text;
+      cache_.Keep(table, key, text);
+      return true;
+    });
+    for (const std::string& key : unknown) {
+      if (!cache_.Find(table, key)) cache_.Covered(table, key, key);  // known missing from now on
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (texts[i] && !fn(keys[i], *texts[i])) return;
+    }
+  }
+
   // Runs the outermost level `level`, opened by the caller; commits it, or
   // undoes it (directory-file writes included) when anything throws.
   void Run(Level level, const std::function<void()>& work) {
     level_ = level;
     try {
       work();
+      cache_.Clear();
       db_->Commit();
     } catch (...) {
+      cache_.Clear();
       db_->Rollback();
       level_ = Level::kNone;
       PutBackKept(0);
@@ -313,6 +365,7 @@ class SqlStorage final : public Storage {
   mutable std::map<std::string, CatalogueRow> catalogue_;
   std::vector<WriteHook> hooks_;
   Level level_ = Level::kNone;
+  SnapshotCache cache_;  // what a read snapshot of a server has read
 };
 
 // The libpq connection keywords an address may start with.

@@ -2,6 +2,9 @@
 // bytes, batches, and two connections on one database.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <random>
 #include <set>
 
 #include "engine_test_support.h"
@@ -127,6 +130,41 @@ TEST_P(StorageTest, TwoConnectionsSeeEachOthersWritesAndASnapshotSeesOneState) {
                std::runtime_error);
   EXPECT_EQ(*storage->Get("F", "one"), "2");  // the snapshot ended with the exception
   EXPECT_FALSE(storage->Get("F", "three"));
+}
+
+TEST_P(StorageTest, ASnapshotReadsEveryRecordAsItIsAndEveryMissingOneAsMissing) {
+  // Reads in a snapshot of a server are kept and read ahead: whatever the
+  // order, each look-up must give exactly what the file holds.
+  std::map<std::string, std::string> held;
+  std::vector<KeyedRecord> records;
+  for (int n = 0; n < 400; n += 1 + n % 3) {
+    const std::string key = "k" + std::to_string(1000 + n);
+    held[key] = "record " + key;
+    records.push_back({key, held[key]});
+  }
+  storage->PutMany("F", records);
+  std::mt19937 random(7);
+  std::vector<std::string> asked;
+  for (int i = 0; i < 600; ++i) asked.push_back("k" + std::to_string(990 + random() % 420));
+  storage->ReadSnapshot([&] {
+    for (const std::string& key : asked) {
+      const auto found = held.find(key);
+      EXPECT_EQ(storage->Get("F", key), found == held.end() ? std::nullopt : std::optional(found->second)) << key;
+      if (random() % 8 == 0) {
+        std::vector<std::string> batch(asked.begin() + random() % 500, asked.end());
+        std::sort(batch.begin(), batch.end());
+        batch.erase(std::unique(batch.begin(), batch.end()), batch.end());
+        std::string got, expected;
+        storage->GetMany("F", batch, [&](const std::string& k, const std::string& text) {
+          got += k + "=" + text + " ";
+          return true;
+        });
+        for (const std::string& k : batch)
+          if (held.contains(k)) expected += k + "=" + held[k] + " ";
+        EXPECT_EQ(got, expected);
+      }
+    }
+  });
 }
 
 INSTANTIATE_ON_BOTH_STORAGES(StorageTest);

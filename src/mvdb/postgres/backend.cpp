@@ -22,6 +22,8 @@ namespace {
 constexpr std::size_t kReadBatch = 5000;
 // Rows fetched at once by a scan.
 constexpr int kScanBatch = 5000;
+// Records a read snapshot reads at once from a key it looks up.
+constexpr std::size_t kReadAhead = 64;
 
 std::string Quoted(const std::string& identifier) { return "\"" + identifier + "\""; }
 
@@ -135,6 +137,14 @@ class PostgresBackend final : public SqlBackend {
     const Result found = db_.Run("SELECT record FROM " + table + " WHERE key = $1", {Bytes(key)}, true);
     if (found.Rows() == 0) return std::nullopt;
     return std::string(found.Bytes(0, 0));
+  }
+
+  std::size_t ReadAhead() const override { return kReadAhead; }
+
+  void ReadFrom(const std::string& table, const std::string& key, std::size_t limit, const RecordFn& fn) override {
+    Deliver(db_.Run("SELECT key, record FROM " + table + " WHERE key >= $1 ORDER BY key LIMIT " + std::to_string(limit),
+                    {Bytes(key)}, true),
+            fn);
   }
 
   void ReadMany(const std::string& table, const std::vector<std::string>& keys, const RecordFn& fn) override {

@@ -68,14 +68,14 @@ void PostgresIndexTables::Remove(long long id, const std::vector<std::string>& k
 
 void PostgresIndexTables::SelectColumn(const std::string& sql, const std::vector<SelectionParameter>& params,
                                        const std::function<bool(std::string_view)>& fn) {
-  const Result rows = db_.Run(sql, ParamsOf(params));
+  const Result rows = db_.Run(sql, ParamsOf(params), true);
   for (int row = 0; row < rows.Rows(); ++row) {
     if (!fn(rows.Bytes(row, 0))) return;
   }
 }
 
 std::size_t PostgresIndexTables::SelectCount(const std::string& sql, const std::vector<SelectionParameter>& params) {
-  return static_cast<std::size_t>(db_.Run(sql, ParamsOf(params)).Int(0, 0));
+  return static_cast<std::size_t>(db_.Run(sql, ParamsOf(params), true).Int(0, 0));
 }
 
 }  // namespace mvdb::postgres

@@ -140,14 +140,24 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     return it->second;
   };
 
-  // The most selective indexed condition of each group; their candidates united.
+  // The most selective indexed condition of each group; their candidates
+  // united. A single group with a single indexed condition leaves no choice:
+  // nothing is estimated then.
   std::vector<const ResolvedCondition*> perGroup;
   std::size_t perGroupTotal = 0;
+  bool estimated = true;
   for (const auto& group : plan.groups) {
     const ResolvedCondition* best = nullptr;
     std::size_t bestCount = 0;
+    const auto indexed = std::count_if(group.begin(), group.end(),
+                                       [&](const auto& condition) { return indexes_.Has(plan.file, condition.field); });
     for (const auto& condition : group) {
       if (!indexes_.Has(plan.file, condition.field)) continue;
+      if (indexed == 1 && plan.groups.size() == 1) {
+        best = &condition;
+        estimated = false;
+        break;
+      }
       const std::size_t count = estimate(condition);
       if (!best || count < bestCount) {
         best = &condition;
@@ -157,6 +167,17 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     if (!best) return false;  // this group needs a full scan anyway
     perGroup.push_back(best);
     perGroupTotal += bestCount;
+  }
+  if (!estimated) {
+    // Its keys straight away, as long as they are few.
+    indexes_.Candidates(plan.file, *perGroup.front(), keys, kEstimateCap);
+    if (keys.size() < kEstimateCap) {
+      std::sort(keys.begin(), keys.end());
+      keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+      return true;
+    }
+    keys.clear();
+    perGroupTotal = kEstimateCap;
   }
 
   // A condition written in every group (a reporting period usually is)

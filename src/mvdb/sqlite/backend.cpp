@@ -123,6 +123,17 @@ class SqliteBackend final : public SqlBackend {
     return get.Column(0);
   }
 
+  std::size_t ReadAhead() const override { return 0; }
+
+  void ReadFrom(const std::string& table, const std::string& key, std::size_t limit, const RecordFn& fn) override {
+    sql::Statement from(db_, "SELECT key, record FROM " + table + " WHERE key >= ?1 ORDER BY key LIMIT " +
+                                 std::to_string(limit));
+    from.BindText(1, key);
+    while (from.Step()) {
+      if (!fn(from.Column(0), from.Column(1))) return;
+    }
+  }
+
   void ReadMany(const std::string& table, const std::vector<std::string>& keys, const RecordFn& fn) override {
     // A look-up costs no round trip here: one cached statement, key after key.
     for (const std::string& key : keys) {
