@@ -270,7 +270,11 @@ class SqlStorage final : public Storage {
     try {
       work();
       cache_.Clear();
-      db_->Commit();
+      if (level == Level::kWrite) {
+        db_->Commit();
+      } else {
+        EndSnapshot();
+      }
     } catch (...) {
       cache_.Clear();
       db_->Rollback();
@@ -281,6 +285,16 @@ class SqlStorage final : public Storage {
     }
     level_ = Level::kNone;
     kept_.clear();  // committed: the kept files are forgotten
+  }
+
+  // Ends a read snapshot whose reads all succeeded: they read one state, so
+  // a failure to end it (a connection lost just then) loses nothing.
+  void EndSnapshot() noexcept {
+    try {
+      db_->Commit();
+    } catch (...) {
+      db_->Rollback();
+    }
   }
 
   // Runs a savepoint level, opened by the caller: its failure undoes its own

@@ -195,7 +195,8 @@ void Connection::Fail(const PGresult* result, const std::string& what) const {
   const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
   const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
   const std::string message = primary ? OneLine(primary) : OneLine(PQerrorMessage(conn_));
-  if (PQstatus(conn_) == CONNECTION_BAD || StartsWith(state, "08") || StartsWith(state, "57P"))
+  // A failure without the server's code is libpq's own: the connection broke.
+  if (PQstatus(conn_) == CONNECTION_BAD || state == nullptr || StartsWith(state, "08") || StartsWith(state, "57P"))
     throw DbError(ErrorCode::kIo, "lost the connection to database " + shown_ + ": " + message);
   if (StartsWith(state, "55P03") || StartsWith(state, "40P01") || StartsWith(state, "40001"))
     throw DbError(ErrorCode::kIo, "another write is in progress on " + shown_ + "; try again once it has ended");
