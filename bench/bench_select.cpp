@@ -28,8 +28,8 @@
 
 #include "demo/day_numbers.h"
 #include "demo/generator.h"
+#include "bench_support.h"
 #include "mvdb/database.h"
-#include "mvdb/database_copy.h"
 #include "mvdb/dynarray.h"
 #include "mvdb/postgres/address.h"
 #include "mvdb/query/engine.h"
@@ -240,23 +240,6 @@ std::string RunSqlOnServer(PGconn* pg, int s, int e, long& count) {
   return text;
 }
 
-// The demo database on the server: its copy of the embedded one, made once.
-std::unique_ptr<mvdb::Database> ServerCopy(mvdb::Database& embedded, const std::string& address,
-                                           const fs::path& files) {
-  try {
-    return mvdb::Database::Open(address);
-  } catch (const mvdb::DbError& e) {
-    if (e.code() != mvdb::ErrorCode::kFileNotFound) throw;
-  }
-  const auto started = Clock::now();
-  mvdb::CreateOptions options;
-  options.directoryRoot = files;
-  auto db = mvdb::Database::Create(address, options);
-  mvdb::CopyDatabase(embedded, *db);
-  std::printf("server copy made in %.1f s\n", Seconds(started));
-  return db;
-}
-
 // Best times of `runs` runs of fn: wall and processor seconds.
 struct Best {
   double wall = 1e9, cpu = 1e9;
@@ -313,7 +296,7 @@ int main(int argc, char** argv) {
   PGconn* pg = nullptr;
   if (!server.empty()) {
     const std::string size = std::to_string(absences);
-    serverDb = ServerCopy(*db, server + " schema=bench_select_" + size, folder / ("server-files-" + size));
+    serverDb = bench::ServerCopy(*db, server + " schema=bench_select_" + size, folder / ("server-files-" + size));
     pg = PQconnectdb(mvdb::postgres::ParseServerAddress(server).conninfo.c_str());
     if (PQstatus(pg) != CONNECTION_OK) {
       std::cerr << "cannot connect to " << server << ": " << PQerrorMessage(pg);

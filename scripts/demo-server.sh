@@ -32,26 +32,6 @@ rm -rf "$OUT/server-files" "$OUT"/server/*
 "$BUILD"/src/mvdb create "$ADDRESS" --directory-root "$OUT/server-files"
 "$BUILD"/src/mvdb copy "$DB" "$ADDRESS"
 
-export MORVANE_TODAY=2025-06-15
-[ -n "${DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen
-if [ -z "${XDG_RUNTIME_DIR:-}" ]; then export XDG_RUNTIME_DIR="$(mktemp -d)"; fi
-report() { "$BUILD"/src/morvane report --db "$ADDRESS" --out "$OUT/server" "$@"; }
-
-echo "== list: sick leave, leave and other absences of 2025, by sector, entity 010"
-report --sick-leave --leave --other --entity 010 --from 01/01/2025 --to 31/12/2025 \
-  --output list --output-file "$OUT/server/liste.pdf"
-echo "== planning: every type, 12 weeks from 2 June 2025, by sector"
-report --sick-leave --leave --other --to-validate --from 02/06/2025 --to 24/08/2025 \
-  --output planning --output-file "$OUT/server/planning.pdf"
-echo "== CSV statistics file: every type of 2025, all carers"
-report --sick-leave --leave --other --to-validate --all --from 01/01/2025 --to 31/12/2025 --output export
-echo "== paid-leave letters: sick leave ending in the first half of 2025"
-report --sick-leave --count ending --from 01/01/2025 --to 30/06/2025 --output letter-type \
-  --output-file "$OUT/server/lettres.pdf"
-echo "== mail-merged letters: the same selection"
-report --sick-leave --count ending --from 01/01/2025 --to 30/06/2025 --output letter-merge
-
-echo
-echo "Database: $ADDRESS"
-echo "Outputs from the server in $OUT/server and $OUT/server-files/STATAIDANT:"
-ls -1 "$OUT/server" "$OUT/server-files/STATAIDANT" 2>/dev/null | sed 's/^/  /'
+MORVANE_DEMO_DB="$ADDRESS" bash scripts/demo.sh "$OUT/server"
+echo "Database: $ADDRESS; its CSV files in $OUT/server-files/STATAIDANT:"
+ls -1 "$OUT/server-files/STATAIDANT" | sed 's/^/  /'

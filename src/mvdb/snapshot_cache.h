@@ -17,8 +17,10 @@ namespace mvdb {
 class SnapshotCache {
  public:
   /// Bytes kept at most: past them MakeRoom starts the cache again empty.
-  static constexpr std::size_t kMaxBytes = 64u << 20;
+  static constexpr std::size_t kMaxBytes = 256u << 20;
 
+  /// True when the cache holds more than kMaxBytes.
+  bool Full() const { return bytes_ > kMaxBytes; }
   /// Empties the cache when it holds more than kMaxBytes. Called before a
   /// read, never between the records of one.
   void MakeRoom();

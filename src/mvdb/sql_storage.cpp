@@ -3,7 +3,6 @@
 // directory files and their undo, write hooks, and the levels of
 // transactions, savepoints and read snapshots.
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <unordered_map>
 
@@ -110,6 +109,16 @@ class SqlStorage final : public Storage {
     }
   }
 
+  void Remember(const std::string& file, const std::string& key, const std::string& text) override {
+    // Only worth it when the snapshot goes on after the reading that
+    // remembers (a caller's snapshot around a selection's own).
+    if (!Caching() || snapshotCalls_ < 2) return;
+    const CatalogueRow& info = Info(file);
+    if (info.kind != FileKind::kHashed) return;
+    if (cache_.Full()) return;  // never emptied here: a read may rely on what it holds
+    cache_.Keep(info.table, key, text);
+  }
+
   void Put(const std::string& file, const std::string& key, std::string_view text, bool mustBeNew) override {
     const CatalogueRow info = Info(file);
     RequireWritable("cannot write record " + key + " of " + file);
@@ -184,7 +193,7 @@ class SqlStorage final : public Storage {
       });
       return;
     }
-    ReadSnapshot([&] { db_->ScanTable(info.table, fn); });
+    InOneState([&] { db_->ScanTable(info.table, fn); });
   }
 
   void ScanStored(const std::string& file, const RecordFn& fn) override {
@@ -218,6 +227,22 @@ class SqlStorage final : public Storage {
   }
 
   void ReadSnapshot(const std::function<void()>& work) override {
+    ++snapshotCalls_;
+    struct Leave {
+      int& calls;
+      ~Leave() { --calls; }
+    } leave{snapshotCalls_};
+    InOneState(work);
+  }
+
+  IndexTables& Indexes() override { return db_->Indexes(); }
+
+ private:
+  enum class Level { kNone, kWrite, kSnapshot };
+
+  // Runs work in one state of the database: the open transaction, or a read
+  // snapshot of its own.
+  void InOneState(const std::function<void()>& work) {
     if (level_ != Level::kNone) {
       work();  // joins the open transaction: it already reads one state
       return;
@@ -225,11 +250,6 @@ class SqlStorage final : public Storage {
     db_->BeginSnapshot();
     Run(Level::kSnapshot, work);
   }
-
-  IndexTables& Indexes() override { return db_->Indexes(); }
-
- private:
-  enum class Level { kNone, kWrite, kSnapshot };
 
   /// Inside a read snapshot of a server nothing changes under the reader:
   /// what it reads is kept until the snapshot ends.
@@ -379,6 +399,7 @@ class SqlStorage final : public Storage {
   mutable std::map<std::string, CatalogueRow> catalogue_;
   std::vector<WriteHook> hooks_;
   Level level_ = Level::kNone;
+  int snapshotCalls_ = 0;  // ReadSnapshot calls running, nested ones included
   SnapshotCache cache_;  // what a read snapshot of a server has read
 };
 

@@ -94,6 +94,11 @@ class Storage {
   /// calls fn for each of `keys` that the file holds, in ascending key order.
   /// `keys` must be ascending, without repeats.
   virtual void GetMany(const std::string& file, const std::vector<std::string>& keys, const RecordFn& fn) = 0;
+  /// Says that this record of a hashed file was read inside the open read
+  /// snapshot (by a scan, say): a server storage keeps it for the look-ups
+  /// of the rest of the snapshot, which then cost no request; other storages
+  /// and other moments ignore it.
+  virtual void Remember(const std::string& file, const std::string& key, const std::string& text) = 0;
   /// Writes a record atomically (transaction / temporary name + rename). When
   /// mustBeNew is true and the key exists, throws kRecordExists and writes nothing.
   /// A directory file's key must name an OS file (kInvalidArgument otherwise).

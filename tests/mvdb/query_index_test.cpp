@@ -153,6 +153,7 @@ class CountingStorage : public Storage {
     ++reads[f];
     inner_.GetMany(f, k, fn);
   }
+  void Remember(const std::string& f, const std::string& k, const std::string& t) override { inner_.Remember(f, k, t); }
   void Put(const std::string& f, const std::string& k, std::string_view t, bool n) override { inner_.Put(f, k, t, n); }
   void PutMany(const std::string& f, const std::vector<KeyedRecord>& r) override { inner_.PutMany(f, r); }
   void Remove(const std::string& f, const std::string& k) override { inner_.Remove(f, k); }

@@ -23,7 +23,7 @@ constexpr std::size_t kReadBatch = 5000;
 // Rows fetched at once by a scan.
 constexpr int kScanBatch = 5000;
 // Records a read snapshot reads at once from a key it looks up.
-constexpr std::size_t kReadAhead = 64;
+constexpr std::size_t kReadAhead = 32;
 
 std::string Quoted(const std::string& identifier) { return "\"" + identifier + "\""; }
 

@@ -241,6 +241,7 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
     record.Reset(key, text);
     if (!matcher.Matches(record)) return;
     if (!plan.sorts.empty()) firstKeys.push_back(SortValueOf(plan.sorts.front(), reader, record));
+    storage_.Remember(plan.file, key, text);  // the caller often reads it next, by key
     selected.push_back({std::move(key), std::move(text)});
   };
   // With translated fields, records are checked in batches: the records of

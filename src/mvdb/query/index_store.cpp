@@ -37,18 +37,6 @@ FieldDef FieldFromSource(const std::string& source, const std::string& name) {
   return def;
 }
 
-const char* SqlOperator(CompareOp op) {
-  switch (op) {
-    case CompareOp::kEq: return "=";
-    case CompareOp::kNe: return "<>";
-    case CompareOp::kLt: return "<";
-    case CompareOp::kLe: return "<=";
-    case CompareOp::kGt: return ">";
-    case CompareOp::kGe: return ">=";
-  }
-  return "=";
-}
-
 // The smallest text greater than every text that begins with prefix, or
 // nullopt when there is none (prefix of 0xFF bytes).
 std::optional<std::string> PrefixUpperBound(std::string prefix) {
@@ -91,10 +79,10 @@ void AddTests(const Comparison& test, bool numericSide, std::vector<Test>& out) 
     }
   }
   if (numericSide && test.number) {
-    out.push_back(Test{SqlOperator(test.op), true, {}, *test.number, std::nullopt});
+    out.push_back(Test{OperatorText(test.op), true, {}, *test.number, std::nullopt});
     return;
   }
-  out.push_back(OnText(SqlOperator(test.op), test.text));
+  out.push_back(OnText(OperatorText(test.op), test.text));
 }
 
 // The condition's tests, folded left to right, as an OR of AND-lists.
