@@ -50,6 +50,13 @@ TEST(HostOptions, TheDemoDatabaseLivesInTheUsersDataFolder) {
   HostOptions given;
   given.database = "/elsewhere.mvdb";
   EXPECT_EQ(WithDefaults(given).database, "/elsewhere.mvdb");
+  // MORVANE_DB names the database when --db does not.
+  ::setenv("MORVANE_DB", "postgresql://office/morvane", 1);
+  EXPECT_EQ(WithDefaults({}).database, "postgresql://office/morvane");
+  EXPECT_EQ(WithDefaults(given).database, "/elsewhere.mvdb");
+  EXPECT_FALSE(UsesDemoDatabase({}));
+  ::unsetenv("MORVANE_DB");
+  EXPECT_TRUE(UsesDemoDatabase({}));
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::string Quoted(const std::string& identifier) { return "\"" + identifier + "
 
 class PostgresBackend final : public SqlBackend {
  public:
-  PostgresBackend(const ServerAddress& address)
+  explicit PostgresBackend(const ServerAddress& address)
       : schema_(address.schema), db_(address.conninfo, address.shown), indexes_(db_) {}
 
   /// Checks that the schema holds a database and reads its settings;
