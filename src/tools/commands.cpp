@@ -1,5 +1,7 @@
 #include "tools/commands.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -103,10 +105,11 @@ void Copy(const Args& args, std::ostream& out) {
   ExpectCount(args, 2, 2, "copy FROM TO");
   auto from = OpenDatabase(args[0], OpenMode::kReadOnly);
   auto to = OpenDatabase(args[1], OpenMode::kReadWrite);
-  const CopySummary copied = CopyDatabase(*from, *to, [](long records) {
-    std::cerr << "\r" << records << " records" << std::flush;
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;  // progress for people, not for logs
+  const CopySummary copied = CopyDatabase(*from, *to, [terminal](long records) {
+    if (terminal) std::cerr << "\r" << records << " records" << std::flush;
   });
-  std::cerr << "\n";
+  if (terminal) std::cerr << "\n";
   out << copied.files << " files, " << copied.records << " records and " << copied.indexes
       << " indexes copied to " << args[1] << "\n";
 }
