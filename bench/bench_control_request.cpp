@@ -3,9 +3,12 @@
 // portion filters: time and rows a second of each step, and the same steps on
 // a tenth of the rows to show that none of them grows faster than the rows.
 //
-// Usage: bench_control_request [absences] [work-folder]
+// Usage: bench_control_request [absences] [work-folder] [server address]
 // The demo database (default 1,000,000 absences) is kept in the work folder
 // (default: <tmp>/bench-request) and reused by the next run of the same size.
+// With a server address (or $MORVANE_BENCH_PG; the address names no schema),
+// the same request runs again on its copy in the schema bench_request_<absences>
+// of that server, and both are shown side by side.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -19,6 +22,7 @@
 #include "../tests/control/ctr_morvane_test_access.h"
 #include "control/variable.h"
 #include "demo/generator.h"
+#include "bench_support.h"
 #include "mvdb/database.h"
 #include "services/droits.h"
 #include "services/environment.h"
@@ -67,24 +71,25 @@ Mesure Filtrer(morvane::control::Ctr_Morvane& control, const mvdb::DynArray& sel
   return m;
 }
 
-}  // namespace
 
-int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  const long absences = argc > 1 ? std::atol(argv[1]) : 1000000;
-  const std::filesystem::path dir = argc > 2 ? argv[2] : std::filesystem::temp_directory_path() / "bench-request";
-  auto db = DemoDatabase(dir, absences);
+// The figures of one request on one database.
+struct Request {
+  long count = 0;
+  int kept = 0;
+  double total = 0, query = 0;
+  Mesure tout, dixieme;
+  bool same = false;
+};
 
-  morvane::services::OutilsDate::Install(morvane::services::MakeBatchOutilsDate(0, 1));
+Request Run(mvdb::Database& db) {
   morvane::control::Ctr_Morvane control;
   auto environment = std::make_unique<morvane::services::Environment>();
   environment->ui = std::make_unique<morvane::services::RecordingUiServices>(QDate(2025, 6, 15));
   control.SetEnvironment(std::move(environment));
   control.setClosesHostWindow(false);
-  mvdb::Client client("bench", db->Path());
+  mvdb::Client client("bench", db.Path());
   control.setTheClient(&client);
-  control.setTheDatabase(db.get());
+  control.setTheDatabase(&db);
   control.setDroitsUtilisateur(morvane::services::MakeDroits(QStringLiteral("bench"), 2));
   control.INIT();
 
@@ -101,39 +106,75 @@ int main(int argc, char** argv) {
   auto& state = Access::State(control);
   state.DebutPeriode = morvane::services::OutilsDate::Instance().DateInterne(form.Txt_Debut->text()).toInt();
   state.FinPeriode = morvane::services::OutilsDate::Instance().DateInterne(form.Txt_Fin->text()).toInt();
-  std::printf("entity %s, Prestataire %s, Mandataire %s\n", qPrintable(form.Txt_Entite->text()),
-              form.Cac_Prest->isChecked() ? "ticked" : "-", form.Cac_Mandat->isChecked() ? "ticked" : "-");
 
+  Request r;
   // The whole selection step, as "Imprimer" runs it.
   auto start = Clock::now();
   Access::Sablier_On(control);
   Access::Selection_Absences(control);
-  const double total = Seconds(start);
+  r.total = Seconds(start);
   const mvdb::DynArray kept = state.ResultatSelection;
+  r.kept = kept.DCount();
 
-  // The query alone, then each filter on all rows and on a tenth of them.
-  start = Clock::now();
-  long count = 0;
+  // The query alone, then each filter on all rows and on a tenth of them,
+  // each time in one read snapshot with the query, as the selection step
+  // runs them (on a server the filters then read the selected records again
+  // from what the snapshot kept).
   mvdb::DynArray request;
   request.SetItem(1, Access::Texte_Requete_Absences(control));
   request.SetItem(2, "ABSENCESAIDANT");
   request.SetItem(3, "0 1 2 3 29");
-  const mvdb::DynArray selection = db->DBSelect(request.Text(), "", count);
-  const double query = Seconds(start);
-  // Each filter in one read snapshot, as the selection step runs them.
-  Mesure tout, dixieme;
-  db->ReadSnapshot([&] { tout = Filtrer(control, selection, selection.DCount()); });
-  db->ReadSnapshot([&] { dixieme = Filtrer(control, selection, selection.DCount() / 10); });
+  db.ReadSnapshot([&] {
+    start = Clock::now();
+    const mvdb::DynArray selection = db.DBSelect(request.Text(), "", r.count);
+    r.query = Seconds(start);
+    r.tout = Filtrer(control, selection, selection.DCount());
+  });
+  db.ReadSnapshot([&] {
+    long count = 0;
+    const mvdb::DynArray selection = db.DBSelect(request.Text(), "", count);
+    r.dixieme = Filtrer(control, selection, selection.DCount() / 10);
+  });
+  r.same = r.tout.gardees == r.kept;
+  return r;
+}
 
-  std::printf("absences in the database   %ld\n", absences);
-  std::printf("rows selected              %ld  (query %.2f s, %.0f rows/s)\n", count, query, count / query);
-  std::printf("rows kept by the filters   %d\n", kept.DCount());
-  std::printf("whole selection step       %.2f s  (%.0f selected rows/s)\n", total, count / total);
-  std::printf("contract filter            %.2f s  (%.0f rows/s)\n", tout.contrats, tout.lignes / tout.contrats);
-  std::printf("portion filter             %.2f s  (%.0f rows/s)\n", tout.portions, tout.lignes / tout.portions);
-  std::printf("a tenth of the rows: contract filter %.2f s, portion filter %.2f s\n", dixieme.contrats,
-              dixieme.portions);
+void Print(const char* where, const Request& r) {
+  std::printf("-- %s\n", where);
+  std::printf("rows selected              %ld  (query %.2f s, %.0f rows/s)\n", r.count, r.query, r.count / r.query);
+  std::printf("rows kept by the filters   %d\n", r.kept);
+  std::printf("whole selection step       %.2f s  (%.0f selected rows/s)\n", r.total, r.count / r.total);
+  std::printf("contract filter            %.2f s  (%.0f rows/s)\n", r.tout.contrats, r.tout.lignes / r.tout.contrats);
+  std::printf("portion filter             %.2f s  (%.0f rows/s)\n", r.tout.portions, r.tout.lignes / r.tout.portions);
+  std::printf("a tenth of the rows: contract filter %.2f s, portion filter %.2f s\n", r.dixieme.contrats,
+              r.dixieme.portions);
   std::printf("time ratio all / tenth: contracts %.1f, portions %.1f (10 means linear)\n",
-              tout.contrats / dixieme.contrats, tout.portions / dixieme.portions);
-  return tout.gardees == kept.DCount() ? 0 : 1;
+              r.tout.contrats / r.dixieme.contrats, r.tout.portions / r.dixieme.portions);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  const long absences = argc > 1 ? std::atol(argv[1]) : 1000000;
+  const std::filesystem::path dir = argc > 2 ? argv[2] : std::filesystem::temp_directory_path() / "bench-request";
+  const char* server = argc > 3 ? argv[3] : std::getenv("MORVANE_BENCH_PG");
+  auto db = DemoDatabase(dir, absences);
+  morvane::services::OutilsDate::Install(morvane::services::MakeBatchOutilsDate(0, 1));
+
+  std::printf("absences in the database   %ld; entity 020, three types, every carer, 2025\n", absences);
+  const Request embedded = Run(*db);
+  Print("embedded database", embedded);
+  bool same = embedded.same;
+  if (server && *server) {
+    const std::string size = std::to_string(absences);
+    auto copy = bench::ServerCopy(*db, std::string(server) + " schema=bench_request_" + size, dir / ("server-files-" + size));
+    const Request onServer = Run(*copy);
+    Print("server database", onServer);
+    std::printf("server / embedded: whole selection step %.2f (target <= 2), query %.2f\n",
+                onServer.total / embedded.total, onServer.query / embedded.query);
+    same = same && onServer.same && onServer.kept == embedded.kept && onServer.count == embedded.count;
+  }
+  return same ? 0 : 1;
 }

@@ -2,10 +2,16 @@
 // year, Dans la période de référence, alphabetical order") on a demo database
 // of a million absences, timed side by side with the same selection written as
 // hand-tuned SQL over the same data stored relationally in a separate SQLite
-// file. Prints both times and their ratio.
+// file; with a server address, the same two again on a PostgreSQL server: the
+// engine on its copy of the demo database, and the SQL over relational
+// tables of the same data there. Prints the times and their ratios.
 //
-// Usage: bench_select [absences] [work folder]   (defaults: 1000000, /tmp/bench_select)
-// The generated databases are kept in the work folder and reused by later runs.
+// Usage: bench_select [absences] [work folder] [server address]
+//   defaults: 1000000, /tmp/bench_select, $MORVANE_BENCH_PG (none: embedded only)
+// The server address names no schema: the benchmark keeps its databases in
+// the schemas bench_select_<absences> and bench_relational_<absences>. The
+// generated databases are kept and reused by later runs.
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <time.h>
@@ -15,14 +21,17 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "demo/day_numbers.h"
 #include "demo/generator.h"
+#include "bench_support.h"
 #include "mvdb/database.h"
 #include "mvdb/dynarray.h"
+#include "mvdb/postgres/address.h"
 #include "mvdb/query/engine.h"
 #include "mvdb/storage.h"
 
@@ -134,6 +143,115 @@ std::string RunSql(sqlite3* db, int s, int e, long& count) {
   return text;
 }
 
+
+// ---- the same on a PostgreSQL server
+
+void CheckPg(PGresult* result, PGconn* pg, const std::string& what) {
+  const auto status = PQresultStatus(result);
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_COPY_IN) {
+    std::cerr << what << ": " << PQerrorMessage(pg) << "\n";
+    std::exit(2);
+  }
+  PQclear(result);
+}
+
+// A field of COPY's text format.
+void AppendCopyField(std::string& line, const std::string& value, bool null = false) {
+  if (!line.empty() && line.back() != '\n') line += '\t';
+  if (null) {
+    line += "\\N";
+    return;
+  }
+  for (char c : value) {
+    if (c == '\\' || c == '\t' || c == '\n' || c == '\r') line += '\\';
+    line += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : c;
+  }
+}
+
+// Copies carers and absences into plain tables of their own schema, one row
+// each, with the same indexes as the SQLite copy. Keys and names sort as
+// bytes (COLLATE "C"), as the engine sorts them.
+void BuildRelationalOnServer(mvdb::Database& db, PGconn* pg, const std::string& schema) {
+  CheckPg(PQexec(pg, ("DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema + "; SET search_path TO " +
+                      schema + "; CREATE TABLE carer(code text COLLATE \"C\" PRIMARY KEY, nom text COLLATE \"C\","
+                      " prenom text COLLATE \"C\", secteur text, commune text);"
+                      "CREATE TABLE absence(key text COLLATE \"C\" PRIMARY KEY, carer text COLLATE \"C\", motif integer,"
+                      " deb integer, fin integer, a1 text, a2 text, a3 text, a29 text, retour text, avalider text)")
+                         .c_str()),
+          pg, "relational schema");
+  auto copy = [&](const char* sql, const std::string& file, const std::function<void(const std::string&,
+                                                                                      const mvdb::DynArray&,
+                                                                                      std::string&)>& row) {
+    CheckPg(PQexec(pg, sql), pg, sql);
+    std::string buffer;
+    db.storage().Scan(file, [&](const std::string& key, const std::string& text) {
+      row(key, mvdb::DynArray(text), buffer);
+      buffer += '\n';
+      if (buffer.size() > (1 << 20)) {
+        PQputCopyData(pg, buffer.data(), static_cast<int>(buffer.size()));
+        buffer.clear();
+      }
+      return true;
+    });
+    PQputCopyData(pg, buffer.data(), static_cast<int>(buffer.size()));
+    PQputCopyEnd(pg, nullptr);
+    CheckPg(PQgetResult(pg), pg, "copy");
+  };
+  copy("COPY carer FROM STDIN", "CIVILAIDANT", [](const std::string& key, const mvdb::DynArray& r, std::string& line) {
+    for (const std::string& value : {key, Attr(r, 2), Attr(r, 3), Attr(r, 31), Attr(r, 11)}) AppendCopyField(line, value);
+  });
+  copy("COPY absence FROM STDIN", "ABSENCESAIDANT", [](const std::string& key, const mvdb::DynArray& r, std::string& line) {
+    const std::string last = Attr(r, 2);
+    AppendCopyField(line, key);
+    AppendCopyField(line, key.substr(0, 5));
+    AppendCopyField(line, std::to_string(std::stoi(key.substr(5, 2))));
+    AppendCopyField(line, std::to_string(std::stoi(key.substr(7, 5))));
+    AppendCopyField(line, last, last.empty());
+    for (const std::string& value : {Attr(r, 1), last, Attr(r, 3), Attr(r, 29), Attr(r, 10), Attr(r, 28)})
+      AppendCopyField(line, value);
+  });
+  CheckPg(PQexec(pg, "CREATE INDEX absence_deb ON absence(deb); CREATE INDEX absence_fin ON absence(fin);"
+                     "CREATE INDEX absence_motif ON absence(motif); ANALYZE carer; ANALYZE absence"),
+          pg, "relational indexes");
+}
+
+// The SQL of RunSql on the server, returning the same result list text.
+std::string RunSqlOnServer(PGconn* pg, int s, int e, long& count) {
+  static const char* kSql =
+      "SELECT a.key, a.a1, a.a2, a.a3, a.a29 FROM absence a LEFT JOIN carer c ON c.code = a.carer"
+      " WHERE a.deb <= $1 AND a.fin >= $2 AND (a.motif <= 6 OR a.motif IN (29, 30) OR a.motif BETWEEN 12 AND 17"
+      " OR a.motif IN (23, 25, 26, 27, 28, 31) OR a.motif BETWEEN 7 AND 11 OR a.motif IN (24, 32)"
+      " OR a.motif >= 50 OR a.motif = 22)"
+      " ORDER BY c.nom, c.prenom, a.deb, a.key";
+  const std::string end = std::to_string(e), start = std::to_string(s);
+  const char* values[] = {end.c_str(), start.c_str()};
+  PGresult* result = PQexecParams(pg, kSql, 2, nullptr, values, nullptr, nullptr, 0);
+  if (PQresultStatus(result) != PGRES_TUPLES_OK) CheckPg(result, pg, "relational query");
+  std::string text;
+  count = PQntuples(result);
+  for (int row = 0; row < count; ++row) {
+    if (row > 0) text += mvdb::kAttributeMark;
+    for (int i = 0; i < 5; ++i) {
+      if (i > 0) text += mvdb::kValueMark;
+      text.append(PQgetvalue(result, row, i), PQgetlength(result, row, i));
+    }
+  }
+  PQclear(result);
+  return text;
+}
+
+// Best times of `runs` runs of fn: wall and processor seconds.
+struct Best {
+  double wall = 1e9, cpu = 1e9;
+  void Time(const std::function<void()>& fn) {
+    const auto started = Clock::now();
+    const double cpuStart = CpuSeconds();
+    fn();
+    wall = std::min(wall, Seconds(started));
+    cpu = std::min(cpu, CpuSeconds() - cpuStart);
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -171,36 +289,61 @@ int main(int argc, char** argv) {
 
   sqlite3* rel = nullptr;
   Check(sqlite3_open_v2(sqlPath.c_str(), &rel, SQLITE_OPEN_READONLY, nullptr), rel, "open relational");
-  // BENCH_MMAP=1 maps both database files into memory (same setting on both sides).
-  if (const char* mmap = std::getenv("BENCH_MMAP"); mmap && std::string(mmap) == "1") {
-    Exec(rel, "PRAGMA mmap_size=1073741824");
-    Exec(db->storage().Handle(), "PRAGMA mmap_size=1073741824");
-    std::printf("memory-mapped I/O on both sides\n");
+
+  const char* serverArgument = argc > 3 ? argv[3] : std::getenv("MORVANE_BENCH_PG");
+  const std::string server = serverArgument ? serverArgument : "";
+  std::unique_ptr<mvdb::Database> serverDb;
+  PGconn* pg = nullptr;
+  if (!server.empty()) {
+    const std::string size = std::to_string(absences);
+    serverDb = bench::ServerCopy(*db, server + " schema=bench_select_" + size, folder / ("server-files-" + size));
+    pg = PQconnectdb(mvdb::postgres::ParseServerAddress(server).conninfo.c_str());
+    if (PQstatus(pg) != CONNECTION_OK) {
+      std::cerr << "cannot connect to " << server << ": " << PQerrorMessage(pg);
+      return 2;
+    }
+    const std::string schema = "bench_relational_" + size;
+    PGresult* exists = PQexec(pg, ("SELECT to_regclass('" + schema + ".absence') IS NOT NULL").c_str());
+    const bool built = PQgetvalue(exists, 0, 0)[0] == 't';
+    PQclear(exists);
+    if (!built) {
+      const auto started = Clock::now();
+      BuildRelationalOnServer(*db, pg, schema);
+      std::printf("relational copy on the server built in %.1f s\n", Seconds(started));
+    }
+    CheckPg(PQexec(pg, ("SET search_path TO " + schema).c_str()), pg, "search_path");
   }
 
   const int runs = 3;
-  double bestEngine = 1e9, bestSql = 1e9, cpuEngine = 1e9, cpuSql = 1e9;
-  long engineCount = 0, sqlCount = 0;
-  std::string engineText, sqlText;
+  Best engine, sql, serverEngine, serverSql;
+  long engineCount = 0, sqlCount = 0, serverCount = 0, serverSqlCount = 0;
+  std::string engineText, sqlText, serverText, serverSqlText;
   for (int run = 0; run < runs; ++run) {
-    auto started = Clock::now();
-    double cpu = CpuSeconds();
-    engineText = db->DBSelect(requestText, "", engineCount).Text();
-    bestEngine = std::min(bestEngine, Seconds(started));
-    cpuEngine = std::min(cpuEngine, CpuSeconds() - cpu);
-    started = Clock::now();
-    cpu = CpuSeconds();
-    sqlText = RunSql(rel, s, e, sqlCount);
-    bestSql = std::min(bestSql, Seconds(started));
-    cpuSql = std::min(cpuSql, CpuSeconds() - cpu);
+    engine.Time([&] { engineText = db->DBSelect(requestText, "", engineCount).Text(); });
+    sql.Time([&] { sqlText = RunSql(rel, s, e, sqlCount); });
+    if (!serverDb) continue;
+    serverEngine.Time([&] { serverText = serverDb->DBSelect(requestText, "", serverCount).Text(); });
+    serverSql.Time([&] { serverSqlText = RunSqlOnServer(pg, s, e, serverSqlCount); });
   }
   sqlite3_close(rel);
+  if (pg) PQfinish(pg);
 
+  bool same = engineText == sqlText;
   std::printf("absences: %ld, selected: engine %ld rows, SQL %ld rows, same list: %s\n", absences, engineCount,
               sqlCount, engineText == sqlText ? "yes" : "NO");
-  std::printf("engine query:   %.3f s wall, %.3f s processor (best of %d)\n", bestEngine, cpuEngine, runs);
-  std::printf("hand-tuned SQL: %.3f s wall, %.3f s processor (best of %d)\n", bestSql, cpuSql, runs);
+  std::printf("embedded engine:        %.3f s wall, %.3f s processor (best of %d)\n", engine.wall, engine.cpu, runs);
+  std::printf("hand-tuned SQL, SQLite: %.3f s wall, %.3f s processor\n", sql.wall, sql.cpu);
   std::printf("ratio engine / SQL: %.2f wall, %.2f processor (target <= 1.5, engine under 1 s)\n",
-              bestEngine / bestSql, cpuEngine / cpuSql);
-  return engineText == sqlText ? 0 : 1;
+              engine.wall / sql.wall, engine.cpu / sql.cpu);
+  if (serverDb) {
+    same = same && serverText == engineText && serverSqlText == engineText;
+    std::printf("server: engine %ld rows, same list: %s; relational SQL %ld rows, same list: %s\n", serverCount,
+                serverText == engineText ? "yes" : "NO", serverSqlCount, serverSqlText == engineText ? "yes" : "NO");
+    std::printf("server engine:          %.3f s wall, %.3f s client processor\n", serverEngine.wall,
+                serverEngine.cpu);
+    std::printf("hand-tuned SQL, server: %.3f s wall, %.3f s client processor\n", serverSql.wall, serverSql.cpu);
+    std::printf("server engine / embedded engine: %.2f wall (target <= 2)\n", serverEngine.wall / engine.wall);
+    std::printf("server engine / server SQL: %.2f wall (target <= 1)\n", serverEngine.wall / serverSql.wall);
+  }
+  return same ? 0 : 1;
 }

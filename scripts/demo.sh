@@ -3,6 +3,8 @@
 # demo database and produces one of each output into out/ (or the folder
 # given): the printed list, the planning, the CSV statistics file, the printed
 # paid-leave letters and the mail-merged letters.
+# MORVANE_DEMO_DB=ADDRESS makes them from that database instead (it must hold
+# the demo data; scripts/demo-server.sh gives a server's).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,9 +13,11 @@ OUT="$(realpath -m "${1:-out}")"
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j2 --target mvdb morvane
 mkdir -p "$OUT"
-DB="$OUT/demo.mvdb"
-rm -rf "$DB" "$DB"-* "$DB".d
-"$BUILD"/src/mvdb demo "$DB"
+DB="${MORVANE_DEMO_DB:-$OUT/demo.mvdb}"
+if [ -z "${MORVANE_DEMO_DB:-}" ]; then
+  rm -rf "$DB" "$DB"-* "$DB".d
+  "$BUILD"/src/mvdb demo "$DB"
+fi
 
 # The demo data are built around 15 June 2025; the outputs are dated that day.
 export MORVANE_TODAY=2025-06-15
@@ -35,6 +39,7 @@ report --sick-leave --count ending --from 01/01/2025 --to 30/06/2025 --output le
 echo "== mail-merged letters: the same selection"
 report --sick-leave --count ending --from 01/01/2025 --to 30/06/2025 --output letter-merge
 
+STAT="$(ls -d "$DB".d/STATAIDANT 2>/dev/null || true)"
 echo
-echo "Outputs in $OUT:"
-ls -1 "$OUT" "$DB".d/STATAIDANT 2>/dev/null | sed 's/^/  /'
+echo "Outputs in $OUT${STAT:+ and $STAT}:"
+if [ -n "$STAT" ]; then ls -1 "$OUT" "$STAT"; else ls -1 "$OUT"; fi | sed 's/^/  /'

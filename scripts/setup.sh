@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6svg6 libgl-dev
   libsqlite3-dev sqlite3
+  postgresql libpq-dev
   nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation fonts-dejavu-core

@@ -1,5 +1,9 @@
 #include "demo/batch_writer.h"
 
+#include <algorithm>
+
+#include "mvdb/storage.h"
+
 namespace morvane::demo {
 
 BatchWriter::BatchWriter(mvdb::Database& db, std::size_t batchSize, std::function<void()> afterCommit)
@@ -14,22 +18,24 @@ void BatchWriter::Add(FileRecord record) {
 
 void BatchWriter::Flush() {
   if (pending_.empty()) return;
-  db_.Transaction([this] {
-    for (const FileRecord& r : pending_) {
-      mvdb::DynArray record = File(r.file).DBNew(r.key);
-      record.SetText(r.record.Text());
-      record.DBWrite();
+  mvdb::Storage& storage = db_.storage();
+  // The records of one file go in one batch (a few statements on a server);
+  // records of one file keep their order.
+  std::stable_sort(pending_.begin(), pending_.end(),
+                   [](const FileRecord& a, const FileRecord& b) { return a.file < b.file; });
+  db_.Transaction([&] {
+    std::vector<mvdb::KeyedRecord> run;
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+      run.push_back(mvdb::KeyedRecord{pending_[i].key, pending_[i].record.Text()});
+      if (i + 1 == pending_.size() || pending_[i + 1].file != pending_[i].file) {
+        storage.PutMany(pending_[i].file, run);
+        run.clear();
+      }
     }
   });
   written_ += static_cast<long>(pending_.size());
   pending_.clear();
   if (afterCommit_) afterCommit_();
-}
-
-mvdb::DbFile& BatchWriter::File(const std::string& name) {
-  auto found = files_.find(name);
-  if (found == files_.end()) found = files_.emplace(name, db_.DBOpen(name)).first;
-  return found->second;
 }
 
 }  // namespace morvane::demo

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "demo/record_text.h"
@@ -27,13 +26,10 @@ class BatchWriter {
   long Written() const { return written_; }
 
  private:
-  mvdb::DbFile& File(const std::string& name);
-
   mvdb::Database& db_;
   std::size_t batchSize_;
   std::function<void()> afterCommit_;
   std::vector<FileRecord> pending_;
-  std::unordered_map<std::string, mvdb::DbFile> files_;
   long written_ = 0;
 };
 

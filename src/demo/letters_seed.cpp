@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <numbers>
-#include <stdexcept>
+#include <string_view>
 #include <utility>
+
+#include "mvdb/storage.h"
 
 namespace morvane::demo {
 namespace {
@@ -140,17 +140,6 @@ std::vector<std::uint8_t> Encre(unsigned graine) {
   return pixels;
 }
 
-void EcrireFichier(const std::filesystem::path& chemin, const std::vector<std::uint8_t>& octets) {
-  std::filesystem::create_directories(chemin.parent_path());
-  const std::filesystem::path temporaire = chemin.parent_path() / ("." + chemin.filename().string() + ".tmp");
-  {
-    std::ofstream out(temporaire, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(octets.data()), static_cast<std::streamsize>(octets.size()));
-    if (!out) throw std::runtime_error("cannot write the signature picture " + chemin.string());
-  }
-  std::filesystem::rename(temporaire, chemin);
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> SignaturePng(unsigned graine) {
@@ -198,12 +187,13 @@ void SeedLetters(mvdb::Database& db) {
   modele.SetItem(5, "11");
   modele.DBWrite();
 
-  // Directory files live in "<database file>.d/<FILE>/"; a picture is binary,
-  // so it is put there as a file rather than written as a text record.
-  const std::filesystem::path dossier = std::filesystem::path(db.Path().string() + ".d") / "SIGNATURES";
+  // A picture is binary: it is written as stored (the bytes of its file in
+  // the directory file's folder), not as a text record.
   const std::pair<const char*, unsigned> entites[] = {{"010", 1}, {"020", 2}, {"030", 3}};
   for (const auto& [entite, graine] : entites) {
-    EcrireFichier(dossier / (std::string("LETTREINFOCP_") + entite + ".png"), SignaturePng(graine));
+    const std::vector<std::uint8_t> png = SignaturePng(graine);
+    db.storage().PutStored("SIGNATURES", std::string("LETTREINFOCP_") + entite + ".png",
+                           std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
   }
 }
 

@@ -15,9 +15,9 @@ namespace morvane::demo {
 /// the model "LETTREINFOCP00000000" and a signature picture
 /// "LETTREINFOCP_<entity>.png" for the entities 010, 020 and 030 (040 and 090
 /// have none, so their letters end without a picture). The pictures are
-/// binary files put straight into the folder of SIGNATURES. Throws
-/// mvdb::DbError from the engine, std::runtime_error when a picture cannot be
-/// written.
+/// written as stored: the binary files of SIGNATURES's folder. Throws
+/// mvdb::DbError from the engine (kIo when the picture cannot be written, or
+/// the database has no folder for directory files).
 void SeedLetters(mvdb::Database& db);
 
 /// A PNG file of a handwritten-looking signature, different for each `graine`:

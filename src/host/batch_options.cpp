@@ -88,7 +88,8 @@ std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& ar
 
 std::string BatchOptionSections() {
   return R"(Database and user:
-  --db ADDRESS         the database file
+  --db ADDRESS         the database: a file, or a server's address
+                       (postgresql://host/dbname?schema=NAME)
   --user NAME          the signed-in user, from the DROITS file (default: admin);
                        the user needs access level 2 on ABSENCESAIDANT to print
   --out DIR            the folder of the merged letters, and of the PDF file

@@ -55,7 +55,8 @@ batch mode), sets the form's criteria from the options, presses "Imprimer" and
 makes the output without a window.
 
 Options:
-  --db ADDRESS         the database file
+  --db ADDRESS         the database: a file, or a server's address
+                       (postgresql://host/dbname?schema=NAME)
   --user NAME          the signed-in user, a record of DROITS (default: admin)
   --out DIR            the folder of the PDF files and merged letters
   --printer NAME       the printer the printer choice selects first

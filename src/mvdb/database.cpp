@@ -150,29 +150,30 @@ void Assemble(Database::Impl& impl, std::unique_ptr<Storage> storage, const std:
 }
 }  // namespace
 
-std::unique_ptr<Database> Database::Open(const std::filesystem::path& path, OpenMode mode) {
+std::unique_ptr<Database> Database::Open(const std::string& address, OpenMode mode) {
   std::unique_ptr<Database> db(new Database());
-  Assemble(*db->impl_, Storage::Open(path, mode), path);
+  Assemble(*db->impl_, Storage::Open(address, mode), address);
   return db;
 }
 
-std::unique_ptr<Database> Database::Create(const std::filesystem::path& path) {
+std::unique_ptr<Database> Database::Create(const std::string& address, const CreateOptions& options) {
   std::unique_ptr<Database> db(new Database());
-  Assemble(*db->impl_, Storage::Create(path), path);
-  std::error_code ec;
-  std::filesystem::create_directories(path.string() + ".d", ec);
-  if (ec) throw DbError(ErrorCode::kIo, "cannot create folder " + path.string() + ".d: " + ec.message());
+  Assemble(*db->impl_, Storage::Create(address, options), address);
   return db;
 }
 
 const std::filesystem::path& Database::Path() const { return impl_->state->path; }
+
+std::filesystem::path Database::DirectoryFolder(const std::string& fileName) const {
+  return impl_->storage->DirectoryFolder(fileName);
+}
 
 const std::string& Database::ReadOnlyReason() const { return impl_->storage->ReadOnlyReason(); }
 
 DbFile Database::DBOpen(const std::string& fileName) {
   if (!impl_->storage->HasFile(fileName))
     throw DbError(ErrorCode::kFileNotFound,
-                  "file " + fileName + " does not exist in database " + impl_->state->path.string());
+                  "file " + fileName + " does not exist in database " + impl_->storage->Address());
   auto file = std::make_shared<DbFile::Impl>();
   file->state = impl_->state;
   file->name = fileName;

@@ -16,7 +16,7 @@
 
 namespace mvdb {
 
-class Storage;      // SQLite storage, see storage.h
+class Storage;      // where the database lives, see storage.h
 class QueryEngine;  // query language and secondary indexes, see query/engine.h
 class RoutineRegistry;  // server routines, see routines.h
 
@@ -67,25 +67,34 @@ class Client {
   std::filesystem::path database_;
 };
 
-/// One multivalue database stored in one SQLite file (plus a folder beside it
-/// for directory-type files). Not thread-safe: one Database per thread; several
-/// processes may open the same file at once (WAL mode, busy timeout).
+/// One multivalue database: an embedded SQLite file (plus a folder beside it
+/// for directory-type files), or one schema of a PostgreSQL server shared by
+/// an office (see Storage::IsServerAddress). Not thread-safe: one Database per
+/// thread; several processes may open the same database at once.
 class Database {
  public:
-  /// Opens an existing database file. Throws DbError kFileNotFound when the file
-  /// does not exist; kIo when it is not a database (an empty file stays as it
-  /// is), when it is damaged (SQLite's message, "database disk image is
-  /// malformed"), or cannot be read. kReadWrite falls back to read-only when
-  /// the file or its folder cannot be written (see ReadOnlyReason).
-  static std::unique_ptr<Database> Open(const std::filesystem::path& path, OpenMode mode = OpenMode::kReadWrite);
-  /// Creates a new, empty database file (and its directory-file folder).
-  /// Throws kFileExists when the path already exists.
-  static std::unique_ptr<Database> Create(const std::filesystem::path& path);
+  /// Opens an existing database by its address: a file path, or a server
+  /// address ("postgresql://host/dbname?schema=name", "host=... dbname=...").
+  /// Throws DbError kFileNotFound when it does not exist; kIo when it is not a
+  /// database (an empty file stays as it is), when it is damaged (SQLite's
+  /// message, "database disk image is malformed"), when the server cannot be
+  /// reached (its message: connection refused, unknown database, timeout), or
+  /// cannot be read. kReadWrite falls back to read-only when the database
+  /// cannot be written (see ReadOnlyReason).
+  static std::unique_ptr<Database> Open(const std::string& address, OpenMode mode = OpenMode::kReadWrite);
+  /// Creates a new, empty database (and its directory-file folder: "<file>.d"
+  /// by default, or options.directoryRoot). Throws kFileExists when the file
+  /// or the server's schema already exists.
+  static std::unique_ptr<Database> Create(const std::string& address, const CreateOptions& options = {});
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
+  /// The address the database was opened with.
   const std::filesystem::path& Path() const;
+  /// The folder holding the records of a directory file ("<root>/<file>");
+  /// empty when the database keeps no folder for directory files.
+  std::filesystem::path DirectoryFolder(const std::string& fileName) const;
   /// Why this database cannot be written; empty when it can. Every write of a
   /// read-only database throws kIo naming the database and this reason.
   const std::string& ReadOnlyReason() const;

@@ -1,6 +1,8 @@
-// The kinds of multivalue file and the ways to open a database: what the
-// storage needs from the engine's vocabulary, below database.h.
+// The kinds of multivalue file and the ways to open and create a database:
+// what the storage needs from the engine's vocabulary, below database.h.
 #pragma once
+
+#include <filesystem>
 
 namespace mvdb {
 
@@ -19,6 +21,14 @@ enum class OpenMode {
   /// Reads only: nothing is ever written, no companion file is created where
   /// the folder is read-only, and every write fails with kIo.
   kReadOnly,
+};
+
+/// What a new database records in its catalogue.
+struct CreateOptions {
+  /// The folder of the directory files: file F keeps its records in
+  /// <root>/F/. Empty: "<path>.d" for an embedded database; a server
+  /// database without one refuses directory-file writes.
+  std::filesystem::path directoryRoot;
 };
 
 }  // namespace mvdb

@@ -191,20 +191,58 @@ Line DecodeLine(std::string_view text) {
   return decoded;
 }
 
+namespace {
+
+// Records of a hashed file written at most in one batch by an import.
+constexpr std::size_t kImportBatch = 2000;
+constexpr std::size_t kImportBatchBytes = 16 << 20;
+
+/// The hashed-file records of an import, written in batches of one file.
+class PendingRecords {
+ public:
+  explicit PendingRecords(Storage& storage) : storage_(storage) {}
+
+  void Add(const std::string& file, std::string key, std::string text, long line) {
+    if (file != file_ || records_.size() >= kImportBatch || bytes_ >= kImportBatchBytes) Flush();
+    file_ = file;
+    if (records_.empty()) firstLine_ = line;
+    lastLine_ = line;
+    bytes_ += key.size() + text.size();
+    records_.push_back(KeyedRecord{std::move(key), std::move(text)});
+  }
+
+  void Flush() {
+    if (records_.empty()) return;
+    try {
+      storage_.PutMany(file_, records_);
+    } catch (const DbError& e) {
+      throw DbError(e.code(), "lines " + std::to_string(firstLine_) + "-" + std::to_string(lastLine_) + ": " +
+                                  e.what());
+    }
+    records_.clear();
+    bytes_ = 0;
+  }
+
+ private:
+  Storage& storage_;
+  std::string file_;
+  std::vector<KeyedRecord> records_;
+  std::size_t bytes_ = 0;
+  long firstLine_ = 0;
+  long lastLine_ = 0;
+};
+
+}  // namespace
+
 ImportSummary Import(Database& db, std::istream& in) {
   ImportSummary summary;
   Storage& storage = db.storage();
-  auto write = [&](const Line& line) {
-    if (line.stored) {
-      storage.PutStored(line.file, line.key, line.text);
-    } else {
-      storage.Put(line.file, line.key, line.text);
-    }
-  };
   db.Transaction([&] {
-    // Directory files live outside SQLite: their records are written once
-    // every line has been read and checked, still inside the transaction,
-    // which puts their files back when anything fails.
+    // Records of hashed files are written in batches (a server gets a few
+    // large statements). Directory files live outside the database: their
+    // records are written once every line has been read and checked, still
+    // inside the transaction, which puts their files back when anything fails.
+    PendingRecords pending(storage);
     std::vector<std::pair<Line, long>> deferred;
     std::string text;
     long number = 0;
@@ -215,6 +253,7 @@ ImportSummary Import(Database& db, std::istream& in) {
         Line line = DecodeLine(text);
         if (line.declaration) {
           if (!db.FileExists(line.file)) {
+            pending.Flush();
             db.CreateFile(line.file, KindOf(line.kind));
             ++summary.filesCreated;
           }
@@ -225,7 +264,7 @@ ImportSummary Import(Database& db, std::istream& in) {
           dirfile::ValidateKey(line.key);
           deferred.emplace_back(std::move(line), number);
         } else {
-          write(line);
+          pending.Add(line.file, std::move(line.key), std::move(line.text), number);
         }
         ++summary.records;
       } catch (const DbError& e) {
@@ -234,9 +273,14 @@ ImportSummary Import(Database& db, std::istream& in) {
       }
     }
     if (in.bad()) throw DbError(ErrorCode::kIo, "cannot read the import after line " + std::to_string(number));
+    pending.Flush();
     for (const auto& [line, at] : deferred) {
       try {
-        write(line);
+        if (line.stored) {
+          storage.PutStored(line.file, line.key, line.text);
+        } else {
+          storage.Put(line.file, line.key, line.text);
+        }
       } catch (const DbError& e) {
         throw DbError(e.code(), "line " + std::to_string(at) + ": " + e.what());
       }

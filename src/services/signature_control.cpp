@@ -15,7 +15,7 @@ bool PartieSure(const QString& partie) {
 }  // namespace
 
 std::filesystem::path DossierFichierRepertoire(const mvdb::Database& db, const std::string& fichier) {
-  return std::filesystem::path(db.Path().string() + ".d") / fichier;
+  return db.DirectoryFolder(fichier);
 }
 
 QString SignatureFinder::CheminSignature(const QString& letterType, const QString& unused, const QString& entity) {
@@ -26,7 +26,9 @@ QString SignatureFinder::CheminSignature(const QString& letterType, const QStrin
   } catch (const std::exception&) {
     return {};
   }
-  const std::filesystem::path image = DossierFichierRepertoire(*db_, kFichierSignatures) /
+  const std::filesystem::path dossier = DossierFichierRepertoire(*db_, kFichierSignatures);
+  if (dossier.empty()) return {};
+  const std::filesystem::path image = dossier /
                                       (letterType + QLatin1Char('_') + entity + QStringLiteral(".png")).toStdString();
   std::error_code erreur;
   if (!std::filesystem::is_regular_file(image, erreur)) return {};

@@ -1,7 +1,8 @@
 // Ctr_Dorsany: finds the signature picture of a legal entity for a letter type.
 //
 // The pictures are kept in the directory-type file SIGNATURES of the database,
-// that is the folder "<database file>.d/SIGNATURES/": one PNG picture per
+// that is its folder "<directory root>/SIGNATURES/" (by default
+// "<database file>.d/SIGNATURES/"): one PNG picture per
 // letter type and legal entity, named "<TYPE>_<ENTITY>.png"
 // ("LETTREINFOCP_010.png"). An operator adds or replaces a signature by
 // copying the picture into that folder. The records are pictures, not text:
@@ -18,7 +19,8 @@ namespace morvane::services {
 /// The directory-type file that holds the signature pictures.
 inline constexpr const char* kFichierSignatures = "SIGNATURES";
 
-/// The folder of a directory-type file of `db`: "<database file>.d/<FILE>".
+/// The folder of a directory-type file of `db`: "<directory root>/<FILE>";
+/// empty when the database keeps no folder for directory files.
 std::filesystem::path DossierFichierRepertoire(const mvdb::Database& db, const std::string& fichier);
 
 /// The real signature control of the desktop environment.

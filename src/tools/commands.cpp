@@ -1,5 +1,7 @@
 #include "tools/commands.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -7,6 +9,7 @@
 
 #include "association/hourly_rate.h"
 #include "mvdb/database.h"
+#include "mvdb/database_copy.h"
 #include "mvdb/jsonl.h"
 #include "mvdb/numbers.h"
 #include "mvdb/storage.h"
@@ -87,9 +90,28 @@ std::string FormatResultList(const std::string& text) {
 }
 
 void CreateDatabase(const Args& args, std::ostream& out) {
-  ExpectCount(args, 1, 1, "create DB");
-  Database::Create(args[0]);
+  ExpectCount(args, 1, 3, "create DB [--directory-root FOLDER]");
+  CreateOptions options;
+  if (args.size() > 1) {
+    if (args[1] != "--directory-root") throw UsageError("unknown option " + args[1]);
+    if (args.size() < 3 || args[2].empty()) throw UsageError("--directory-root needs a folder");
+    options.directoryRoot = args[2];
+  }
+  Database::Create(args[0], options);
   out << "created " << args[0] << "\n";
+}
+
+void Copy(const Args& args, std::ostream& out) {
+  ExpectCount(args, 2, 2, "copy FROM TO");
+  auto from = OpenDatabase(args[0], OpenMode::kReadOnly);
+  auto to = OpenDatabase(args[1], OpenMode::kReadWrite);
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;  // progress for people, not for logs
+  const CopySummary copied = CopyDatabase(*from, *to, [terminal](long records) {
+    if (terminal) std::cerr << "\r" << records << " records" << std::flush;
+  });
+  if (terminal) std::cerr << "\n";
+  out << copied.files << " files, " << copied.records << " records and " << copied.indexes
+      << " indexes copied to " << args[1] << "\n";
 }
 
 void CreateFile(const Args& args, std::ostream& out) {
@@ -173,9 +195,11 @@ void Call(const Args& args, std::ostream& out) {
 
 void Demo(const Args& args, std::ostream& out) {
   if (args.empty() || args[0].rfind("--", 0) == 0)
-    throw UsageError("usage: mvdb demo DB [--into-existing] [--carers N] [--absences N] [--seed S]");
+    throw UsageError(
+        "usage: mvdb demo DB [--into-existing] [--carers N] [--absences N] [--seed S] [--directory-root FOLDER]");
 #ifdef MVDB_HAS_DEMO
   morvane::demo::Options options;
+  CreateOptions creation;
   bool intoExisting = false;
   for (std::size_t a = 1; a < args.size(); ++a) {
     if (args[a] == "--into-existing") {
@@ -183,6 +207,10 @@ void Demo(const Args& args, std::ostream& out) {
       continue;
     }
     if (a + 1 >= args.size()) throw UsageError(args[a] + " needs a value");
+    if (args[a] == "--directory-root") {
+      creation.directoryRoot = args[++a];
+      continue;
+    }
     const long value = WholeNumber(args[a], args[a + 1]);
     if (args[a] == "--carers")
       options.carers = static_cast<int>(std::min(value, 10000000L));
@@ -195,8 +223,13 @@ void Demo(const Args& args, std::ostream& out) {
     ++a;
   }
   options.progress = [](long done, long total) { std::cerr << "\r" << done << " / " << total << " absences" << std::flush; };
-  std::error_code ec;
-  auto db = std::filesystem::exists(args[0], ec) ? OpenDatabase(args[0], OpenMode::kReadWrite) : Database::Create(args[0]);
+  std::unique_ptr<Database> db;
+  try {
+    db = OpenDatabase(args[0], OpenMode::kReadWrite);
+  } catch (const DbError& e) {
+    if (e.code() != ErrorCode::kFileNotFound) throw;
+    db = Database::Create(args[0], creation);
+  }
   if (!intoExisting && HoldsRecords(*db))
     throw Refusal(args[0] + " already holds records: give --into-existing to add the demo data to them");
   morvane::demo::Generate(*db, options);

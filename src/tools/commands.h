@@ -25,7 +25,10 @@ class Refusal : public std::runtime_error {
 
 using Args = std::vector<std::string>;
 
+/// Creates a database (a file, or a schema on a server) [--directory-root FOLDER].
 void CreateDatabase(const Args& args, std::ostream& out);
+/// Copies a whole database into an empty one made with create: FROM TO.
+void Copy(const Args& args, std::ostream& out);
 void CreateFile(const Args& args, std::ostream& out);
 void ListFiles(const Args& args, std::ostream& out);
 void Import(const Args& args, std::ostream& out);

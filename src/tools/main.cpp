@@ -14,10 +14,18 @@ namespace {
 constexpr const char* kUsage = R"(Usage: mvdb COMMAND DB [ARGUMENT]...
   or:  mvdb --help | --version
 The command-line tool of the multivalue database: creates, fills, reads,
-queries, backs up and restores a database file DB.
+queries, backs up, restores and copies a database DB.
+
+DB is a database file, or a PostgreSQL server's address
+("postgresql://host/dbname?schema=NAME" or "host=... dbname=... schema=NAME";
+the schema is "morvane" unless named).
 
 Commands:
-  create DB            create an empty database file
+  create DB [--directory-root FOLDER]
+                       create an empty database; FOLDER keeps its directory
+                       files (a server database needs one for them)
+  copy FROM TO         copy a whole database (records, dictionaries, indexes,
+                       directory files) into an empty one made with create
   create-file DB FILE [--directory]
                        create a file (and its dictionary DICT FILE); a
                        directory file keeps one OS file per record
@@ -37,6 +45,7 @@ Commands:
   call DB ROUTINE [ARGUMENT]...
                        run a server routine, one attribute per argument
   demo DB [--into-existing] [--carers N] [--absences N] [--seed S]
+          [--directory-root FOLDER]
                        fill a new or empty database with the demo data
                        (--into-existing: add to a database holding records)
 
@@ -75,7 +84,7 @@ int main(int argc, char** argv) {
       {"files", mvdb::tool::ListFiles},       {"import", mvdb::tool::Import},
       {"export", mvdb::tool::Export},         {"read", mvdb::tool::Read},
       {"select", mvdb::tool::Select},         {"index", mvdb::tool::Index},
-      {"call", mvdb::tool::Call},
+      {"call", mvdb::tool::Call},             {"copy", mvdb::tool::Copy},
       {"demo", mvdb::tool::Demo},
   };
   const std::vector<std::string> args(argv + 1, argv + argc);

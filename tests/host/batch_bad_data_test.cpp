@@ -22,13 +22,13 @@
 #include "services/ui_services.h"
 #include "support/database_setup.h"
 
-#include <sqlite3.h>
 
 namespace morvane::host {
 namespace {
 
 namespace fs = std::filesystem;
 using morvane::testing::BreakStorageOf;
+using morvane::testing::ChangeFileBehindTheEngine;
 
 // Days of June 2025, the month every run asks for (the demo date is the 15th).
 constexpr int kJune1 = 20972;
@@ -358,10 +358,8 @@ class FileNeverCreated : public DamagedRun<FileNeverCreated> {
  public:
   // Gone from the catalogue with its table: as if it had never been created.
   static void Damage(mvdb::Database& db) {
-    BreakStorageOf(db, "ETABLISSEMENT");
-    ASSERT_EQ(sqlite3_exec(db.storage().Handle(), "DELETE FROM mv_files WHERE name = 'ETABLISSEMENT'", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
+    ChangeFileBehindTheEngine(db, "DROP TABLE mvf_{id of FILE}; DELETE FROM mv_files WHERE name = 'ETABLISSEMENT'",
+                              "ETABLISSEMENT");
   }
 };
 

@@ -1,6 +1,7 @@
 // Hosts as separate programs on one database, as offices run them: the
-// database tool importing absences while `morvane report` exports, two exports
-// started in the same second, and exports killed at any moment.
+// database tool importing absences while `morvane report` exports and two
+// exports started in the same second (on the embedded database and on the
+// tests' server), and exports killed at any moment.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,7 +15,9 @@
 #include <vector>
 
 #include "batch_fixture.h"
+#include "mvdb/database_copy.h"
 #include "mvdb/dynarray.h"
+#include "mvdb/engine_test_support.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
 
@@ -26,37 +29,62 @@ namespace fs = std::filesystem;
 const fs::path kMorvane = fs::path(MORVANE_BINARY_DIR) / "src" / "morvane";
 const fs::path kTool = fs::path(MORVANE_BINARY_DIR) / "src" / "mvdb";
 
-/// Suites that run the programs themselves on the suite's demo database.
+/// Suites that run the programs themselves on the suite's demo database
+/// (address_: the embedded file unless a suite sets another).
 template <typename Suite>
 class ProgramsFixture : public BatchFixture<Suite> {
  protected:
   using Base = BatchFixture<Suite>;
   void SetUp() override {
     if (!fs::exists(kMorvane) || !fs::exists(kTool)) GTEST_SKIP() << "the morvane and mvdb programs are not built";
+    address_ = Base::Database().string();
   }
   /// Starts `morvane report` exporting the absences of 2025; its output goes to `log`.
   std::unique_ptr<Process> Export(const std::string& log) {
     return std::make_unique<Process>(
-        std::vector<std::string>{kMorvane.string(), "report", "--db", Base::Database().string(), "--out",
-                                 Base::OutDir().string(), "--sick-leave", "--leave", "--other", "--all", "--from",
-                                 "01/01/2025", "--to", "31/12/2025", "--output", "export"},
+        std::vector<std::string>{kMorvane.string(), "report", "--db", address_, "--out", Base::OutDir().string(),
+                                 "--sick-leave", "--leave", "--other", "--all", "--from", "01/01/2025", "--to",
+                                 "31/12/2025", "--output", "export"},
         Base::dir_ / log);
   }
-  static fs::path StatDir() { return fs::path(Base::Database().string() + ".d") / "STATAIDANT"; }
+  fs::path StatDir() const {
+    return mvdb::Database::Open(address_, mvdb::OpenMode::kReadOnly)->DirectoryFolder("STATAIDANT");
+  }
   /// Every file of STATAIDANT, hidden temporaries included.
-  static std::vector<fs::path> Exports() {
+  std::vector<fs::path> Exports() const {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(StatDir())) files.push_back(entry.path());
     return files;
   }
-  static void RemoveExports() {
+  void RemoveExports() const {
     for (const fs::path& file : Exports()) fs::remove(file);
   }
+  std::string address_;
 };
 
-class TwoHosts : public ProgramsFixture<TwoHosts> {
+/// On both storages: the server's copy of the demo database is made once.
+class TwoHosts : public ProgramsFixture<TwoHosts>,
+                 public ::testing::WithParamInterface<mvdb::testing_support::StorageKind> {
  public:
   static int Carers() { return 40; }
+  static void SetUpTestSuite() {
+    ProgramsFixture<TwoHosts>::SetUpTestSuite();
+    if (mvdb::testing_support::TestServer().empty()) return;
+    server_ = mvdb::testing_support::TestServer() + " schema=" + mvdb::testing_support::FreshSchema();
+    mvdb::CreateOptions options;
+    options.directoryRoot = dir_ / "server-files";
+    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly),
+                       *mvdb::Database::Create(server_, options));
+  }
+
+ protected:
+  void SetUp() override {
+    ProgramsFixture<TwoHosts>::SetUp();
+    if (IsSkipped() || GetParam() == mvdb::testing_support::StorageKind::kEmbedded) return;
+    if (server_.empty()) GTEST_SKIP() << "no test server";
+    address_ = server_;
+  }
+  static inline std::string server_;
 };
 
 /// Rows of an exported CSV whose observation (16th field) starts with `prefix`.
@@ -77,7 +105,7 @@ int RowsObserved(const std::string& csv, const std::string& prefix) {
   return rows;
 }
 
-TEST_F(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
+TEST_P(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
   // Ten batches of paid leave in 2025, each imported in its own transaction by
   // the database tool while the other host exports the year over and over.
   constexpr int kBatches = 10;
@@ -85,7 +113,7 @@ TEST_F(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
   RemoveExports();
   std::vector<std::string> keys;
   {
-    auto db = mvdb::Database::Open(Database());
+    auto db = mvdb::Database::Open(address_);
     const mvdb::DbFile absences = db->DBOpen("ABSENCESAIDANT");
     for (int day = 20820; keys.size() < kBatches * kPerBatch; ++day) {  // from 1 January 2025
       for (int carer = 1; carer <= Carers() && keys.size() < kBatches * kPerBatch; ++carer) {
@@ -109,11 +137,11 @@ TEST_F(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
       record.SetItem(29, "import " + keys[i]);
       out << mvdb::jsonl::EncodeLine("ABSENCESAIDANT", keys[i], record.Text()) << "\n";
     }
-    script += kTool.string() + " import " + Database().string() + " " + batch.string() + " || exit 1; ";
+    script += kTool.string() + " import '" + address_ + "' " + batch.string() + " || exit 1; ";
   }
   std::string exports;
   for (int run = 0; run < 4; ++run) {
-    exports += kMorvane.string() + " report --db " + Database().string() + " --out " + OutDir().string() +
+    exports += kMorvane.string() + " report --db '" + address_ + "' --out " + OutDir().string() +
                " --sick-leave --leave --other --all --from 01/01/2025 --to 31/12/2025 --output export || exit 1; ";
   }
   Process importer({"/bin/sh", "-c", script}, dir_ / "import.log");
@@ -127,7 +155,7 @@ TEST_F(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
     const int imported = RowsObserved(Slurp(file), "import ");
     EXPECT_EQ(imported % kPerBatch, 0) << file << " holds part of a batch: " << imported << " rows";
   }
-  auto db = mvdb::Database::Open(Database());
+  auto db = mvdb::Database::Open(address_);
   const mvdb::DbFile absences = db->DBOpen("ABSENCESAIDANT");
   int whole = 0;
   for (const std::string& key : keys) {
@@ -136,7 +164,7 @@ TEST_F(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
   EXPECT_EQ(whole, kBatches * kPerBatch);
 }
 
-TEST_F(TwoHosts, TwoExportsStartedInTheSameSecondWriteTwoWholeFiles) {
+TEST_P(TwoHosts, TwoExportsStartedInTheSameSecondWriteTwoWholeFiles) {
   RemoveExports();
   auto first = Export("first.log");
   auto second = Export("second.log");
@@ -148,6 +176,8 @@ TEST_F(TwoHosts, TwoExportsStartedInTheSameSecondWriteTwoWholeFiles) {
   EXPECT_GT(fs::file_size(files[0]), 1000u);
   EXPECT_EQ(Slurp(files[0]), Slurp(files[1]));  // the same data, each file whole
 }
+
+INSTANTIATE_ON_BOTH_STORAGES(TwoHosts);
 
 class KilledExport : public ProgramsFixture<KilledExport> {
  public:

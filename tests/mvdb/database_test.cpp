@@ -1,6 +1,7 @@
-// Database, DbFile and records: reading, writing, not-found as a value or an
-// error, error codes and messages, handles outliving their database, opening
-// read-only, the routine registry and the trace.
+// Database, DbFile and records on both storages: reading, writing, not-found
+// as a value or an error, error codes and messages, handles outliving their
+// database, opening read-only; then what only a database file meets (a file
+// that is no database), the routine registry and the trace.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,14 +18,18 @@ using testing_support::Attrs;
 using testing_support::CodeOf;
 using testing_support::Failure;
 
-class DatabaseTest : public ::testing::Test {
+class DatabaseTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override { t.db().CreateFile("CIVILAIDANT"); }
+  void SetUp() override {
+    BothStorages::SetUp();
+    if (IsSkipped()) return;
+    t.db().CreateFile("CIVILAIDANT");
+  }
   Database& db() { return t.db(); }
-  testing_support::ScratchDatabase t;
+  testing_support::ScratchDatabase t{GetParam()};
 };
 
-TEST_F(DatabaseTest, RecordsAreWrittenReadFoundAndDeleted) {
+TEST_P(DatabaseTest, RecordsAreWrittenReadFoundAndDeleted) {
   const DbFile carers = db().DBOpen("CIVILAIDANT");
   DynArray record = carers.DBNew("00012");
   record.SetItem(2, "DUPONT");
@@ -45,12 +50,13 @@ TEST_F(DatabaseTest, RecordsAreWrittenReadFoundAndDeleted) {
   EXPECT_FALSE(carers.Exists("00012"));
 }
 
-TEST_F(DatabaseTest, EachFailureHasItsOwnCode) {
+TEST_P(DatabaseTest, EachFailureHasItsOwnCode) {
   EXPECT_EQ(Failure([&] { db().DBOpen("NOSUCHFILE"); }),
-            "0x80040010 file NOSUCHFILE does not exist in database " + db().Path().string());
+            "0x80040010 file NOSUCHFILE does not exist in database " + db().storage().Address());
   EXPECT_EQ(CodeOf([&] { db().CreateFile("CIVILAIDANT"); }), 0x80040011u);
   EXPECT_EQ(CodeOf([&] { Database::Create(db().Path()); }), 0x80040011u);
-  EXPECT_EQ(CodeOf([&] { Database::Open(t.dir() / "absent.mvdb"); }), 0x80040010u);
+  EXPECT_EQ(CodeOf([&] { Database::Open(testing_support::FreshAddress(GetParam(), t.dir(), "absent.mvdb")); }),
+            0x80040010u);
   EXPECT_EQ(CodeOf([&] { db().DBOpen("CIVILAIDANT").DBNew(""); }), 0x80040050u);
   std::int32_t status = 7;
   EXPECT_EQ(Failure([&] { db().DBCall("CALCCOEFFTXHOR", status, ""); }),
@@ -61,7 +67,7 @@ TEST_F(DatabaseTest, EachFailureHasItsOwnCode) {
   EXPECT_EQ(CodeOf([] { DynArray("x").DBWrite(); }), 0x80040060u);  // not bound to a file
 }
 
-TEST_F(DatabaseTest, CreateFileAddsItsDictionary) {
+TEST_P(DatabaseTest, CreateFileAddsItsDictionary) {
   db().CreateFile("STATAIDANT", FileKind::kDirectory);
   EXPECT_EQ(db().storage().Kind("STATAIDANT"), FileKind::kDirectory);
   EXPECT_EQ(db().storage().Kind("DICT STATAIDANT"), FileKind::kHashed);
@@ -69,7 +75,7 @@ TEST_F(DatabaseTest, CreateFileAddsItsDictionary) {
             (std::vector<std::string>{"CIVILAIDANT", "DICT CIVILAIDANT", "DICT STATAIDANT", "STATAIDANT"}));
 }
 
-TEST_F(DatabaseTest, ClosedHandlesAndHandlesOutlivingTheDatabaseThrowNotOpen) {
+TEST_P(DatabaseTest, ClosedHandlesAndHandlesOutlivingTheDatabaseThrowNotOpen) {
   DbFile carers = db().DBOpen("CIVILAIDANT");
   DbFile copy = carers;
   DynArray record = carers.DBNew("1");
@@ -83,24 +89,35 @@ TEST_F(DatabaseTest, ClosedHandlesAndHandlesOutlivingTheDatabaseThrowNotOpen) {
   EXPECT_EQ(CodeOf([&] { DbFile().DBRead("1"); }), 0x80040060u);
 }
 
-TEST_F(DatabaseTest, ReadOnlyOpenReadsAndRefusesEveryWrite) {
+TEST_P(DatabaseTest, ReadOnlyOpenReadsAndRefusesEveryWrite) {
   db().DBOpen("CIVILAIDANT").DBNew("1").DBWrite();
-  const std::filesystem::path path = db().Path();
+  const std::string path = db().Path();
+  const std::string shown = db().storage().Address();
   t.Close();
-  const auto size = std::filesystem::file_size(path);
+  const auto size = OnServer() ? 0 : std::filesystem::file_size(path);
   auto reader = Database::Open(path, OpenMode::kReadOnly);
   EXPECT_EQ(reader->ReadOnlyReason(), "opened read-only");
   EXPECT_TRUE(reader->DBOpen("CIVILAIDANT").Exists("1"));
-  const std::string refusal = " database " + path.string() + " is read-only (opened read-only)";
+  const std::string refusal = " database " + shown + " is read-only (opened read-only)";
   EXPECT_EQ(Failure([&] { reader->DBOpen("CIVILAIDANT").DBNew("2").DBWrite(); }),
             "0x80040040 cannot write record 2 of CIVILAIDANT:" + refusal);
   EXPECT_EQ(Failure([&] { reader->CreateFile("NEW"); }), "0x80040040 cannot write:" + refusal);
   EXPECT_EQ(Failure([&] { reader->CreateIndex("CIVILAIDANT", "2"); }), "0x80040040 cannot write:" + refusal);
+  EXPECT_EQ(reader->FileNames(), (std::vector<std::string>{"CIVILAIDANT", "DICT CIVILAIDANT"}));
   reader.reset();
-  EXPECT_EQ(std::filesystem::file_size(path), size);
+  if (!OnServer()) EXPECT_EQ(std::filesystem::file_size(path), size);
 }
 
-TEST_F(DatabaseTest, AFileThatIsNotADatabaseIsRefusedAndLeftAsItIs) {
+INSTANTIATE_ON_BOTH_STORAGES(DatabaseTest);
+
+class DatabaseFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { t.db().CreateFile("CIVILAIDANT"); }
+  Database& db() { return t.db(); }
+  testing_support::ScratchDatabase t;
+};
+
+TEST_F(DatabaseFileTest, AFileThatIsNotADatabaseIsRefusedAndLeftAsItIs) {
   const auto empty = t.dir() / "empty.mvdb";
   const auto text = t.dir() / "text.mvdb";
   std::ofstream{empty};
@@ -114,7 +131,7 @@ TEST_F(DatabaseTest, AFileThatIsNotADatabaseIsRefusedAndLeftAsItIs) {
   EXPECT_EQ(std::filesystem::file_size(text), 64u);
 }
 
-TEST_F(DatabaseTest, RoutinesRunByNameAndSelectionsAndCallsAreTraced) {
+TEST_F(DatabaseFileTest, RoutinesRunByNameAndSelectionsAndCallsAreTraced) {
   const auto log = t.dir() / "trace.log";
   ::setenv("MVDB_TRACE", log.c_str(), 1);
   auto traced = Database::Open(db().Path());

@@ -15,19 +15,23 @@ namespace {
 using testing_support::CodeOf;
 using testing_support::Slurp;
 
-class DirectoryFileTest : public ::testing::Test {
+class DirectoryFileTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override { t.db().CreateFile("STAT", FileKind::kDirectory); }
-  std::filesystem::path Folder() const { return t.dir() / "test.mvdb.d" / "STAT"; }
+  void SetUp() override {
+    BothStorages::SetUp();
+    if (IsSkipped()) return;
+    t.db().CreateFile("STAT", FileKind::kDirectory);
+  }
+  std::filesystem::path Folder() { return t.db().DirectoryFolder("STAT"); }
   void Write(const std::string& key, const std::string& text) {
     DynArray record = t.db().DBOpen("STAT").DBNew(key);
     record.SetText(text);
     record.DBWrite();
   }
-  testing_support::ScratchDatabase t;
+  testing_support::ScratchDatabase t{GetParam()};
 };
 
-TEST_F(DirectoryFileTest, ARecordIsAFileOfLinesAndReadsBackTheSame) {
+TEST_P(DirectoryFileTest, ARecordIsAFileOfLinesAndReadsBackTheSame) {
   const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
       {"export.txt", "line 1\xFEv1\xFDv2\xFC" "s\xFE\xFE", "line 1\nv1\xFDv2\xFCs\n\n\n"},
       {"AbsAidant-1.csv", "Nom;Pr\xC3\xA9nom\xFE" "DUPONT;\xC3\x89lise\xFE",
@@ -41,17 +45,17 @@ TEST_F(DirectoryFileTest, ARecordIsAFileOfLinesAndReadsBackTheSame) {
   }
 }
 
-TEST_F(DirectoryFileTest, KeysThatCannotNameAFileAreRefused) {
+TEST_P(DirectoryFileTest, KeysThatCannotNameAFileAreRefused) {
   const DbFile stat = t.db().DBOpen("STAT");
   for (const std::string& key : {std::string(), std::string("../escape"), std::string("a/b"), std::string(".hidden"),
                                  std::string("a..b"), std::string("nul\0x", 5), std::string(256, 'k')})
     EXPECT_EQ(CodeOf([&] { stat.DBNew(key); }), 0x80040050u) << key;
   EXPECT_EQ(CodeOf([&] { t.storage().Put("STAT", "../x", "y"); }), 0x80040050u);
-  EXPECT_FALSE(std::filesystem::exists(t.dir() / "test.mvdb.d" / "x"));
+  EXPECT_FALSE(std::filesystem::exists(Folder().parent_path() / "x"));
   Write(std::string(255, 'k'), "the longest name a file may have");
 }
 
-TEST_F(DirectoryFileTest, ReplacementLeavesNoTemporaryAndTemporariesStayHidden) {
+TEST_P(DirectoryFileTest, ReplacementLeavesNoTemporaryAndTemporariesStayHidden) {
   Write("r.txt", "old");
   Write("r.txt", "new");
   std::ofstream(Folder() / ".tmp-leftover") << "half";
@@ -66,7 +70,7 @@ TEST_F(DirectoryFileTest, ReplacementLeavesNoTemporaryAndTemporariesStayHidden) 
   EXPECT_EQ(t.db().DBOpen("STAT").DBRead("r.txt").Text(), "new");
 }
 
-TEST_F(DirectoryFileTest, NewNameRaceHasExactlyOneWinnerPerKey) {
+TEST_P(DirectoryFileTest, NewNameRaceHasExactlyOneWinnerPerKey) {
   constexpr int kKeys = 25;
   std::latch start(2);
   int wins[2] = {0, 0};
@@ -89,6 +93,20 @@ TEST_F(DirectoryFileTest, NewNameRaceHasExactlyOneWinnerPerKey) {
     EXPECT_TRUE(text.starts_with("writer 0\xFE") || text.starts_with("writer 1\xFE"));
     EXPECT_EQ(text.size(), 9u + 4000u);
   }
+}
+
+INSTANTIATE_ON_BOTH_STORAGES(DirectoryFileTest);
+
+TEST(ServerDirectoryFiles, ADatabaseMadeWithoutAFolderRefusesThemSayingHowToGiveOne) {
+  if (testing_support::TestServer().empty()) GTEST_SKIP() << "no test server";
+  testing_support::ScratchDir dir;
+  auto db = Database::Create(testing_support::FreshAddress(testing_support::StorageKind::kServer, dir));
+  const std::string refusal = ": database " + db->storage().Address() +
+                              " has no folder for directory files (give one when creating it: mvdb create ADDRESS "
+                              "--directory-root FOLDER)";
+  EXPECT_EQ(testing_support::Failure([&] { db->CreateFile("STAT", FileKind::kDirectory); }),
+            "0x80040040 cannot create directory file STAT" + refusal);
+  EXPECT_TRUE(db->DirectoryFolder("STAT").empty());
 }
 
 }  // namespace

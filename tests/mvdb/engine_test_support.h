@@ -1,17 +1,27 @@
-// Helpers of the engine's tests (the demo and reliability tests use them too):
-// a scratch folder and database, record texts, failures as text, and the small
-// absence database of the query tests.
+// Helpers of the engine's tests (the demo, reliability and host tests use them
+// too): a scratch folder and database on either storage, record texts,
+// failures as text, and the small absence database of the query tests.
+//
+// Suites that run on both storages are parameterised by StorageKind. The
+// server is the one MORVANE_TEST_PG names (ctest starts a throwaway cluster
+// and sets it); without it the server cases skip. Each server database is a
+// fresh schema of that server.
 #pragma once
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -94,10 +104,50 @@ std::uint32_t CodeOf(Fn fn) {
   return 0;
 }
 
-/// A new database "test.mvdb" in a scratch folder.
+/// Where a test database lives.
+enum class StorageKind { kEmbedded, kServer };
+
+inline void PrintTo(StorageKind kind, std::ostream* out) {
+  *out << (kind == StorageKind::kEmbedded ? "embedded" : "server");
+}
+
+/// The address of the tests' server ("" when MORVANE_TEST_PG is not set).
+inline std::string TestServer() {
+  const char* address = std::getenv("MORVANE_TEST_PG");
+  return address ? address : "";
+}
+
+/// A fresh schema name on the tests' server, never used before.
+inline std::string FreshSchema() {
+  static std::atomic<int> counter{0};
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  return "t" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + "_" + std::to_string(now % 1000000);
+}
+
+/// The address of a database not made yet: a file in `dir`, or a fresh
+/// schema of the tests' server.
+inline std::string FreshAddress(StorageKind kind, const ScratchDir& dir, const std::string& name = "test.mvdb") {
+  if (kind == StorageKind::kEmbedded) return (dir / name).string();
+  return TestServer() + " schema=" + FreshSchema();
+}
+
+/// Creates a database at a fresh address; a server database keeps its
+/// directory files in `dir`/files.
+inline std::unique_ptr<Database> CreateFresh(StorageKind kind, const ScratchDir& dir,
+                                             const std::string& name = "test.mvdb") {
+  CreateOptions options;
+  if (kind == StorageKind::kServer) options.directoryRoot = dir / (name + ".files");
+  return Database::Create(FreshAddress(kind, dir, name), options);
+}
+
+/// A new database in a scratch folder ("test.mvdb"), or on the tests' server.
+/// Without a server, a server database is not made (db() must not be used:
+/// the suite skips, see BothStorages).
 class ScratchDatabase {
  public:
-  ScratchDatabase() : db_(Database::Create(dir_ / "test.mvdb")) {}
+  explicit ScratchDatabase(StorageKind kind = StorageKind::kEmbedded) {
+    if (kind == StorageKind::kEmbedded || !TestServer().empty()) db_ = CreateFresh(kind, dir_);
+  }
   Database& db() { return *db_; }
   Storage& storage() { return db_->storage(); }
   const ScratchDir& dir() const { return dir_; }
@@ -115,6 +165,29 @@ class ScratchDatabase {
   ScratchDir dir_;
   std::unique_ptr<Database> db_;
 };
+
+/// Base of the suites run on both storages: the server case skips when no
+/// server is given. A suite's SetUp calls this one first and returns when
+/// IsSkipped().
+class BothStorages : public ::testing::TestWithParam<StorageKind> {
+ protected:
+  void SetUp() override {
+    if (GetParam() == StorageKind::kServer && TestServer().empty())
+      GTEST_SKIP() << "no test server (MORVANE_TEST_PG is not set; ctest sets it)";
+  }
+  bool OnServer() const { return GetParam() == StorageKind::kServer; }
+};
+
+/// "Embedded" or "Server", the end of each parameterised test's name.
+inline std::string StorageName(const ::testing::TestParamInfo<StorageKind>& info) {
+  return info.param == StorageKind::kEmbedded ? "Embedded" : "Server";
+}
+
+#define INSTANTIATE_ON_BOTH_STORAGES(Suite)                                                                   \
+  INSTANTIATE_TEST_SUITE_P(Storages, Suite,                                                                   \
+                           ::testing::Values(::mvdb::testing_support::StorageKind::kEmbedded,                 \
+                                             ::mvdb::testing_support::StorageKind::kServer),                  \
+                           ::mvdb::testing_support::StorageName)
 
 /// Absences (key = carer code 5 + reason 2 + first day 5) and their carers,
 /// with the dictionary names the control's queries use.

@@ -25,17 +25,19 @@ jsonl::ImportSummary Import(Database& db, const std::string& lines) {
   return jsonl::Import(db, in);
 }
 
-class JsonlTest : public ::testing::Test {
+class JsonlTest : public testing_support::BothStorages {
  protected:
   void SetUp() override {
+    BothStorages::SetUp();
+    if (IsSkipped()) return;
     t.db().CreateFile("CIVILAIDANT");
     t.db().CreateFile("STATAIDANT", FileKind::kDirectory);
   }
-  std::filesystem::path Folder() const { return t.dir() / "test.mvdb.d" / "STATAIDANT"; }
-  testing_support::ScratchDatabase t;
+  std::filesystem::path Folder() { return t.db().DirectoryFolder("STATAIDANT"); }
+  testing_support::ScratchDatabase t{GetParam()};
 };
 
-TEST_F(JsonlTest, LevelsBecomeStringsAndNestedArraysAndOtherBytesBase64) {
+TEST(JsonlLines, LevelsBecomeStringsAndNestedArraysAndOtherBytesBase64) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {Attrs({"1", "DUPONT", "v1\xFDv2", "a\xFDs1\xFCs2", ""}),
        R"({"file":"F","id":"k","record":["1","DUPONT",["v1","v2"],["a",["s1","s2"]],""]})"},
@@ -50,7 +52,7 @@ TEST_F(JsonlTest, LevelsBecomeStringsAndNestedArraysAndOtherBytesBase64) {
   EXPECT_EQ(jsonl::DecodeLine(R"({"file":"F","id":"k","record":[[["x"]]]})").text, "x");
 }
 
-TEST_F(JsonlTest, ExportThenImportIntoAFreshDatabaseGivesTheSameBytes) {
+TEST_P(JsonlTest, ExportThenImportIntoAFreshDatabaseGivesTheSameBytes) {
   Import(t.db(), R"({"file":"CIVILAIDANT","id":"00012","record":["1","DUPONT \u00c9lise",["v1","v2"],["",["s1",""]],"",""]}
 {"file":"CIVILAIDANT","id":"00001","record":[]}
 {"file":"DICT CIVILAIDANT","id":"NomAidant","record":["A","2","","","L"]}
@@ -67,15 +69,15 @@ TEST_F(JsonlTest, ExportThenImportIntoAFreshDatabaseGivesTheSameBytes) {
   for (const auto& [name, bytes] : dropped) std::ofstream(Folder() / name, std::ios::binary) << bytes;
   const std::string exported = ExportAll(t.db());
 
-  testing_support::ScratchDatabase copy;
+  testing_support::ScratchDatabase copy(GetParam());
   EXPECT_EQ(Import(copy.db(), exported).records, 10);
   EXPECT_EQ(ExportAll(copy.db()), exported);
   EXPECT_EQ(copy.db().DBOpen("CIVILAIDANT").DBRead("latin1").Text(), "Pr\xE9nom\xFE\xC9lise");
   for (const auto& [name, bytes] : dropped)
-    EXPECT_EQ(testing_support::Slurp(copy.dir() / "test.mvdb.d" / "STATAIDANT" / name), bytes) << name;
+    EXPECT_EQ(testing_support::Slurp(copy.db().DirectoryFolder("STATAIDANT") / name), bytes) << name;
 }
 
-TEST_F(JsonlTest, AnImportThatFailsAnywhereChangesNothing) {
+TEST_P(JsonlTest, AnImportThatFailsAnywhereChangesNothing) {
   Import(t.db(), R"({"file":"CIVILAIDANT","id":"keep","record":["old"]})" "\n" R"({"file":"STATAIDANT","id":"keep.txt","record":["old"]})");
   std::filesystem::create_directory(Folder() / "taken.txt");  // a folder where a record would go: its write fails
   const std::string before = ExportAll(t.db());
@@ -109,6 +111,8 @@ TEST_F(JsonlTest, AnImportThatFailsAnywhereChangesNothing) {
     EXPECT_FALSE(std::filesystem::exists(Folder() / "new.txt")) << line;
   }
 }
+
+INSTANTIATE_ON_BOTH_STORAGES(JsonlTest);
 
 }  // namespace
 }  // namespace mvdb

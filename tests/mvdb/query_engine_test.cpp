@@ -14,9 +14,11 @@ using testing_support::Attrs;
 using testing_support::Failure;
 using testing_support::With;
 
-class QueryEngineTest : public ::testing::Test {
+class QueryEngineTest : public testing_support::BothStorages {
  protected:
   void SetUp() override {
+    BothStorages::SetUp();
+    if (IsSkipped()) return;
     testing_support::FillAbsences(t);
     for (const char* file : {"SECTEUR", "ASSOCIATION", "ACTIVITES", "COMMUNES", "NUMS", "CONTRAT"})
       t.db().CreateFile(file);
@@ -46,10 +48,10 @@ class QueryEngineTest : public ::testing::Test {
     std::replace(rows.begin(), rows.end(), kAttributeMark, ' ');
     return rows;
   }
-  testing_support::ScratchDatabase t;
+  testing_support::ScratchDatabase t{GetParam()};
 };
 
-TEST_F(QueryEngineTest, SelectionsAndSortsAsWritten) {
+TEST_P(QueryEngineTest, SelectionsAndSortsAsWritten) {
   const std::string contracts = "SSELECT CONTRAT AVEC CodeAidant = \"00001\" AND AVEC 65 = \"\" AND AVEC 2 = \"001\"";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"SSELECT ACTIVITES PAR LibAssoActivites PAR 0", "00301 00201 00101 00102"},  // no entity: empty name first
@@ -94,14 +96,14 @@ TEST_F(QueryEngineTest, SelectionsAndSortsAsWritten) {
   for (const auto& [query, keys] : cases) EXPECT_EQ(Select(query), keys) << query;
 }
 
-TEST_F(QueryEngineTest, ResultListHasOneRowPerRecordAndOneColumnPerAttribute) {
+TEST_P(QueryEngineTest, ResultListHasOneRowPerRecordAndOneColumnPerAttribute) {
   EXPECT_EQ(Select("SSELECT SECTEUR PAR 1 ", "0 1", "SECTEUR"), "002\xFD" "CENTRE 004\xFD" "CENTRE 003\xFD" "EST 001\xFDNORD");
   EXPECT_EQ(Select("SSELECT ACTIVITES AVEC 0 = \"001]\"", "0 12"), "00101\xFDP 00102\xFDM");
   // the values of a multi-valued attribute stay in their column as sub-values
   EXPECT_EQ(Select("SSELECT ABSENCESAIDANT AVEC 17 = \"C2\"", "0 17 1"), "000010616050\xFD" "C1\xFC" "C2\xFD" "2");
 }
 
-TEST_F(QueryEngineTest, FailuresSayWhatAndWhereAndChangeNothing) {
+TEST_P(QueryEngineTest, FailuresSayWhatAndWhereAndChangeNothing) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"SSELECT ABSENCESAIDANT AVEC Inconnu = \"3\"",
        "0x80040021 position 29: field Inconnu of ABSENCESAIDANT: not in the dictionary DICT ABSENCESAIDANT (expected a "
@@ -118,6 +120,8 @@ TEST_F(QueryEngineTest, FailuresSayWhatAndWhereAndChangeNothing) {
             "0x80040050 DBSelect: attribute list \"0 x\" holds \"x\", not an attribute number");
   EXPECT_EQ(Select("SSELECT ABSENCESAIDANT", "0 1 2 3"), before);
 }
+
+INSTANTIATE_ON_BOTH_STORAGES(QueryEngineTest);
 
 }  // namespace
 }  // namespace mvdb

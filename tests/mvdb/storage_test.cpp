@@ -1,7 +1,10 @@
-// SQLite storage: transactions (directory files included), key order, record
-// bytes, and two connections on one database file.
+// Both storages: transactions (directory files included), key order, record
+// bytes, batches, and two connections on one database.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <random>
 #include <set>
 
 #include "engine_test_support.h"
@@ -10,12 +13,18 @@ namespace mvdb {
 namespace {
 
 using testing_support::CodeOf;
+using testing_support::Failure;
 using testing_support::ScratchDir;
 
-class StorageTest : public ::testing::Test {
+class StorageTest : public testing_support::BothStorages {
  protected:
   void SetUp() override {
-    storage = Storage::Create(dir / "base.mvdb");
+    BothStorages::SetUp();
+    if (IsSkipped()) return;
+    address = testing_support::FreshAddress(GetParam(), dir, "base.mvdb");
+    CreateOptions options;
+    if (OnServer()) options.directoryRoot = dir / "files";
+    storage = Storage::Create(address, options);
     storage->CreateFile("F", FileKind::kHashed);
     storage->CreateFile("D", FileKind::kDirectory);
   }
@@ -28,16 +37,17 @@ class StorageTest : public ::testing::Test {
         return true;
       });
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir / "base.mvdb.d" / "D"))
+    for (const auto& entry : std::filesystem::directory_iterator(storage->DirectoryFolder("D")))
       names.insert(entry.path().filename().string());
     for (const auto& name : names) state += name + " ";
     return state;
   }
   ScratchDir dir;
+  std::string address;
   std::unique_ptr<Storage> storage;
 };
 
-TEST_F(StorageTest, AFailedTransactionUndoesEveryWriteDirectoryFilesIncluded) {
+TEST_P(StorageTest, AFailedTransactionUndoesEveryWriteDirectoryFilesIncluded) {
   storage->Put("F", "kept", "1");
   storage->Put("D", "kept.txt", "old");
   const std::string before = State();
@@ -55,7 +65,7 @@ TEST_F(StorageTest, AFailedTransactionUndoesEveryWriteDirectoryFilesIncluded) {
   EXPECT_FALSE(storage->HasFile("G"));
 }
 
-TEST_F(StorageTest, AFailedNestedTransactionUndoesOnlyItsOwnWrites) {
+TEST_P(StorageTest, AFailedNestedTransactionUndoesOnlyItsOwnWrites) {
   storage->Transaction([&] {
     storage->Put("F", "outer", "1");
     storage->Put("D", "outer.txt", "1");
@@ -72,23 +82,35 @@ TEST_F(StorageTest, AFailedNestedTransactionUndoesOnlyItsOwnWrites) {
   EXPECT_EQ(State(), "F:after=3 F:outer=1 D:outer.txt=1 outer.txt ");
 }
 
-TEST_F(StorageTest, RecordsKeepEveryByteAndScanInByteOrder) {
-  const std::string text = std::string("a\xFE\xFD\xFC") + '\0' + "z\xC3\xA9";
-  for (const std::string key : {"b", "a", "B", "\xC3\xA9", "10", "9"}) storage->Put("F", key, key + text);
+TEST_P(StorageTest, RecordsKeepEveryByteAndScanAndBatchesGoInByteOrder) {
+  const std::string text = std::string("a\xFE\xFD\xFC") + '\0' + "z\xC3\xA9\xE9";
+  for (const std::string key : {"b", "a", "B", "\xC3\xA9", "10", "9", "\xE9t\xE9"}) storage->Put("F", key, key + text);
   std::vector<std::string> keys;
   storage->Scan("F", [&](const std::string& key, const std::string& stored) {
     EXPECT_EQ(stored, key + text);
     keys.push_back(key);
-    return keys.size() < 5;  // false stops the scan
+    return keys.size() < 6;  // false stops the scan
   });
-  EXPECT_EQ(keys, (std::vector<std::string>{"10", "9", "B", "a", "b"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{"10", "9", "B", "a", "b", "\xC3\xA9"}));
+  keys.clear();
+  storage->GetMany("F", {"0", "9", "a", "c", "\xE9t\xE9"}, [&](const std::string& key, const std::string& stored) {
+    EXPECT_EQ(stored, key + text);
+    keys.push_back(key);
+    return true;
+  });
+  EXPECT_EQ(keys, (std::vector<std::string>{"9", "a", "\xE9t\xE9"}));
   storage->Put("F", "k", "first", true);
   EXPECT_EQ(CodeOf([&] { storage->Put("F", "k", "second", true); }), 0x80040042u);
   EXPECT_EQ(*storage->Get("F", "k"), "first");
+  // A batch: a key given twice keeps its last text; an empty key refuses it all.
+  storage->PutMany("F", {{"k", "1"}, {"m", "2"}, {"k", "3"}});
+  EXPECT_EQ(*storage->Get("F", "k") + *storage->Get("F", "m"), "32");
+  EXPECT_EQ(CodeOf([&] { storage->PutMany("F", {{"n", "1"}, {"", "2"}}); }), 0x80040050u);
+  EXPECT_FALSE(storage->Get("F", "n"));
 }
 
-TEST_F(StorageTest, TwoConnectionsSeeEachOthersWritesAndASnapshotSeesOneState) {
-  auto other = Storage::Open(dir / "base.mvdb", OpenMode::kReadWrite);
+TEST_P(StorageTest, TwoConnectionsSeeEachOthersWritesAndASnapshotSeesOneState) {
+  auto other = Storage::Open(address, OpenMode::kReadWrite);
   storage->Put("F", "one", "1");
   other->CreateFile("LATE", FileKind::kHashed);
   other->Put("LATE", "k", "2");
@@ -99,16 +121,53 @@ TEST_F(StorageTest, TwoConnectionsSeeEachOthersWritesAndASnapshotSeesOneState) {
     other->Put("F", "two", "2");
     EXPECT_EQ(*storage->Get("F", "one"), "1");
     EXPECT_FALSE(storage->Get("F", "two"));
+    storage->ReadSnapshot([&] { EXPECT_EQ(*storage->Get("F", "one"), "1"); });  // joins
+    EXPECT_EQ(Failure([&] { storage->Put("F", "three", "3"); }),
+              "0x80040040 cannot write inside a read snapshot of database " + storage->Address() +
+                  " (end the reading before writing)");
     throw std::runtime_error("stop");
   }),
                std::runtime_error);
   EXPECT_EQ(*storage->Get("F", "one"), "2");  // the snapshot ended with the exception
-  storage->ReadSnapshot([&] {
-    storage->Put("F", "three", "3");  // nobody wrote meanwhile: the write lands
-    storage->ReadSnapshot([&] { EXPECT_EQ(*storage->Get("F", "three"), "3"); });
-  });
-  EXPECT_EQ(*other->Get("F", "three"), "3");
+  EXPECT_FALSE(storage->Get("F", "three"));
 }
+
+TEST_P(StorageTest, ASnapshotReadsEveryRecordAsItIsAndEveryMissingOneAsMissing) {
+  // Reads in a snapshot of a server are kept and read ahead: whatever the
+  // order, each look-up must give exactly what the file holds.
+  std::map<std::string, std::string> held;
+  std::vector<KeyedRecord> records;
+  for (int n = 0; n < 400; n += 1 + n % 3) {
+    const std::string key = "k" + std::to_string(1000 + n);
+    held[key] = "record " + key;
+    records.push_back({key, held[key]});
+  }
+  storage->PutMany("F", records);
+  std::mt19937 random(7);
+  std::vector<std::string> asked;
+  for (int i = 0; i < 600; ++i) asked.push_back("k" + std::to_string(990 + random() % 420));
+  storage->ReadSnapshot([&] {
+    for (const std::string& key : asked) {
+      const auto found = held.find(key);
+      EXPECT_EQ(storage->Get("F", key), found == held.end() ? std::nullopt : std::optional(found->second)) << key;
+      if (random() % 8 == 0) {
+        std::vector<std::string> batch(asked.begin() + random() % 500, asked.end());
+        std::sort(batch.begin(), batch.end());
+        batch.erase(std::unique(batch.begin(), batch.end()), batch.end());
+        std::string got, expected;
+        storage->GetMany("F", batch, [&](const std::string& k, const std::string& text) {
+          got += k + "=" + text + " ";
+          return true;
+        });
+        for (const std::string& k : batch)
+          if (held.contains(k)) expected += k + "=" + held[k] + " ";
+        EXPECT_EQ(got, expected);
+      }
+    }
+  });
+}
+
+INSTANTIATE_ON_BOTH_STORAGES(StorageTest);
 
 }  // namespace
 }  // namespace mvdb

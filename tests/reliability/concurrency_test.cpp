@@ -1,8 +1,8 @@
-// Two processes on one database at once: two writers claiming new
-// directory-file names in the same sequence, as two exports started in the
-// same second would; a second import that waits for the first, or says that
-// another write is in progress. (Readers beside an import see whole batches:
-// the host's TwoHosts tests run the programs so.)
+// Two processes on one database at once, on both storages: two writers
+// claiming new directory-file names in the same sequence, as two exports
+// started in the same second would; a second import that waits for the
+// first, or says that another write is in progress. (Readers beside an import
+// see whole batches: the host's TwoHosts tests run the programs so.)
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -24,10 +24,20 @@ long Import(mvdb::Database& db, const std::string& lines) {
   return mvdb::jsonl::Import(db, in).records;
 }
 
-TEST(Concurrency, TwoWritersClaimingNewNamesNeverShareOne) {
+class Concurrency : public mvdb::testing_support::BothStorages {
+ protected:
+  /// A new database holding the file, its address in `path`.
+  void Create(const std::string& file, mvdb::FileKind kind) {
+    auto db = mvdb::testing_support::CreateFresh(GetParam(), folder, "db.mvdb");
+    db->CreateFile(file, kind);
+    path = db->Path();
+  }
   reliability::ScratchDir folder;
-  const auto path = folder / "db.mvdb";
-  mvdb::Database::Create(path)->CreateFile("STATAIDANT", mvdb::FileKind::kDirectory);
+  std::string path;
+};
+
+TEST_P(Concurrency, TwoWritersClaimingNewNamesNeverShareOne) {
+  Create("STATAIDANT", mvdb::FileKind::kDirectory);
   constexpr int kClaims = 150;
 
   // Each writer claims kClaims names, trying EXPORT_1.csv, EXPORT_2.csv, ...
@@ -74,10 +84,8 @@ TEST(Concurrency, TwoWritersClaimingNewNamesNeverShareOne) {
   for (int n = 1; n <= 2 * kClaims; ++n) EXPECT_TRUE(names.count("EXPORT_" + std::to_string(n) + ".csv")) << n;
 }
 
-TEST(Concurrency, ASecondImportWaitsForTheFirstOrSaysAnotherWriteIsInProgress) {
-  reliability::ScratchDir folder;
-  const auto path = folder / "db.mvdb";
-  mvdb::Database::Create(path)->CreateFile("F");
+TEST_P(Concurrency, ASecondImportWaitsForTheFirstOrSaysAnotherWriteIsInProgress) {
+  Create("F", mvdb::FileKind::kHashed);
   Child first([&](int fd) {  // a long import: it holds the write for a second
     auto db = mvdb::Database::Open(path);
     db->Transaction([&] {
@@ -91,7 +99,8 @@ TEST(Concurrency, ASecondImportWaitsForTheFirstOrSaysAnotherWriteIsInProgress) {
   auto second = mvdb::Database::Open(path);
   second->storage().SetWriteWait(std::chrono::milliseconds(100));
   EXPECT_EQ(mvdb::testing_support::Failure([&] { Import(*second, ImportLines(10, 10)); }),
-            "0x80040040 another write is in progress on " + std::filesystem::absolute(path).string() +
+            "0x80040040 another write is in progress on " +
+                (OnServer() ? second->storage().Address() : std::filesystem::absolute(path).string()) +
                 "; try again once it has ended");
   second->storage().SetWriteWait(mvdb::kWriteWait);
   EXPECT_EQ(Import(*second, ImportLines(10, 10)), 10);  // waits for the first, then lands
@@ -100,5 +109,7 @@ TEST(Concurrency, ASecondImportWaitsForTheFirstOrSaysAnotherWriteIsInProgress) {
   second->DBSelect("SSELECT F", "", count);
   EXPECT_EQ(count, 20);
 }
+
+INSTANTIATE_ON_BOTH_STORAGES(Concurrency);
 
 }  // namespace

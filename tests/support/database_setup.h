@@ -13,7 +13,6 @@
 
 #include "mvdb/database.h"
 #include "mvdb/jsonl.h"
-#include "mvdb/storage.h"
 
 namespace morvane::testing {
 
@@ -31,18 +30,34 @@ inline void ImportDictionaries(mvdb::Database& db, std::initializer_list<std::st
   mvdb::jsonl::Import(db, in);
 }
 
-/// Drops the SQLite table of a hashed file while the catalogue still names
-/// the file: every later read of it fails, and not as a missing record.
-/// Relies on the storage layout (catalogue mv_files, tables mvf_<id>).
-inline void BreakStorageOf(mvdb::Database& db, const std::string& file) {
-  sqlite3* handle = db.storage().Handle();
-  sqlite3_stmt* find = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(handle, "SELECT id FROM mv_files WHERE name = ?1", -1, &find, nullptr), SQLITE_OK);
-  sqlite3_bind_text(find, 1, file.c_str(), -1, SQLITE_TRANSIENT);
-  ASSERT_EQ(sqlite3_step(find), SQLITE_ROW);
-  const std::string table = "mvf_" + std::to_string(sqlite3_column_int(find, 0));
-  sqlite3_finalize(find);
-  ASSERT_EQ(sqlite3_exec(handle, ("DROP TABLE " + table).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+/// Runs SQL on the database file of `db` through a connection of its own, as
+/// a failing disk or a careless hand would change it. `{id of FILE}` in the
+/// text becomes the catalogue id of that file.
+inline void ChangeFileBehindTheEngine(const mvdb::Database& db, std::string sql, const std::string& file = "") {
+  sqlite3* handle = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(db.Path().c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  if (!file.empty()) {
+    sqlite3_stmt* find = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(handle, "SELECT id FROM mv_files WHERE name = ?1", -1, &find, nullptr), SQLITE_OK);
+    sqlite3_bind_text(find, 1, file.c_str(), -1, SQLITE_TRANSIENT);
+    ASSERT_EQ(sqlite3_step(find), SQLITE_ROW);
+    const std::string id = std::to_string(sqlite3_column_int(find, 0));
+    sqlite3_finalize(find);
+    const std::string mark = "{id of FILE}";
+    for (auto at = sql.find(mark); at != std::string::npos; at = sql.find(mark)) sql.replace(at, mark.size(), id);
+  }
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(handle);
+}
+
+/// Drops the SQLite table of a hashed file of a database file while the
+/// catalogue still names the file: every later read of it fails, and not as
+/// a missing record. Relies on the file's layout (catalogue mv_files, tables
+/// mvf_<id>).
+inline void BreakStorageOf(const mvdb::Database& db, const std::string& file) {
+  ChangeFileBehindTheEngine(db, "DROP TABLE mvf_{id of FILE}", file);
 }
 
 }  // namespace morvane::testing

@@ -82,4 +82,6 @@ void QueryEngine::CreateIndex(const std::string& file, const std::string& field)
   }
 }
 
+std::vector<std::pair<std::string, std::string>> QueryEngine::IndexedFields() const { return impl_->indexes.List(); }
+
 }  // namespace mvdb

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mvdb/dynarray.h"
@@ -48,6 +49,9 @@ class QueryEngine {
   /// Creates (or rebuilds) the secondary index of a field; throws kUnknownField,
   /// or kInvalidArgument for a translated field.
   void CreateIndex(const std::string& file, const std::string& field);
+
+  /// Every secondary index as (file, field name it was created with), by file.
+  std::vector<std::pair<std::string, std::string>> IndexedFields() const;
 
  private:
   struct Impl;

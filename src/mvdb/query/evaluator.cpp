@@ -9,7 +9,6 @@
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
-#include "mvdb/sqlite_statement.h"
 
 namespace mvdb::query {
 namespace {
@@ -18,6 +17,20 @@ namespace {
 constexpr std::size_t kEstimateCap = 50000;
 // Candidates above 1 / kScanRatio of the file are read by one scan of the file.
 constexpr std::size_t kScanRatio = 4;
+// Records checked together when translations need records of other files.
+constexpr std::size_t kPrefetchBatch = 5000;
+
+// The translated fields of the conditions and of the first sort.
+std::vector<const FieldDef*> TranslatedFields(const Plan& plan) {
+  std::vector<const FieldDef*> fields;
+  for (const auto& group : plan.groups) {
+    for (const auto& condition : group) {
+      if (condition.field.kind == FieldKind::kTranslation) fields.push_back(&condition.field);
+    }
+  }
+  if (!plan.sorts.empty() && plan.sorts.front().kind == FieldKind::kTranslation) fields.push_back(&plan.sorts.front());
+  return fields;
+}
 
 class Matcher {
  public:
@@ -127,14 +140,24 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     return it->second;
   };
 
-  // The most selective indexed condition of each group; their candidates united.
+  // The most selective indexed condition of each group; their candidates
+  // united. A single group with a single indexed condition leaves no choice:
+  // nothing is estimated then.
   std::vector<const ResolvedCondition*> perGroup;
   std::size_t perGroupTotal = 0;
+  bool estimated = true;
   for (const auto& group : plan.groups) {
     const ResolvedCondition* best = nullptr;
     std::size_t bestCount = 0;
+    const auto indexed = std::count_if(group.begin(), group.end(),
+                                       [&](const auto& condition) { return indexes_.Has(plan.file, condition.field); });
     for (const auto& condition : group) {
       if (!indexes_.Has(plan.file, condition.field)) continue;
+      if (indexed == 1 && plan.groups.size() == 1) {
+        best = &condition;
+        estimated = false;
+        break;
+      }
       const std::size_t count = estimate(condition);
       if (!best || count < bestCount) {
         best = &condition;
@@ -144,6 +167,17 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     if (!best) return false;  // this group needs a full scan anyway
     perGroup.push_back(best);
     perGroupTotal += bestCount;
+  }
+  if (!estimated) {
+    // Its keys straight away, as long as they are few.
+    indexes_.Candidates(plan.file, *perGroup.front(), keys, kEstimateCap);
+    if (keys.size() < kEstimateCap) {
+      std::sort(keys.begin(), keys.end());
+      keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+      return true;
+    }
+    keys.clear();
+    perGroupTotal = kEstimateCap;
   }
 
   // A condition written in every group (a reporting period usually is)
@@ -163,64 +197,82 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     }
   }
 
+  // A condition chosen in several groups gives its candidates once.
   std::vector<std::string> seen;
-  for (const ResolvedCondition* condition : chosen) {
+  std::erase_if(chosen, [&](const ResolvedCondition* condition) {
     std::string signature = condition->Signature();
-    if (std::find(seen.begin(), seen.end(), signature) != seen.end()) continue;
+    if (std::find(seen.begin(), seen.end(), signature) != seen.end()) return true;
     seen.push_back(std::move(signature));
-    indexes_.Candidates(plan.file, *condition, keys);
+    return false;
+  });
+  if (perGroupTotal >= kEstimateCap) {
+    // Many candidates: when they are more than 1 / kScanRatio of the file,
+    // one pass over the file in key order beats reading them by key (and
+    // fetching their keys at all).
+    if (const auto total = indexes_.RecordCount(plan.file)) {
+      std::size_t counted = 0;
+      for (const ResolvedCondition* condition : chosen)
+        counted += indexes_.Estimate(plan.file, *condition, *total / kScanRatio + 1);
+      if (counted > *total / kScanRatio) return false;
+    }
   }
-  if (seen.size() > 1 || !std::is_sorted(keys.begin(), keys.end())) {
-    std::sort(keys.begin(), keys.end());
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-  } else {
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-  }
+  for (const ResolvedCondition* condition : chosen) indexes_.Candidates(plan.file, *condition, keys);
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
   return true;
 }
 
 std::vector<SelectedRecord> Evaluator::Run(const Plan& plan) {
+  std::vector<SelectedRecord> result;
+  storage_.ReadSnapshot([&] { result = RunInSnapshot(plan); });  // one state, locks taken once
+  return result;
+}
+
+std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
   stats_ = {};
-  sql::ReadTransaction transaction(storage_.Handle());  // one snapshot, locks taken once
   FieldReader reader(storage_);
   Matcher matcher(plan, reader);
   RecordView record;
   std::vector<SelectedRecord> selected;
   std::vector<SortValue> firstKeys;  // of the first PAR field, one per selected record
 
-  auto consider = [&](const std::string& key, std::string&& text) {
+  auto check = [&](std::string&& key, std::string&& text) {
     ++stats_.candidates;
     record.Reset(key, text);
     if (!matcher.Matches(record)) return;
     if (!plan.sorts.empty()) firstKeys.push_back(SortValueOf(plan.sorts.front(), reader, record));
-    selected.push_back({key, std::move(text)});
+    storage_.Remember(plan.file, key, text);  // the caller often reads it next, by key
+    selected.push_back({std::move(key), std::move(text)});
+  };
+  // With translated fields, records are checked in batches: the records of
+  // other files that a batch needs are read together first.
+  const std::vector<const FieldDef*> translated = TranslatedFields(plan);
+  std::vector<SelectedRecord> batch;
+  auto checkBatch = [&] {
+    std::vector<RecordView> views(batch.size());
+    for (std::size_t i = 0; i < batch.size(); ++i) views[i].Reset(batch[i].key, batch[i].text);
+    reader.Prefetch(translated, views);
+    for (auto& candidate : batch) check(std::move(candidate.key), std::move(candidate.text));
+    batch.clear();
+  };
+  auto consider = [&](const std::string& key, const std::string& text) {
+    if (translated.empty()) {
+      check(std::string(key), std::string(text));
+      return true;
+    }
+    batch.push_back({key, text});
+    if (batch.size() >= kPrefetchBatch) checkBatch();
+    return true;
   };
 
   std::vector<std::string> keys;
   if (CollectCandidates(plan, keys)) {
-    const auto total = indexes_.RecordCount(plan.file);
-    if (total && keys.size() * kScanRatio > *total) {
-      // Many candidates: one pass over the file in key order beats a look-up
-      // per key; the sorted candidates are walked alongside.
-      auto next = keys.begin();
-      storage_.Scan(plan.file, [&](const std::string& key, const std::string& text) {
-        while (next != keys.end() && *next < key) ++next;
-        if (next == keys.end()) return false;
-        if (*next == key) consider(key, std::string(text));
-        return true;
-      });
-    } else {
-      for (const auto& key : keys) {
-        if (auto text = storage_.Get(plan.file, key)) consider(key, std::move(*text));
-      }
-    }
+    storage_.GetMany(plan.file, keys, consider);
   } else {
     stats_.fullScan = true;
-    storage_.Scan(plan.file, [&](const std::string& key, const std::string& text) {
-      consider(key, std::string(text));
-      return true;
-    });
+    storage_.Scan(plan.file, consider);
   }
+  checkBatch();
   if (plan.sorts.empty()) return selected;  // already in key order
 
   const std::vector<std::size_t> order = Sorter(plan, reader, selected, firstKeys).Order();

@@ -33,7 +33,7 @@ struct RunStats {
 /// once each in key order and checked against the whole condition. A condition
 /// written in every group replaces the per-group choice when it promises fewer
 /// keys. A group without an indexed condition means one full scan of the file
-/// instead. Each run holds one read transaction.
+/// instead. Each run reads in one read snapshot (joining an open transaction).
 class Evaluator {
  public:
   /// Neither storage nor indexes are owned; both must outlive the evaluator.
@@ -52,7 +52,9 @@ class Evaluator {
   const RunStats& LastStats() const { return stats_; }
 
  private:
+  /// The sorted candidate keys; false when one scan of the file is better.
   bool CollectCandidates(const Plan& plan, std::vector<std::string>& keys);
+  std::vector<SelectedRecord> RunInSnapshot(const Plan& plan);
 
   Storage& storage_;
   IndexStore& indexes_;

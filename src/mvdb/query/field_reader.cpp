@@ -1,5 +1,7 @@
 #include "mvdb/query/field_reader.h"
 
+#include <algorithm>
+
 #include "mvdb/dynarray.h"
 #include "mvdb/storage.h"
 #include "mvdb/query/values.h"
@@ -33,17 +35,58 @@ struct FieldReader::Cached {
 FieldReader::FieldReader(Storage& storage) : storage_(storage) {}
 FieldReader::~FieldReader() = default;
 
+void FieldReader::Keep(const std::string& file, std::string key, std::string text) {
+  auto cached = std::make_unique<Cached>();
+  cached->text = std::move(text);
+  auto it = cache_[file].emplace(std::move(key), std::move(cached)).first;
+  // The key view must point into the map's own key, which never moves.
+  it->second->view.Reset(it->first, it->second->text);
+}
+
 const FieldReader::Cached& FieldReader::Target(const std::string& file, std::string_view key) {
   auto& records = cache_[file];
-  auto it = records.find(std::string(key));
+  auto it = records.find(key);
   if (it == records.end()) {
-    auto cached = std::make_unique<Cached>();
-    cached->text = storage_.Get(file, std::string(key)).value_or(std::string());
-    it = records.emplace(std::string(key), std::move(cached)).first;
-    // The key view must point into the map's own key, which never moves.
-    it->second->view.Reset(it->first, it->second->text);
+    Keep(file, std::string(key), storage_.Get(file, std::string(key)).value_or(std::string()));
+    it = records.find(key);
   }
   return *it->second;
+}
+
+void FieldReader::Prefetch(const std::vector<const FieldDef*>& fields, const std::vector<RecordView>& records) {
+  std::vector<std::string_view> keys;
+  for (const FieldDef* field : fields) {
+    if (field->kind != FieldKind::kTranslation) continue;
+    auto& cached = cache_[field->targetFile];
+    std::vector<std::string> missing;
+    for (const RecordView& record : records) {
+      TargetKeys(*field, record, keys);
+      for (std::string_view key : keys) {
+        if (!key.empty() && !cached.contains(key)) missing.emplace_back(key);
+      }
+    }
+    std::sort(missing.begin(), missing.end());
+    missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+    storage_.GetMany(field->targetFile, missing, [&](const std::string& key, const std::string& text) {
+      Keep(field->targetFile, key, text);
+      return true;
+    });
+    for (std::string& key : missing) {
+      if (!cached.contains(key)) Keep(field->targetFile, std::move(key), std::string());  // no such record
+    }
+  }
+}
+
+void FieldReader::TargetKeys(const FieldDef& field, const RecordView& record, std::vector<std::string_view>& out) {
+  out.clear();
+  const KeyExpression& k = field.keyExpression;
+  if (k.kind == FieldKind::kKey) {
+    out.push_back(record.key);
+  } else if (k.kind == FieldKind::kKeyPart) {
+    out.push_back(record.key.substr(std::min<std::size_t>(k.start - 1, record.key.size()), k.length));
+  } else {
+    SplitOn(k.attribute == 0 ? record.key : record.Attribute(k.attribute), kValueMark, out);
+  }
 }
 
 void FieldReader::AppendTranslated(const FieldDef& field, std::string_view targetKey,
@@ -74,17 +117,8 @@ void FieldReader::Values(const FieldDef& field, const RecordView& record, std::v
       SplitOn(record.Attribute(field.attribute), kValueMark, out);
       return;
     case FieldKind::kTranslation: {
-      const KeyExpression& k = field.keyExpression;
-      if (k.kind == FieldKind::kKey) {
-        AppendTranslated(field, record.key, out);
-      } else if (k.kind == FieldKind::kKeyPart) {
-        AppendTranslated(field, record.key.substr(std::min<std::size_t>(k.start - 1, record.key.size()), k.length),
-                         out);
-      } else {
-        std::vector<std::string_view> keys;
-        SplitOn(k.attribute == 0 ? record.key : record.Attribute(k.attribute), kValueMark, keys);
-        for (std::string_view key : keys) AppendTranslated(field, key, out);
-      }
+      TargetKeys(field, record, targetKeys_);
+      for (std::string_view key : targetKeys_) AppendTranslated(field, key, out);
       return;
     }
   }

@@ -50,15 +50,31 @@ class FieldReader {
   void Values(const FieldDef& field, const RecordView& record, std::vector<std::string_view>& out);
   /// The first value of the field (the sort value).
   std::string_view FirstValue(const FieldDef& field, const RecordView& record);
+  /// Reads at once (in a few requests to a server) the records of other files
+  /// that the translated fields among `fields` need for these records and
+  /// that were not read yet; fields of other kinds are ignored. Throws
+  /// DbError kIo on storage failure.
+  void Prefetch(const std::vector<const FieldDef*>& fields, const std::vector<RecordView>& records);
 
  private:
   struct Cached;
   const Cached& Target(const std::string& file, std::string_view key);
+  /// The keys of the target records of a translated field (an empty key for
+  /// an empty key part or attribute).
+  void TargetKeys(const FieldDef& field, const RecordView& record, std::vector<std::string_view>& out);
+  void Keep(const std::string& file, std::string key, std::string text);
   void AppendTranslated(const FieldDef& field, std::string_view targetKey, std::vector<std::string_view>& out);
 
   Storage& storage_;
-  std::unordered_map<std::string, std::unordered_map<std::string, std::unique_ptr<Cached>>> cache_;
+  /// Hashes texts and views alike, so that a look-up by view copies nothing.
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  using Records = std::unordered_map<std::string, std::unique_ptr<Cached>, TextHash, std::equal_to<>>;
+  std::unordered_map<std::string, Records> cache_;
   std::vector<std::string_view> scratch_;
+  std::vector<std::string_view> targetKeys_;
 };
 
 }  // namespace mvdb::query

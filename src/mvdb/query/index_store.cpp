@@ -1,30 +1,25 @@
 #include "mvdb/query/index_store.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
-#include <variant>
 
 #include "mvdb/errors.h"
+#include "mvdb/index_tables.h"
 #include "mvdb/numbers.h"
-#include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
-#include "mvdb/sqlite_statement.h"
+#include "mvdb/storage.h"
 
 namespace mvdb::query {
 namespace {
 
+// Index rows written at most in one statement while an index is built.
+constexpr std::size_t kBuildBatch = 20000;
+
 struct Index {
   long long id = 0;
   FieldDef field;
-  std::unique_ptr<sql::Statement> insert;
-  std::unique_ptr<sql::Statement> remove;
 };
-
-constexpr const char* kCreateCatalogue =
-    "CREATE TABLE IF NOT EXISTS mvq_index_catalogue(id INTEGER PRIMARY KEY, file TEXT NOT NULL, "
-    "source TEXT NOT NULL, field TEXT NOT NULL, UNIQUE(file, source))";
-
-std::string TableName(long long id) { return "mvq_idx_" + std::to_string(id); }
 
 // Rebuilds a stored field from its catalogue source ("A:2", "K:1,5", "@ID").
 FieldDef FieldFromSource(const std::string& source, const std::string& name) {
@@ -42,25 +37,6 @@ FieldDef FieldFromSource(const std::string& source, const std::string& name) {
   return def;
 }
 
-// A parameter of a generated SQL statement.
-struct Parameter {
-  enum class Type { kText, kNumber } type;
-  std::string text;
-  double number = 0;
-};
-
-const char* SqlOperator(CompareOp op) {
-  switch (op) {
-    case CompareOp::kEq: return " = ";
-    case CompareOp::kNe: return " <> ";
-    case CompareOp::kLt: return " < ";
-    case CompareOp::kLe: return " <= ";
-    case CompareOp::kGt: return " > ";
-    case CompareOp::kGe: return " >= ";
-  }
-  return " = ";
-}
-
 // The smallest text greater than every text that begins with prefix, or
 // nullopt when there is none (prefix of 0xFF bytes).
 std::optional<std::string> PrefixUpperBound(std::string prefix) {
@@ -70,9 +46,14 @@ std::optional<std::string> PrefixUpperBound(std::string prefix) {
   return prefix;
 }
 
-// SQL predicate of one test on an index row. `numericSide` is true in the
-// part of the query that reads rows whose value is a number.
-std::string Predicate(const Comparison& test, bool numericSide, std::vector<Parameter>& params) {
+using Test = IndexSelection::Test;
+
+Test OnText(const char* op, std::string text) { return Test{op, false, std::move(text), 0, std::nullopt}; }
+Test Always(bool holds) { return Test{"=", false, {}, 0, holds}; }
+
+// The tests on an index row of one comparison. `numericSide` is true in the
+// part of the selection that reads rows whose value is a number.
+void AddTests(const Comparison& test, bool numericSide, std::vector<Test>& out) {
   if (test.prefix) {
     // Comparing the first n bytes of a value with an n-byte prefix P comes
     // down to ranges on the whole value, which the index serves:
@@ -82,34 +63,26 @@ std::string Predicate(const Comparison& test, bool numericSide, std::vector<Para
     //   first bytes <= P     value < upper(P)
     //   first bytes >  P     value >= upper(P)
     // where upper(P) is the least text above every text beginning with P.
+    // "Does not begin with P" is the union of value < P and value >= upper(P),
+    // written as two terms by the caller.
     const auto upper = PrefixUpperBound(test.text);
-    auto lower = [&](const char* op) {
-      params.push_back({Parameter::Type::kText, test.text});
-      return std::string("value ") + op + " ?";
-    };
-    auto above = [&](const char* op) {
-      params.push_back({Parameter::Type::kText, *upper});
-      return std::string("value ") + op + " ?";
-    };
     switch (test.op) {
-      case CompareOp::kLt: return lower("<");
-      case CompareOp::kGe: return lower(">=");
-      case CompareOp::kLe: return upper ? above("<") : "1";
-      case CompareOp::kGt: return upper ? above(">=") : "0";
+      case CompareOp::kLt: out.push_back(OnText("<", test.text)); return;
+      case CompareOp::kGe: out.push_back(OnText(">=", test.text)); return;
+      case CompareOp::kLe: out.push_back(upper ? OnText("<", *upper) : Always(true)); return;
+      case CompareOp::kGt: out.push_back(upper ? OnText(">=", *upper) : Always(false)); return;
       case CompareOp::kEq:
-      case CompareOp::kNe: {
-        std::string range = lower(">=");
-        if (upper) range += " AND " + above("<");
-        return test.op == CompareOp::kEq ? "(" + range + ")" : "NOT (" + range + ")";
-      }
+        out.push_back(OnText(">=", test.text));
+        if (upper) out.push_back(OnText("<", *upper));
+        return;
+      case CompareOp::kNe: return;  // split by the caller
     }
   }
   if (numericSide && test.number) {
-    params.push_back({Parameter::Type::kNumber, "", *test.number});
-    return std::string("num") + SqlOperator(test.op) + "?";
+    out.push_back(Test{OperatorText(test.op), true, {}, *test.number, std::nullopt});
+    return;
   }
-  params.push_back({Parameter::Type::kText, test.text});
-  return std::string("value") + SqlOperator(test.op) + "?";
+  out.push_back(OnText(OperatorText(test.op), test.text));
 }
 
 // The condition's tests, folded left to right, as an OR of AND-lists.
@@ -125,117 +98,120 @@ std::vector<std::vector<const Comparison*>> Disjunction(const ResolvedCondition&
   return terms;
 }
 
-std::string Conjunction(const std::vector<const Comparison*>& tests, bool numericSide,
-                        std::vector<Parameter>& params) {
-  std::string sql;
+// Adds to `out` the terms of one AND-list restricted to `rows`. A "does not
+// begin with" test doubles the terms: value below the prefix, or at and above
+// its upper bound.
+void AddTerms(const std::vector<const Comparison*>& tests, IndexSelection::Term::Rows rows, bool numericSide,
+              std::vector<IndexSelection::Term>& out) {
+  std::vector<IndexSelection::Term> terms{{rows, {}}};
   for (const Comparison* test : tests) {
-    sql += " AND ";
-    sql += Predicate(*test, numericSide, params);
+    if (test->prefix && test->op == CompareOp::kNe) {
+      const auto upper = PrefixUpperBound(test->text);
+      std::vector<IndexSelection::Term> split;
+      for (const auto& term : terms) {
+        split.push_back(term);
+        split.back().tests.push_back(OnText("<", test->text));
+        if (upper) {
+          split.push_back(term);
+          split.back().tests.push_back(OnText(">=", *upper));
+        }
+      }
+      terms = std::move(split);
+      continue;
+    }
+    for (auto& term : terms) AddTests(*test, numericSide, term.tests);
   }
-  return sql;
+  out.insert(out.end(), terms.begin(), terms.end());
 }
 
-// SELECT key FROM the index for the rows of which the condition holds.
-std::string CandidateSql(long long id, const ResolvedCondition& condition, std::vector<Parameter>& params) {
-  const std::string table = TableName(id);
-  std::string sql;
+// The index rows for which the condition holds. A number compares with a
+// number as a number and with a text as text: a term with a numeric test
+// reads the rows holding numbers and those holding texts separately.
+IndexSelection SelectionOf(const ResolvedCondition& condition) {
+  using Rows = IndexSelection::Term::Rows;
+  IndexSelection selection;
   for (const auto& term : Disjunction(condition)) {
-    if (!sql.empty()) sql += " UNION ALL ";
     bool anyNumber = false;
     for (const Comparison* test : term) anyNumber = anyNumber || (test->number && !test->prefix);
     if (!anyNumber) {
-      sql += "SELECT key FROM " + table + " WHERE 1" + Conjunction(term, false, params);
+      AddTerms(term, Rows::kAll, false, selection.terms);
     } else {
-      sql += "SELECT key FROM " + table + " WHERE num IS NOT NULL" + Conjunction(term, true, params);
-      sql += " UNION ALL SELECT key FROM " + table + " WHERE num IS NULL" + Conjunction(term, false, params);
+      AddTerms(term, Rows::kNumbers, true, selection.terms);
+      AddTerms(term, Rows::kTexts, false, selection.terms);
     }
   }
-  return sql;
-}
-
-void BindAll(sql::Statement& statement, const std::vector<Parameter>& params) {
-  for (std::size_t i = 0; i < params.size(); ++i) {
-    const int at = static_cast<int>(i) + 1;
-    switch (params[i].type) {
-      case Parameter::Type::kText: statement.BindText(at, params[i].text); break;
-      case Parameter::Type::kNumber: statement.BindDouble(at, params[i].number); break;
-    }
-  }
+  return selection;
 }
 
 }  // namespace
 
 struct IndexStore::State {
-  explicit State(Storage& s) : storage(s), reader(s) {}
+  explicit State(Storage& s) : storage(s), tables(s.Indexes()), reader(s) {}
 
   Storage& storage;
+  IndexTables& tables;
   FieldReader reader;  // reads stored fields only: never touches storage
-  std::map<std::string, std::vector<std::unique_ptr<Index>>> byFile;
+  std::map<std::string, std::vector<Index>> byFile;
+  std::vector<IndexEntry> known;  // the catalogue as last read
   std::vector<std::string_view> values;
 
-  sqlite3* Db() { return storage.Handle(); }
-
-  void Prepare(Index& index) {
-    const std::string table = TableName(index.id);
-    index.insert = std::make_unique<sql::Statement>(Db(), "INSERT INTO " + table + "(key, value, num) VALUES (?, ?, ?)");
-    index.remove = std::make_unique<sql::Statement>(Db(), "DELETE FROM " + table + " WHERE key = ?");
+  void Load() {
+    std::vector<IndexEntry> entries = tables.List();
+    const bool same = entries.size() == known.size() &&
+                      std::equal(entries.begin(), entries.end(), known.begin(), [](const auto& a, const auto& b) {
+                        return a.id == b.id && a.file == b.file && a.source == b.source;
+                      });
+    if (same) return;
+    byFile.clear();
+    for (const IndexEntry& entry : entries)
+      byFile[entry.file].push_back(Index{entry.id, FieldFromSource(entry.source, entry.field)});
+    known = std::move(entries);
   }
 
-  Index* Find(const std::string& file, const std::string& source) {
+  const Index* Find(const std::string& file, const std::string& source) const {
     const auto it = byFile.find(file);
     if (it == byFile.end()) return nullptr;
     for (const auto& index : it->second) {
-      if (index->field.StoredSource() == source) return index.get();
+      if (index.field.StoredSource() == source) return &index;
     }
     return nullptr;
   }
 
-  void InsertValues(Index& index, std::string_view key, std::string_view text) {
+  void AppendRows(const FieldDef& field, std::string_view key, std::string_view text, IndexRows& rows) {
     RecordView record;
     record.Reset(key, text);
-    reader.Values(index.field, record, values);
+    reader.Values(field, record, values);
     for (std::string_view value : values) {
-      index.insert->BindText(1, key);
-      index.insert->BindText(2, value);
-      if (const auto number = ParseNumber(value)) {
-        index.insert->BindDouble(3, *number);
-      } else {
-        index.insert->BindNull(3);
-      }
-      index.insert->Step();
-      index.insert->Reset();
+      rows.keys.emplace_back(key);
+      rows.values.emplace_back(value);
+      rows.numbers.push_back(ParseNumber(value));
     }
   }
 
-  void OnWrite(const std::string& file, const std::string& key, const std::optional<std::string>& after) {
+  void OnWrite(const std::string& file, const std::vector<RecordChange>& changes) {
+    Load();  // another connection may have built an index since
     const auto it = byFile.find(file);
     if (it == byFile.end()) return;
-    for (const auto& index : it->second) {
-      index->remove->BindText(1, key);
-      index->remove->Step();
-      index->remove->Reset();
-      if (after) InsertValues(*index, key, *after);
+    std::vector<std::string> keys;
+    keys.reserve(changes.size());
+    for (const auto& change : changes) keys.emplace_back(change.key);
+    IndexRows rows;
+    for (const Index& index : it->second) {
+      tables.Remove(index.id, keys);
+      rows.clear();
+      for (const auto& change : changes) {
+        if (change.after) AppendRows(index.field, change.key, *change.after, rows);
+      }
+      if (rows.size() > 0) tables.Insert(index.id, rows);
     }
   }
 };
 
 IndexStore::IndexStore(Storage& storage) : state_(std::make_shared<State>(storage)) {
-  // Opening writes nothing: the catalogue is created with the first index.
-  sql::Statement exists(state_->Db(), "SELECT 1 FROM sqlite_master WHERE type='table' AND name='mvq_index_catalogue'");
-  const bool hasCatalogue = exists.Step();
-  sql::Statement list(state_->Db(), hasCatalogue ? "SELECT id, file, source, field FROM mvq_index_catalogue ORDER BY id"
-                                                 : "SELECT 0, '', '', '' WHERE 0");
-  while (list.Step()) {
-    auto index = std::make_unique<Index>();
-    index->id = list.ColumnInt(0);
-    index->field = FieldFromSource(std::string(list.ColumnText(2)), std::string(list.ColumnText(3)));
-    state_->Prepare(*index);
-    state_->byFile[std::string(list.ColumnText(1))].push_back(std::move(index));
-  }
+  state_->Load();
   std::weak_ptr<State> weak = state_;
-  storage.AddWriteHook([weak](const std::string& file, const std::string& key, const std::optional<std::string>&,
-                              const std::optional<std::string>& after) {
-    if (auto state = weak.lock()) state->OnWrite(file, key, after);
+  storage.AddWriteHook([weak](const std::string& file, const std::vector<RecordChange>& changes) {
+    if (auto state = weak.lock()) state->OnWrite(file, changes);
   });
 }
 
@@ -253,92 +229,59 @@ void IndexStore::Build(const std::string& file, const FieldDef& field) {
     throw DbError(ErrorCode::kInvalidArgument, "file " + file + " is a directory file: it cannot be indexed");
   }
   const std::string source = field.StoredSource();
-  Index* existing = s.Find(file, source);
-  auto fresh = std::make_unique<Index>();
-  fresh->field = FieldFromSource(source, field.name);
-  auto rebuild = [&] {
-    sql::Exec(s.Db(), kCreateCatalogue);
-    {  // both statements end here: an active read would lock the table drop below
-      sql::Statement add(s.Db(), "INSERT OR IGNORE INTO mvq_index_catalogue(file, source, field) VALUES (?, ?, ?)");
-      add.BindText(1, file);
-      add.BindText(2, source);
-      add.BindText(3, field.name);
-      add.Step();
-      sql::Statement id(s.Db(), "SELECT id FROM mvq_index_catalogue WHERE file = ? AND source = ?");
-      id.BindText(1, file);
-      id.BindText(2, source);
-      id.Step();
-      fresh->id = id.ColumnInt(0);
-    }
-    const std::string table = TableName(fresh->id);
-    if (existing) {  // statements on a table must be finalized before it is dropped
-      existing->insert.reset();
-      existing->remove.reset();
-    }
-    sql::Exec(s.Db(), "DROP TABLE IF EXISTS " + table + "; CREATE TABLE " + table +
-                        "(key TEXT NOT NULL, value TEXT NOT NULL, num REAL)");
-    s.Prepare(*fresh);
+  const FieldDef stored = FieldFromSource(source, field.name);
+  s.storage.Transaction([&] {
+    const long long id = s.tables.Register(file, source, field.name);
+    s.tables.Recreate(id);
+    IndexRows rows;
     s.storage.Scan(file, [&](const std::string& key, const std::string& text) {
-      s.InsertValues(*fresh, key, text);
+      s.AppendRows(stored, key, text, rows);
+      if (rows.size() >= kBuildBatch) {
+        s.tables.Insert(id, rows);
+        rows.clear();
+      }
       return true;
     });
-    // Covering indexes: candidate keys and counts come from the index alone.
-    sql::Exec(s.Db(), "CREATE INDEX " + table + "_value ON " + table + "(value, key); CREATE INDEX " + table +
-                        "_num ON " + table + "(num, key) WHERE num IS NOT NULL; CREATE INDEX " + table + "_text ON " +
-                        table + "(value, key) WHERE num IS NULL; CREATE INDEX " + table + "_key ON " + table + "(key)");
-  };
-  try {
-    s.storage.Transaction(rebuild);
-  } catch (...) {
-    if (existing) s.Prepare(*existing);  // rolled back: the old table is there again
-    throw;
-  }
-  auto& list = s.byFile[file];
-  std::erase_if(list, [&](const auto& index) { return index->field.StoredSource() == source; });
-  list.push_back(std::move(fresh));
+    if (rows.size() > 0) s.tables.Insert(id, rows);
+    s.tables.Finish(id);
+  });
+  s.known.clear();
+  s.Load();
 }
 
 bool IndexStore::Has(const std::string& file, const FieldDef& field) const {
   return field.kind != FieldKind::kTranslation && state_->Find(file, field.StoredSource()) != nullptr;
 }
 
+std::vector<std::pair<std::string, std::string>> IndexStore::List() const {
+  std::vector<std::pair<std::string, std::string>> list;
+  for (const auto& [file, indexes] : state_->byFile) {
+    for (const Index& index : indexes) list.emplace_back(file, index.field.name);
+  }
+  return list;
+}
+
 std::optional<std::size_t> IndexStore::RecordCount(const std::string& file) {
   const auto it = state_->byFile.find(file);
   if (it == state_->byFile.end()) return std::nullopt;
-  for (const auto& index : it->second) {
-    if (index->field.kind == FieldKind::kAttribute) continue;  // multi-valued: rows are values
-    sql::Statement count(state_->Db(), "SELECT count(*) FROM " + TableName(index->id));
-    count.Step();
-    return static_cast<std::size_t>(count.ColumnInt(0));
+  for (const Index& index : it->second) {
+    if (index.field.kind == FieldKind::kAttribute) continue;  // multi-valued: rows are values
+    return state_->tables.Count(index.id);
   }
   return std::nullopt;
 }
 
 std::size_t IndexStore::Candidates(const std::string& file, const ResolvedCondition& condition,
                                    std::vector<std::string>& out, std::size_t limit) {
-  Index* index = state_->Find(file, condition.field.StoredSource());
+  const Index* index = state_->Find(file, condition.field.StoredSource());
   if (!index) throw DbError(ErrorCode::kInvalidArgument, "field " + condition.field.name + " is not indexed");
-  std::vector<Parameter> params;
-  sql::Statement select(state_->Db(), CandidateSql(index->id, condition, params));
-  BindAll(select, params);
-  std::size_t n = 0;
-  while (n < limit && select.Step()) {
-    out.emplace_back(select.ColumnText(0));
-    ++n;
-  }
-  return n;
+  return state_->tables.Keys(index->id, SelectionOf(condition), out, limit);
 }
 
 std::size_t IndexStore::Estimate(const std::string& file, const ResolvedCondition& condition, std::size_t cap) {
-  Index* index = state_->Find(file, condition.field.StoredSource());
+  const Index* index = state_->Find(file, condition.field.StoredSource());
   if (!index) return static_cast<std::size_t>(-1);
-  std::vector<Parameter> params;
-  sql::Statement count(state_->Db(),
-                  "SELECT count(*) FROM (" + CandidateSql(index->id, condition, params) + " LIMIT " +
-                      std::to_string(cap) + ")");
-  BindAll(count, params);
-  count.Step();
-  return static_cast<std::size_t>(count.ColumnInt(0));
+  return state_->tables.CountUpTo(index->id, SelectionOf(condition), cap);
 }
 
 }  // namespace mvdb::query

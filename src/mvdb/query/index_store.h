@@ -1,11 +1,14 @@
-// Secondary indexes: one SQLite table per indexed stored field, kept in step
-// with every write through the storage's write hook.
+// Secondary indexes: one table per indexed stored field, kept by the storage
+// (see mvdb/index_tables.h) and in step with every write through its write
+// hook. What a record puts in an index and which rows a condition selects is
+// decided here, once for every storage.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mvdb/query/dictionary.h"
@@ -17,14 +20,16 @@ class Storage;
 
 namespace mvdb::query {
 
-/// The indexes of one database. Tables (in the database's own SQLite file):
+/// The indexes of one database. Tables (in the database itself):
 ///   mvq_index_catalogue(id, file, source, field): one row per index; source is
 ///     FieldDef::StoredSource() ("A:2", "K:1,5", "@ID"), field the name used
 ///     when it was created;
 ///   mvq_idx_<id>(key, value, num): one row per value of the field in each
 ///     record (an empty attribute gives one empty value); num is the value as
 ///     a number, NULL when it is not one.
-/// Two field names of the same stored data share one index.
+/// Two field names of the same stored data share one index. Writes look at
+/// the catalogue again, so an index built by another connection is kept in
+/// step by this one's writes too.
 class IndexStore {
  public:
   /// Loads the catalogue (there is none before the first index: opening
@@ -42,6 +47,9 @@ class IndexStore {
 
   /// True when the field's stored data of that file is indexed.
   bool Has(const std::string& file, const FieldDef& field) const;
+
+  /// Every index as (file, field name it was created with), by file.
+  std::vector<std::pair<std::string, std::string>> List() const;
 
   /// Number of records of the file, read from an index that has one row per
   /// record (on the key or a part of it); nullopt when there is none.

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "mvdb/errors.h"
 
@@ -56,19 +57,25 @@ class Statement {
   bool owned_ = true;
 };
 
-/// Holds one read transaction for its lifetime, so that the many reads of one
-/// query see one state and take the database's locks once. Does nothing when a
-/// transaction is already open on the connection.
-class ReadTransaction {
+/// Prepared statements kept for the connection's lifetime, by SQL text.
+class StatementCache {
  public:
-  explicit ReadTransaction(sqlite3* db);
-  ~ReadTransaction();
-  ReadTransaction(const ReadTransaction&) = delete;
-  ReadTransaction& operator=(const ReadTransaction&) = delete;
+  StatementCache() = default;
+  StatementCache(const StatementCache&) = delete;
+  StatementCache& operator=(const StatementCache&) = delete;
+  ~StatementCache() { Clear(); }
+
+  /// The statement of that text, prepared on first use; throws as Fail. Use
+  /// it through a borrowing Statement, which resets it when done.
+  sqlite3_stmt* Get(sqlite3* db, const std::string& sql);
+  /// Finalizes the statements whose text holds `part` (before a table they
+  /// read is dropped).
+  void Forget(std::string_view part);
+  /// Finalizes every statement (before the connection closes).
+  void Clear();
 
  private:
-  sqlite3* db_;
-  bool owned_ = false;
+  std::unordered_map<std::string, sqlite3_stmt*> statements_;
 };
 
 }  // namespace mvdb::sql

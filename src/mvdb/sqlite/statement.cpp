@@ -1,4 +1,4 @@
-#include "mvdb/sqlite_statement.h"
+#include "mvdb/sqlite/statement.h"
 
 namespace mvdb::sql {
 
@@ -70,16 +70,27 @@ std::string_view Statement::ColumnText(int i) const {
   return data ? std::string_view(data, static_cast<std::size_t>(size)) : std::string_view();
 }
 
-ReadTransaction::ReadTransaction(sqlite3* db) : db_(db) {
-  if (sqlite3_get_autocommit(db) != 0) {
-    Exec(db, "BEGIN");
-    owned_ = true;
-  }
+sqlite3_stmt* StatementCache::Get(sqlite3* db, const std::string& sql) {
+  auto it = statements_.find(sql);
+  if (it != statements_.end()) return it->second;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
+    Fail(db, "cannot prepare \"" + sql + "\"");
+  statements_.emplace(sql, stmt);
+  return stmt;
 }
 
-ReadTransaction::~ReadTransaction() {
-  // Only reads happened: ending the transaction cannot lose anything.
-  if (owned_ && sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+void StatementCache::Forget(std::string_view part) {
+  std::erase_if(statements_, [&](const auto& entry) {
+    if (entry.first.find(part) == std::string::npos) return false;
+    sqlite3_finalize(entry.second);
+    return true;
+  });
+}
+
+void StatementCache::Clear() {
+  for (auto& [text, stmt] : statements_) sqlite3_finalize(stmt);
+  statements_.clear();
 }
 
 }  // namespace mvdb::sql

@@ -1,0 +1,264 @@
+// The server backend: one schema of a PostgreSQL database holds the whole
+// multivalue database (one association = one schema). Tables, all in that
+// schema, keys and names as bytea so that they sort byte by byte exactly as
+// the embedded storage sorts them, whatever their bytes:
+//   mv_files(id bigserial, name bytea UNIQUE, kind text)   the catalogue
+//   mv_settings(name text PRIMARY KEY, value bytea)         "directory_root"
+//   mvf_<id>(key bytea PRIMARY KEY, record bytea)           a hashed file
+// One writer at a time, as in the embedded storage: a write transaction
+// first locks the catalogue against other writers (readers never wait);
+// read snapshots are REPEATABLE READ READ ONLY transactions.
+#include <atomic>
+
+#include "mvdb/postgres/address.h"
+#include "mvdb/postgres/connection.h"
+#include "mvdb/postgres/index_tables.h"
+#include "mvdb/sql_backend.h"
+
+namespace mvdb::postgres {
+namespace {
+
+// Keys read at most in one request of a batch read.
+constexpr std::size_t kReadBatch = 5000;
+// Rows fetched at once by a scan.
+constexpr int kScanBatch = 5000;
+// Records a read snapshot reads at once from a key it looks up.
+constexpr std::size_t kReadAhead = 32;
+
+std::string Quoted(const std::string& identifier) { return "\"" + identifier + "\""; }
+
+class PostgresBackend final : public SqlBackend {
+ public:
+  explicit PostgresBackend(const ServerAddress& address)
+      : schema_(address.schema), db_(address.conninfo, address.shown), indexes_(db_) {}
+
+  /// Checks that the schema holds a database and reads its settings;
+  /// readOnlyReason receives why it cannot be written.
+  void Attach(OpenMode mode, std::string& readOnlyReason) {
+    const Result found = db_.Run(
+        "SELECT EXISTS(SELECT 1 FROM pg_namespace WHERE nspname = $1), "
+        "to_regclass(quote_ident($1) || '.mv_files') IS NOT NULL, "
+        "COALESCE(has_table_privilege(to_regclass(quote_ident($1) || '.mv_files'), 'INSERT'), false)",
+        {Text(schema_)});
+    if (found.Int(0, 0) == 0)
+      throw DbError(ErrorCode::kFileNotFound, "database " + db_.Shown() + " does not exist (the server has no schema " +
+                                                  schema_ + "; make it with mvdb create)");
+    if (found.Int(0, 1) == 0)
+      throw DbError(ErrorCode::kIo, "cannot open database " + db_.Shown() + ": not a database of this engine (schema " +
+                                        schema_ + " has no file catalogue)");
+    UseSchema();
+    if (mode == OpenMode::kReadOnly) {
+      readOnlyReason = "opened read-only";
+    } else if (found.Int(0, 2) == 0) {
+      readOnlyReason = "the server's user may not write schema " + schema_;
+    }
+    if (!readOnlyReason.empty()) db_.Exec("SET default_transaction_read_only = on");
+    ReadRoot();
+  }
+
+  /// Creates the schema and its tables in one transaction.
+  void Make(const CreateOptions& options) {
+    db_.Exec("BEGIN");
+    try {
+      const Result exists = db_.Run("SELECT EXISTS(SELECT 1 FROM pg_namespace WHERE nspname = $1)", {Text(schema_)});
+      if (exists.Int(0, 0) != 0)
+        throw DbError(ErrorCode::kFileExists, "database " + db_.Shown() + " already exists (schema " + schema_ + ")");
+      db_.Exec("CREATE SCHEMA " + Quoted(schema_));
+      UseSchema();
+      db_.Exec(
+          "CREATE TABLE mv_files(id bigserial PRIMARY KEY, name bytea UNIQUE NOT NULL, kind text NOT NULL);"
+          "CREATE TABLE mv_settings(name text PRIMARY KEY, value bytea NOT NULL)");
+      if (!options.directoryRoot.empty())
+        db_.Run("INSERT INTO mv_settings(name, value) VALUES('directory_root', $1)",
+                {Bytes(options.directoryRoot.string())});
+      db_.Exec("COMMIT");
+    } catch (...) {
+      Rollback();
+      throw;
+    }
+    ReadRoot();
+  }
+
+  const std::string& Address() const override { return db_.Shown(); }
+  std::filesystem::path DirectoryRoot() override { return root_; }
+
+  void SetWriteWait(std::chrono::milliseconds wait) override { writeWait_ = std::max<long long>(1, wait.count()); }
+
+  void BeginWrite() override {
+    try {
+      db_.Exec("BEGIN; SET LOCAL lock_timeout = " + std::to_string(writeWait_) +
+               "; LOCK TABLE mv_files IN SHARE ROW EXCLUSIVE MODE");
+    } catch (...) {
+      Rollback();
+      throw;
+    }
+  }
+  void BeginSnapshot() override { db_.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"); }
+  void Commit() override {
+    const Result done = db_.Exec("COMMIT");
+    // A transaction in which a statement failed ends as a rollback.
+    if (std::string_view(PQcmdStatus(done.get())) == "ROLLBACK")
+      throw DbError(ErrorCode::kIo, "the write to database " + db_.Shown() +
+                                        " was undone by the server: a statement of it had failed");
+  }
+  void Rollback() noexcept override {
+    try {
+      db_.Exec("ROLLBACK");
+    } catch (...) {
+    }
+  }
+  void Savepoint() override { db_.Exec("SAVEPOINT mvdb_nested"); }
+  void ReleaseSavepoint() override { db_.Exec("RELEASE mvdb_nested"); }
+  void RollbackToSavepoint() noexcept override {
+    try {
+      db_.Exec("ROLLBACK TO mvdb_nested; RELEASE mvdb_nested");
+    } catch (...) {
+    }
+  }
+
+  std::vector<CatalogueRow> Catalogue() override {
+    const Result list = db_.Run("SELECT id, name, kind FROM mv_files", {}, true);
+    std::vector<CatalogueRow> rows;
+    for (int row = 0; row < list.Rows(); ++row) {
+      const FileKind kind = list.Bytes(row, 2) == "D" ? FileKind::kDirectory : FileKind::kHashed;
+      rows.push_back(CatalogueRow{std::string(list.Bytes(row, 1)), kind, TableOf(list.Int(row, 0))});
+    }
+    return rows;
+  }
+
+  void AddFile(const std::string& name, FileKind kind) override {
+    const Result added = db_.Run("INSERT INTO mv_files(name, kind) VALUES($1, $2) RETURNING id",
+                                 {Bytes(name), Text(kind == FileKind::kHashed ? "H" : "D")});
+    if (kind == FileKind::kHashed)
+      db_.Exec("CREATE TABLE " + TableOf(added.Int(0, 0)) + "(key bytea PRIMARY KEY, record bytea NOT NULL)");
+  }
+
+  std::optional<std::string> Read(const std::string& table, const std::string& key) override {
+    const Result found = db_.Run("SELECT record FROM " + table + " WHERE key = $1", {Bytes(key)}, true);
+    if (found.Rows() == 0) return std::nullopt;
+    return std::string(found.Bytes(0, 0));
+  }
+
+  std::size_t ReadAhead() const override { return kReadAhead; }
+
+  void ReadFrom(const std::string& table, const std::string& key, std::size_t limit, const RecordFn& fn) override {
+    Deliver(db_.Run("SELECT key, record FROM " + table + " WHERE key >= $1 ORDER BY key LIMIT " + std::to_string(limit),
+                    {Bytes(key)}, true),
+            fn);
+  }
+
+  void ReadMany(const std::string& table, const std::vector<std::string>& keys, const RecordFn& fn) override {
+    const std::string sql = "SELECT key, record FROM " + table + " WHERE key = ANY($1) ORDER BY key";
+    for (std::size_t first = 0; first < keys.size(); first += kReadBatch) {
+      const auto end = keys.begin() + static_cast<std::ptrdiff_t>(std::min(keys.size(), first + kReadBatch));
+      const Result rows = db_.Run(
+          sql, {ByteaArray(std::vector<std::string_view>(keys.begin() + static_cast<std::ptrdiff_t>(first), end))},
+          true);
+      if (!Deliver(rows, fn)) return;
+    }
+  }
+
+  void Write(const std::string& table, const std::string& key, std::string_view bytes) override {
+    db_.Run("INSERT INTO " + table +
+                "(key, record) VALUES($1, $2) ON CONFLICT (key) DO UPDATE SET record = excluded.record",
+            {Bytes(key), Bytes(bytes)}, true);
+  }
+
+  bool WriteNew(const std::string& table, const std::string& key, std::string_view bytes) override {
+    // Of two transactions inserting one key, the second waits for the first
+    // and then inserts nothing.
+    return db_.Run("INSERT INTO " + table + "(key, record) VALUES($1, $2) ON CONFLICT (key) DO NOTHING",
+                   {Bytes(key), Bytes(bytes)}, true)
+               .Affected() > 0;
+  }
+
+  void WriteMany(const std::string& table, const std::vector<const KeyedRecord*>& records) override {
+    std::vector<std::string_view> keys, texts;
+    keys.reserve(records.size());
+    texts.reserve(records.size());
+    for (const KeyedRecord* record : records) {
+      keys.push_back(record->key);
+      texts.push_back(record->text);
+    }
+    db_.Run("INSERT INTO " + table +
+                "(key, record) SELECT * FROM unnest($1, $2) ON CONFLICT (key) DO UPDATE SET record = excluded.record",
+            {ByteaArray(keys), ByteaArray(texts)}, true);
+  }
+
+  void Erase(const std::string& table, const std::string& key) override {
+    db_.Run("DELETE FROM " + table + " WHERE key = $1", {Bytes(key)}, true);
+  }
+
+  void ScanTable(const std::string& table, const RecordFn& fn) override {
+    // A cursor fetched in batches: between two fetches fn may use the connection.
+    static std::atomic<long> cursors{0};
+    const std::string cursor = "mvdb_scan_" + std::to_string(++cursors);
+    db_.Exec("DECLARE " + cursor + " BINARY NO SCROLL CURSOR FOR SELECT key, record FROM " + table + " ORDER BY key");
+    const std::string fetch = "FETCH FORWARD " + std::to_string(kScanBatch) + " FROM " + cursor;
+    // The next batch is asked for before this one is used, so that the
+    // server works while the client does.
+    int next = db_.Send(fetch);
+    struct Closer {
+      Connection& db;
+      const std::string& cursor;
+      int& next;
+      ~Closer() {
+        if (next != 0) db.Discard(next);
+        try {
+          db.Exec("CLOSE " + cursor);
+        } catch (...) {  // the transaction failed: its cursors are gone with it
+        }
+      }
+    } closer{db_, cursor, next};
+    while (next != 0) {
+      const Result rows = db_.Take(next);
+      next = rows.Rows() == kScanBatch ? db_.Send(fetch) : 0;
+      if (!Deliver(rows, fn)) return;
+    }
+  }
+
+  IndexTables& Indexes() override { return indexes_; }
+
+ private:
+  void UseSchema() { db_.Exec("SET search_path TO " + Quoted(schema_)); }
+
+  void ReadRoot() {
+    const Result root = db_.Run("SELECT value FROM mv_settings WHERE name = 'directory_root'");
+    root_ = root.Rows() > 0 ? std::filesystem::path(std::string(root.Bytes(0, 0))) : std::filesystem::path();
+  }
+
+  static std::string TableOf(long long id) { return "mvf_" + std::to_string(id); }
+
+  // Rows of (key, record) to fn; false when fn stopped.
+  static bool Deliver(const Result& rows, const RecordFn& fn) {
+    std::string key, record;
+    for (int row = 0; row < rows.Rows(); ++row) {
+      key.assign(rows.Bytes(row, 0));
+      record.assign(rows.Bytes(row, 1));
+      if (!fn(key, record)) return false;
+    }
+    return true;
+  }
+
+  std::string schema_;
+  Connection db_;
+  PostgresIndexTables indexes_;
+  std::filesystem::path root_;
+  long long writeWait_ = std::chrono::milliseconds(kWriteWait).count();
+};
+
+}  // namespace
+
+std::unique_ptr<SqlBackend> OpenServer(const std::string& address, OpenMode mode, std::string& readOnlyReason) {
+  auto backend = std::make_unique<PostgresBackend>(ParseServerAddress(address));
+  backend->Attach(mode, readOnlyReason);
+  return backend;
+}
+
+std::unique_ptr<SqlBackend> CreateServer(const std::string& address, const CreateOptions& options) {
+  auto backend = std::make_unique<PostgresBackend>(ParseServerAddress(address));
+  backend->Make(options);
+  return backend;
+}
+
+}  // namespace mvdb::postgres

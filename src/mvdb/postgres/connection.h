@@ -1,0 +1,114 @@
+// A connection to a PostgreSQL server through libpq, its results, the binary
+// forms of parameters, and the one place where the server's failures become
+// DbErrors. Internal to the PostgreSQL backend.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "mvdb/errors.h"
+
+namespace mvdb::postgres {
+
+/// Type ids of the parameters the engine sends.
+inline constexpr Oid kBytea = 17;
+inline constexpr Oid kInt8 = 20;
+inline constexpr Oid kText = 25;
+inline constexpr Oid kFloat8 = 701;
+inline constexpr Oid kByteaArray = 1001;
+inline constexpr Oid kFloat8Array = 1022;
+
+/// A parameter in binary form.
+struct Param {
+  Oid type = kBytea;
+  std::string bytes;
+};
+
+Param Bytes(std::string_view bytes);
+Param Text(std::string_view text);
+Param Float8(double value);
+/// A one-dimensional array of bytea.
+Param ByteaArray(const std::vector<std::string_view>& items);
+/// A one-dimensional array of float8, nullopt being NULL.
+Param Float8Array(const std::vector<std::optional<double>>& items);
+
+/// A result, cleared on destruction. Binary columns.
+class Result {
+ public:
+  explicit Result(PGresult* result) : result_(result) {}
+  Result(Result&& other) noexcept : result_(other.result_) { other.result_ = nullptr; }
+  Result(const Result&) = delete;
+  Result& operator=(const Result&) = delete;
+  ~Result() { PQclear(result_); }
+
+  int Rows() const { return PQntuples(result_); }
+  bool IsNull(int row, int column) const { return PQgetisnull(result_, row, column) != 0; }
+  /// Column bytes (bytea, text), valid while the result lives.
+  std::string_view Bytes(int row, int column) const;
+  /// An int8 or bool column.
+  long long Int(int row, int column) const;
+  /// The command's count of rows ("INSERT 0 1" gives 1).
+  long long Affected() const;
+  PGresult* get() const { return result_; }
+
+ private:
+  PGresult* result_;
+};
+
+/// One connection, closed on destruction.
+class Connection {
+ public:
+  /// Connects. Throws DbError kIo "cannot connect to database <shown>: <the
+  /// server's or libpq's reason, one line>".
+  Connection(const std::string& conninfo, std::string shown);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  const std::string& Shown() const { return shown_; }
+  /// Runs statements without parameters (several allowed), text results.
+  /// Throws as Fail.
+  Result Exec(const std::string& sql);
+  /// Runs one statement with binary parameters and results. `keep` prepares
+  /// it once for the connection's lifetime (statements run often); otherwise
+  /// it is parsed each time. Throws as Fail.
+  Result Run(const std::string& sql, const std::vector<Param>& params = {}, bool keep = false);
+  /// Sends a statement without parameters and returns at once; Take(ticket)
+  /// gives its result (binary). Statements run meanwhile first collect it, so
+  /// the server prepares the next batch of a scan while the last is used.
+  int Send(const std::string& sql);
+  /// The result of a sent statement. Throws as Fail.
+  Result Take(int ticket);
+  /// Forgets a sent statement's result (when it is not wanted any more).
+  void Discard(int ticket) noexcept;
+  /// Throws the DbError of a failed result: kIo with the server's message,
+  /// worded for people when the cause is known (another writer holds the
+  /// database, the connection is lost, the database is read-only). `what`
+  /// says what was being done.
+  [[noreturn]] void Fail(const PGresult* result, const std::string& what) const;
+
+ private:
+  Result Checked(PGresult* result, const std::string& sql);
+  /// Collects the result of the statement in flight, if any, for its Take.
+  void Land();
+
+  PGconn* conn_ = nullptr;
+  int inFlight_ = 0;                               // ticket of the statement sent, not yet collected
+  int lastTicket_ = 0;
+  std::unordered_map<int, PGresult*> landed_;      // results collected before their Take
+  std::unordered_map<int, std::string> sent_;      // SQL text by ticket, for messages
+  std::string shown_;
+  std::unordered_map<std::string, std::string> prepared_;  // SQL text -> statement name
+};
+
+/// The first line of a libpq or server message, without its "ERROR:" label.
+std::string OneLine(std::string_view message);
+
+}  // namespace mvdb::postgres
