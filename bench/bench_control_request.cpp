@@ -6,29 +6,21 @@
 // Usage: bench_control_request [absences] [work-folder]
 // The demo database (default 1,000,000 absences) is kept in the work folder
 // (default: <tmp>/bench-request) and reused by the next run of the same size.
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QRadioButton>
+#include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "../tests/control/ctr_morvane_test_access.h"
-#include "control/variable.h"
+#include "control/selection.h"
 #include "demo/generator.h"
 #include "mvdb/database.h"
-#include "services/droits.h"
-#include "services/environment.h"
 #include "services/outils_date.h"
-#include "services/recording_ui.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Access = morvane::control::CtrMorvaneTestAccess;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
@@ -51,19 +43,18 @@ struct Mesure {
 };
 
 // Runs the filters on the first `lignes` rows of the selection.
-Mesure Filtrer(morvane::control::Ctr_Morvane& control, const mvdb::DynArray& selection, int lignes) {
+Mesure Filtrer(morvane::control::SelectionAbsences& filtres, const mvdb::DynArray& selection, int lignes) {
   Mesure m;
   mvdb::DynArray rows = selection;
   for (int row = rows.DCount(); row > lignes; --row) rows.Delete(row);
   m.lignes = rows.DCount();
-  Access::State(control).ResultatSelection = std::move(rows);
   auto start = Clock::now();
-  Access::Requete_Contrat(control);
+  filtres.Requete_Contrat(rows);
   m.contrats = Seconds(start);
   start = Clock::now();
-  Access::Exception_Absences(control);
+  filtres.Exception_Absences(rows);
   m.portions = Seconds(start);
-  m.gardees = Access::State(control).ResultatSelection.DCount();
+  m.gardees = rows.DCount();
   return m;
 }
 
@@ -71,59 +62,55 @@ Mesure Filtrer(morvane::control::Ctr_Morvane& control, const mvdb::DynArray& sel
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
+  QCoreApplication app(argc, argv);
   const long absences = argc > 1 ? std::atol(argv[1]) : 1000000;
   const std::filesystem::path dir = argc > 2 ? argv[2] : std::filesystem::temp_directory_path() / "bench-request";
   auto db = DemoDatabase(dir, absences);
 
-  morvane::services::OutilsDate::Install(morvane::services::MakeBatchOutilsDate(0, 1));
-  morvane::control::Ctr_Morvane control;
-  auto environment = std::make_unique<morvane::services::Environment>();
-  environment->ui = std::make_unique<morvane::services::RecordingUiServices>(QDate(2025, 6, 15));
-  control.SetEnvironment(std::move(environment));
-  control.setClosesHostWindow(false);
-  mvdb::Client client("bench", db->Path());
-  control.setTheClient(&client);
-  control.setTheDatabase(db.get());
-  control.setDroitsUtilisateur(morvane::services::MakeDroits(QStringLiteral("bench"), 2));
-  control.INIT();
-
   // Three absence types, every carer, the year 2025, entity "020" (not the
-  // default one, so contracts are filtered by entity) as a user sets them.
-  auto& form = Access::Form(control);
-  form.Cac_ArretTravail->click();
-  form.Cac_Conges->click();
-  form.Cac_EvtFam->click();
-  form.Opt_Tot->click();
-  form.Txt_Debut->setText(QStringLiteral("01/01/2025"));
-  form.Txt_Fin->setText(QStringLiteral("31/12/2025"));
-  form.Txt_Entite->setText(QStringLiteral("020"));
-  auto& state = Access::State(control);
-  state.DebutPeriode = morvane::services::OutilsDate::Instance().DateInterne(form.Txt_Debut->text()).toInt();
-  state.FinPeriode = morvane::services::OutilsDate::Instance().DateInterne(form.Txt_Fin->text()).toInt();
-  std::printf("entity %s, Prestataire %s, Mandataire %s\n", qPrintable(form.Txt_Entite->text()),
-              form.Cac_Prest->isChecked() ? "ticked" : "-", form.Cac_Mandat->isChecked() ? "ticked" : "-");
+  // default one, so contracts are filtered by entity) with the activity types
+  // it offers ticked, as the form ticks them.
+  morvane::control::Criteres criteres;
+  criteres.arretTravail = criteres.conges = criteres.autres = 1;
+  criteres.aidants = morvane::control::ModeAidants::Tous;
+  criteres.debut = QStringLiteral("01/01/2025");
+  criteres.fin = QStringLiteral("31/12/2025");
+  criteres.entite = QStringLiteral("020");
+  criteres.parContrat = true;
+  long count = 0;
+  mvdb::DynArray types = db->DBSelect(
+      mvdb::DynArray("SSELECT ACTIVITES AVEC 0 = \"020]\"\xFE" "ACTIVITES\xFE" "12").Text(), "", count);
+  for (int i = 1; i <= types.DCount(); ++i) {
+    criteres.prestataire |= types.Item(i, 1) == "P" || types.Item(i, 1) == "I" || types.Item(i, 1) == "S";
+    criteres.mandataire |= types.Item(i, 1) == "M";
+  }
+  auto dates = morvane::services::MakeBatchOutilsDate(0, 1);
+  const morvane::control::Periode periode{dates->DateInterne(criteres.debut).toInt(),
+                                          dates->DateInterne(criteres.fin).toInt()};
+  const QString entiteDefaut = QString::fromStdString(db->DBOpen("COMPTEUR").DBRead("999").Item(47));
+  morvane::control::SelectionAbsences selectionAbsences(criteres, periode, periode, entiteDefaut,
+                                                        morvane::control::Fichiers::De(*db));
+  std::printf("entity %s, Prestataire %s, Mandataire %s\n", qPrintable(criteres.entite),
+              criteres.prestataire ? "ticked" : "-", criteres.mandataire ? "ticked" : "-");
 
   // The whole selection step, as "Imprimer" runs it.
   auto start = Clock::now();
-  Access::Sablier_On(control);
-  Access::Selection_Absences(control);
+  mvdb::DynArray kept;
+  db->ReadSnapshot([&] {
+    kept = selectionAbsences.Selectionner(count);
+    selectionAbsences.Requete_Contrat(kept);
+    selectionAbsences.Exception_Absences(kept);
+  });
   const double total = Seconds(start);
-  const mvdb::DynArray kept = state.ResultatSelection;
 
   // The query alone, then each filter on all rows and on a tenth of them.
   start = Clock::now();
-  long count = 0;
-  mvdb::DynArray request;
-  request.SetItem(1, Access::Texte_Requete_Absences(control));
-  request.SetItem(2, "ABSENCESAIDANT");
-  request.SetItem(3, "0 1 2 3 29");
-  const mvdb::DynArray selection = db->DBSelect(request.Text(), "", count);
+  const mvdb::DynArray selection = selectionAbsences.Selectionner(count);
   const double query = Seconds(start);
   // Each filter in one read snapshot, as the selection step runs them.
   Mesure tout, dixieme;
-  db->ReadSnapshot([&] { tout = Filtrer(control, selection, selection.DCount()); });
-  db->ReadSnapshot([&] { dixieme = Filtrer(control, selection, selection.DCount() / 10); });
+  db->ReadSnapshot([&] { tout = Filtrer(selectionAbsences, selection, selection.DCount()); });
+  db->ReadSnapshot([&] { dixieme = Filtrer(selectionAbsences, selection, selection.DCount() / 10); });
 
   std::printf("absences in the database   %ld\n", absences);
   std::printf("rows selected              %ld  (query %.2f s, %.0f rows/s)\n", count, query, count / query);
