@@ -25,8 +25,10 @@ enum class ModeAidants { Secteur, Commune, Tous };
 /// The sort order ("Tri"): by name, by first day or by last day of absence.
 enum class Tri { Alphabetique, Debut, Fin };
 
-/// The output ("Edition"); the letters have their own sub-option.
-enum class Sortie { Liste, Planning, Fichier, Lettres };
+/// The output ("Edition"); the letters have their own sub-option. Aucune: no
+/// option selected (a click on "Lettre d'information" already selected, with
+/// a letter sub-option selected, unselects it): the request outputs nothing.
+enum class Sortie { Liste, Planning, Fichier, Lettres, Aucune };
 enum class Lettre { Aucune, Type, Publipostage };
 
 /// A check box as the classic form reads it: 0 unticked, 1 ticked, 2 grayed.

@@ -104,6 +104,8 @@ void Ctr_Morvane::Cmd_Imprimer_Click() {
         Lettre_Publi();
       }
       break;
+    case Sortie::Aucune:
+      break;
   }
   Decharger_Hote();
 }

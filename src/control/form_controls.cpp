@@ -125,7 +125,8 @@ Criteres FormControls::LireCriteres() const {
   c.sortie = Opt_Graphique->isChecked()    ? Sortie::Planning
              : Option1->isChecked()        ? Sortie::Fichier
              : Opt_LettreInfo->isChecked() ? Sortie::Lettres
-                                           : Sortie::Liste;
+             : Opt_Liste->isChecked()      ? Sortie::Liste
+                                           : Sortie::Aucune;
   c.lettre = Opt_LettreType->isChecked()    ? Lettre::Type
              : Opt_LettrePubli->isChecked() ? Lettre::Publipostage
                                             : Lettre::Aucune;

@@ -50,7 +50,8 @@ void LettresType::Lettre_Type(const mvdb::DynArray& resultat) {
   ParcourirContrats(resultat, ctx_.droits, ctx_.fichiers,
                     [&](const std::string&, mvdb::DynArray& civil, const mvdb::DynArray& contrat) {
                       if (lettres > 0) Ignorer("nouvelle page", [&] { printer.NewPage(); });
-                      if (ctx_.progres) ctx_.progres(QStringLiteral("lettre %1").arg(++lettres));
+                      ++lettres;
+                      if (ctx_.progres) ctx_.progres(QStringLiteral("lettre %1").arg(lettres));
                       civil_ = &civil;
                       contrat_ = &contrat;
                       Imprime_Page_Lettre_Type();

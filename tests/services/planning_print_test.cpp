@@ -15,7 +15,7 @@
 #include "services/planning_layout.h"
 #include "services/planning_painter.h"
 #include "services/planning_source.h"
-#include "services/recording_printer.h"
+#include "support/recording_printer.h"
 
 namespace morvane::services {
 namespace {

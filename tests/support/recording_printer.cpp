@@ -78,6 +78,13 @@ std::vector<PrintOp> RecordingPrinter::Lines(int page, int job) const {
   return found;
 }
 
+const PrintOp* RecordingPrinter::FindText(const QString& needle, int page, int job) const {
+  for (const auto& op : ops_) {
+    if (Matches(op, PrintOp::Kind::Text, page, job) && op.text.contains(needle)) return &op;
+  }
+  return nullptr;
+}
+
 QStringList RecordingPrinter::Dump(int page, int job) const {
   const auto at = [](double x, double y) { return QStringLiteral("%1,%2").arg(qRound64(x)).arg(qRound64(y)); };
   QStringList lines;

@@ -57,6 +57,8 @@ class RecordingPrinter : public PagedPrinter {
   std::vector<PrintOp> Texts(int page, int job = 0) const;
   /// Lines drawn on that page (job 0 = any job), in order.
   std::vector<PrintOp> Lines(int page, int job = 0) const;
+  /// The first text op containing `needle` (any page when page is 0), or null.
+  const PrintOp* FindText(const QString& needle, int page = 0, int job = 0) const;
   /// The texts of one page joined by text line: y -> the texts at that y in
   /// x order, concatenated (printing with continuation makes them contiguous).
   std::map<double, QString> PageLines(int page, int job = 0) const;
