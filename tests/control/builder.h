@@ -163,7 +163,7 @@ struct EditeurEnregistre : services::EditorControl {
 /// What the host hands in and what the services answer.
 struct Options {
   int niveau = 2;                                 ///< access level on ABSENCESAIDANT
-  std::vector<QString> secteurs;                  ///< sectors the user may see (empty: all)
+  std::vector<QString> secteurs{};                ///< sectors the user may see (empty: all)
   bool base = true, droits = true;                ///< hand the database, the rights in
   bool init = true;                               ///< run INIT
   QDate aujourdhui{2024, 3, 15};

@@ -226,7 +226,7 @@ TEST_F(Formulaire, AGrayedTypeCountsAndImprimerAfterABadDateRefusesItOnce) {
 // on "Imprimer", chooses nothing; Enter on a focused button presses it.
 TEST_F(Formulaire, OnlyAPickChoosesAndEnterPressesButtons) {
   base.Motifs({{"01", "Maladie"}, {"02", "Accident du travail"}});
-  form = std::make_unique<Controle>(base, Options{.niveau = 2});
+  form = std::make_unique<Controle>(base);
   Controle& f = *form;
   f.Cliquer("Cac_ArretTravail");
   const std::tuple<const char*, const char*, const char*> cas[] = {
@@ -240,7 +240,9 @@ TEST_F(Formulaire, OnlyAPickChoosesAndEnterPressesButtons) {
       f.Taper(list, QString::fromUtf8(texte));
       tab ? QTest::keyClick(list, Qt::Key_Tab) : QTest::mouseClick(f.Cmd("Cmd_Imprimer"), Qt::LeftButton, {}, QPoint(2, 2));
       EXPECT_EQ(std::tuple(list->hasFocus(), list->currentIndex(), list->currentText()), std::tuple(false, -1, texte));
-      if (codeField) EXPECT_EQ(f.Txt(codeField)->text(), "");
+      if (codeField) {
+        EXPECT_EQ(f.Txt(codeField)->text(), "");
+      }
     }
   }
   f.Cliquer("Cac_ArretTravail");

@@ -14,7 +14,6 @@ namespace {
 using control::Criteres;
 using control::ModePeriode;
 
-std::string Q(const std::string& v) { return "\"" + v + "\""; }
 
 // Sector 001, absences overlapping 20010..20040, sorted for the list.
 const std::string kParts = " AND AVEC CodeSectAbs = \"001\" AND AVEC DebAbsAidant <= \"20040\" AND AVEC 2 >= \"20010\"";

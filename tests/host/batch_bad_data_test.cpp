@@ -81,6 +81,8 @@ struct DamageCase {
   std::function<void(const std::string& csv)> check;
 };
 
+void PrintTo(const DamageCase& damage, std::ostream* out) { *out << damage.name; }
+
 const DamageCase kDamages[] = {
     {"NonNumericFigures",
      [](mvdb::Database& db) {
