@@ -113,12 +113,12 @@ int main(int argc, char** argv) {
   }
 
   auto dates = morvane::services::MakeBatchOutilsDate(0, 1);
-  morvane::control::SourcesExport sources;
+  morvane::control::Fichiers sources;
   sources.base = db.get();
   sources.civil = db->DBOpen("CIVILAIDANT");
   sources.tables = db->DBOpen("TABLES");
   sources.absences = db->DBOpen("ABSENCESAIDANT");
-  sources.secteurs = db->DBOpen("SECTEUR");
+  sources.secteursExport = db->DBOpen("SECTEUR");
   sources.sousSecteurs = db->DBOpen("SOUSSECTEUR");
   sources.quartiers = db->DBOpen("QUARTIER");
   sources.contrats = db->DBOpen("CONTRAT");

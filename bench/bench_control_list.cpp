@@ -5,21 +5,20 @@
 // keeps the first N rows and prints them once with Select_Impression on a PDF
 // printer (the same path a user's "Imprimer" takes after the selection).
 #include <QApplication>
-#include <QLineEdit>
-#include <QSignalBlocker>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
-#include "../tests/control/ctr_morvane_test_access.h"
+#include "control/fichiers.h"
+#include "control/liste.h"
 #include "demo/generator.h"
 #include "mvdb/database.h"
 #include "services/droits.h"
 #include "services/environment.h"
 #include "services/outils_date.h"
-#include "services/recording_ui.h"
+#include "services/printer_list.h"
 
 namespace {
 
@@ -43,26 +42,14 @@ int main(int argc, char** argv) {
   morvane::demo::Generate(*db, options);
   std::printf("demo database of %ld absences: %.2f s\n", options.absences, Seconds(start));
 
-  using morvane::control::CtrMorvaneTestAccess;
-  morvane::services::OutilsDate::Install(morvane::services::MakeBatchOutilsDate(0, 1));
-  morvane::control::Ctr_Morvane control;
-  auto environment = std::make_unique<morvane::services::Environment>();
-  environment->ui = std::make_unique<morvane::services::RecordingUiServices>(QDate(2025, 6, 15));
+  auto dates = morvane::services::MakeBatchOutilsDate(0, 1);
   const auto pdf = dir / "liste.pdf";
-  environment->printers = std::make_unique<morvane::services::PrinterList>(std::vector<morvane::services::PrinterInfo>{
-      {QStringLiteral("PDF"), morvane::services::PrinterInfo::Kind::Pdf, pdf}});
-  auto* printers = environment->printers.get();
-  control.SetEnvironment(std::move(environment));
-  control.setClosesHostWindow(false);
-  control.setTheDatabase(db.get());
-  control.setDroitsUtilisateur(morvane::services::MakeDroits(QStringLiteral("bench"), 2));
-  control.INIT();
-  auto& form = CtrMorvaneTestAccess::Form(control);
-  {
-    const QSignalBlocker a(form.Txt_Debut), b(form.Txt_Fin);
-    form.Txt_Debut->setText(QStringLiteral("01/01/2025"));
-    form.Txt_Fin->setText(QStringLiteral("31/12/2025"));
-  }
+  morvane::services::PrinterList printers({{QStringLiteral("PDF"), morvane::services::PrinterInfo::Kind::Pdf, pdf}});
+  const auto droits = morvane::services::MakeDroits(QStringLiteral("bench"), 2)->DroitsFichier("ABSENCESAIDANT");
+  morvane::control::Criteres criteres;
+  criteres.debut = QStringLiteral("01/01/2025");
+  criteres.fin = QStringLiteral("31/12/2025");
+  const auto fichiers = morvane::control::Fichiers::De(*db);
 
   long count = 0;
   mvdb::DynArray request;
@@ -71,14 +58,15 @@ int main(int argc, char** argv) {
   request.SetItem(3, "0 1 2 3 29");
   mvdb::DynArray rows = db->DBSelect(request.Text(), "", count);
   for (int row = rows.DCount(); row > wanted; --row) rows.Delete(row);
-  CtrMorvaneTestAccess::State(control).ResultatSelection = rows;
 
-  printers->SetCurrent(0);
+  printers.SetCurrent(0);
+  morvane::control::ListeAbsences liste(
+      {criteres, fichiers, printers.Current(), *droits, *dates, QDate(2025, 6, 15), 567, {}});
   start = Clock::now();
   const std::clock_t cpuStart = std::clock();
-  CtrMorvaneTestAccess::Select_Impression(control);
-  const int pages = printers->Current().PageCount();
-  printers->Current().EndDoc();
+  liste.Select_Impression(rows);
+  const int pages = printers.Current().PageCount();
+  printers.Current().EndDoc();
   const double seconds = Seconds(start);
   const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   std::printf("list of %d absences: %d pages in %.2f s wall, %.2f s processor: %.0f pages/s wall, %.0f pages/s processor\n",

@@ -9,30 +9,22 @@
 // With a server address (or $MORVANE_BENCH_PG; the address names no schema),
 // the same request runs again on its copy in the schema bench_request_<absences>
 // of that server, and both are shown side by side.
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QRadioButton>
+#include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "../tests/control/ctr_morvane_test_access.h"
-#include "control/variable.h"
-#include "demo/generator.h"
 #include "bench_support.h"
+#include "control/selection.h"
+#include "demo/generator.h"
 #include "mvdb/database.h"
-#include "services/droits.h"
-#include "services/environment.h"
 #include "services/outils_date.h"
-#include "services/recording_ui.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Access = morvane::control::CtrMorvaneTestAccess;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
@@ -55,22 +47,20 @@ struct Mesure {
 };
 
 // Runs the filters on the first `lignes` rows of the selection.
-Mesure Filtrer(morvane::control::Ctr_Morvane& control, const mvdb::DynArray& selection, int lignes) {
+Mesure Filtrer(morvane::control::SelectionAbsences& filtres, const mvdb::DynArray& selection, int lignes) {
   Mesure m;
   mvdb::DynArray rows = selection;
   for (int row = rows.DCount(); row > lignes; --row) rows.Delete(row);
   m.lignes = rows.DCount();
-  Access::State(control).ResultatSelection = std::move(rows);
   auto start = Clock::now();
-  Access::Requete_Contrat(control);
+  filtres.Requete_Contrat(rows);
   m.contrats = Seconds(start);
   start = Clock::now();
-  Access::Exception_Absences(control);
+  filtres.Exception_Absences(rows);
   m.portions = Seconds(start);
-  m.gardees = Access::State(control).ResultatSelection.DCount();
+  m.gardees = rows.DCount();
   return m;
 }
-
 
 // The figures of one request on one database.
 struct Request {
@@ -82,58 +72,55 @@ struct Request {
 };
 
 Request Run(mvdb::Database& db) {
-  morvane::control::Ctr_Morvane control;
-  auto environment = std::make_unique<morvane::services::Environment>();
-  environment->ui = std::make_unique<morvane::services::RecordingUiServices>(QDate(2025, 6, 15));
-  control.SetEnvironment(std::move(environment));
-  control.setClosesHostWindow(false);
-  mvdb::Client client("bench", db.Path());
-  control.setTheClient(&client);
-  control.setTheDatabase(&db);
-  control.setDroitsUtilisateur(morvane::services::MakeDroits(QStringLiteral("bench"), 2));
-  control.INIT();
-
   // Three absence types, every carer, the year 2025, entity "020" (not the
-  // default one, so contracts are filtered by entity) as a user sets them.
-  auto& form = Access::Form(control);
-  form.Cac_ArretTravail->click();
-  form.Cac_Conges->click();
-  form.Cac_EvtFam->click();
-  form.Opt_Tot->click();
-  form.Txt_Debut->setText(QStringLiteral("01/01/2025"));
-  form.Txt_Fin->setText(QStringLiteral("31/12/2025"));
-  form.Txt_Entite->setText(QStringLiteral("020"));
-  auto& state = Access::State(control);
-  state.DebutPeriode = morvane::services::OutilsDate::Instance().DateInterne(form.Txt_Debut->text()).toInt();
-  state.FinPeriode = morvane::services::OutilsDate::Instance().DateInterne(form.Txt_Fin->text()).toInt();
+  // default one, so contracts are filtered by entity) with the activity types
+  // it offers ticked, as the form ticks them.
+  morvane::control::Criteres criteres;
+  criteres.arretTravail = criteres.conges = criteres.autres = 1;
+  criteres.aidants = morvane::control::ModeAidants::Tous;
+  criteres.debut = QStringLiteral("01/01/2025");
+  criteres.fin = QStringLiteral("31/12/2025");
+  criteres.entite = QStringLiteral("020");
+  criteres.parContrat = true;
+  long count = 0;
+  mvdb::DynArray types = db.DBSelect(
+      mvdb::DynArray("SSELECT ACTIVITES AVEC 0 = \"020]\"\xFE" "ACTIVITES\xFE" "12").Text(), "", count);
+  for (int i = 1; i <= types.DCount(); ++i) {
+    criteres.prestataire |= types.Item(i, 1) == "P" || types.Item(i, 1) == "I" || types.Item(i, 1) == "S";
+    criteres.mandataire |= types.Item(i, 1) == "M";
+  }
+  auto dates = morvane::services::MakeBatchOutilsDate(0, 1);
+  const morvane::control::Periode periode{dates->DateInterne(criteres.debut).toInt(),
+                                          dates->DateInterne(criteres.fin).toInt()};
+  const QString entiteDefaut = QString::fromStdString(db.DBOpen("COMPTEUR").DBRead("999").Item(47));
+  morvane::control::SelectionAbsences selectionAbsences(criteres, periode, periode, entiteDefaut,
+                                                        morvane::control::Fichiers::De(db));
 
   Request r;
   // The whole selection step, as "Imprimer" runs it.
   auto start = Clock::now();
-  Access::Sablier_On(control);
-  Access::Selection_Absences(control);
+  mvdb::DynArray kept;
+  db.ReadSnapshot([&] {
+    kept = selectionAbsences.Selectionner(r.count);
+    selectionAbsences.Requete_Contrat(kept);
+    selectionAbsences.Exception_Absences(kept);
+  });
   r.total = Seconds(start);
-  const mvdb::DynArray kept = state.ResultatSelection;
   r.kept = kept.DCount();
 
   // The query alone, then each filter on all rows and on a tenth of them,
   // each time in one read snapshot with the query, as the selection step
   // runs them (on a server the filters then read the selected records again
   // from what the snapshot kept).
-  mvdb::DynArray request;
-  request.SetItem(1, Access::Texte_Requete_Absences(control));
-  request.SetItem(2, "ABSENCESAIDANT");
-  request.SetItem(3, "0 1 2 3 29");
   db.ReadSnapshot([&] {
     start = Clock::now();
-    const mvdb::DynArray selection = db.DBSelect(request.Text(), "", r.count);
+    const mvdb::DynArray selection = selectionAbsences.Selectionner(r.count);
     r.query = Seconds(start);
-    r.tout = Filtrer(control, selection, selection.DCount());
+    r.tout = Filtrer(selectionAbsences, selection, selection.DCount());
   });
   db.ReadSnapshot([&] {
-    long count = 0;
-    const mvdb::DynArray selection = db.DBSelect(request.Text(), "", count);
-    r.dixieme = Filtrer(control, selection, selection.DCount() / 10);
+    const mvdb::DynArray selection = selectionAbsences.Selectionner(count);
+    r.dixieme = Filtrer(selectionAbsences, selection, selection.DCount() / 10);
   });
   r.same = r.tout.gardees == r.kept;
   return r;
@@ -156,12 +143,11 @@ void Print(const char* where, const Request& r) {
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
+  QCoreApplication app(argc, argv);
   const long absences = argc > 1 ? std::atol(argv[1]) : 1000000;
   const std::filesystem::path dir = argc > 2 ? argv[2] : std::filesystem::temp_directory_path() / "bench-request";
   const char* server = argc > 3 ? argv[3] : std::getenv("MORVANE_BENCH_PG");
   auto db = DemoDatabase(dir, absences);
-  morvane::services::OutilsDate::Install(morvane::services::MakeBatchOutilsDate(0, 1));
 
   std::printf("absences in the database   %ld; entity 020, three types, every carer, 2025\n", absences);
   const Request embedded = Run(*db);

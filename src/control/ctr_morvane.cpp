@@ -124,6 +124,17 @@ services::EditorControl& Ctr_Morvane::Editor() {
 
 // ---- shared helpers ----
 
+Ctr_Morvane::Sablier::Sablier(Ctr_Morvane& control, bool traiterEvenements)
+    : control_(control), traiterEvenements_(traiterEvenements), exceptions_(std::uncaught_exceptions()) {
+  control_.Sablier_On();
+}
+
+// Pending events are processed only on a normal way out: a failure goes to
+// the event boundary, which shows it.
+Ctr_Morvane::Sablier::~Sablier() {
+  control_.Sablier_Off(traiterEvenements_ && std::uncaught_exceptions() == exceptions_);
+}
+
 // Disabling the surface takes the keyboard focus away from the field that had
 // it; that is no loss of focus for the field's procedures, and the focus goes
 // back to the field when the surface is enabled again.

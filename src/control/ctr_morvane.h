@@ -1,22 +1,24 @@
 // Ctr_Morvane: the absence-reporting control. A host places it on one of its
 // windows, hands it the database client, the database and the user's rights,
 // then calls INIT; from then on the control runs its selection form and
-// unloads the host window itself when it is done.
+// unloads the host window itself when it is done. A request reads the form
+// once into a Criteres value and hands it to parts that hold no widget:
+// SelectionAbsences (selection.h: Requete_Contrat, Exception_Absences),
+// ListeAbsences (liste.h: Entete_Page, Imprime_Detail, ...), LignesExport
+// (export_fichier.h), LettresType (lettre_type.h: LigneCP) and the merge's
+// keys (lettre_contrats.h).
 #pragma once
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <string>
 
 #include "control/form_controls.h"
 #include "control/instance_state.h"
 #include "mvdb/database.h"
-#include "services/droits.h"
 #include "services/environment.h"
 
 namespace morvane::services {
@@ -31,7 +33,6 @@ class CtrMorvaneForm;
 namespace morvane::control {
 
 class EventAdapter;
-class CtrMorvaneTestAccess;  // tests only: reaches the private procedures and state
 
 /// The control. Owns its form (the child widgets), its look-up and result lists
 /// and its Environment; shares module Variable with every other instance.
@@ -49,7 +50,6 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   /// database files of the whole process (module Variable).
   ~Ctr_Morvane() override;
 
-  // ---- host contract: write-only properties, in the order the host sets them ----
   /// TheClient: stores the client as the module's client (not owned).
   void setTheClient(mvdb::Client* vNewValue);
   /// TheDatabase: stores the database as the module's database (not owned; the
@@ -73,8 +73,13 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   /// unloadRequested has been emitted. Hosts that manage closing set false.
   void setClosesHostWindow(bool closes) { closesHostWindow_ = closes; }
 
+  /// The output the form's "Edition" options choose now (a host names the
+  /// file it proposes after it).
+  Sortie SortieChoisie() const { return LireCriteres().sortie; }
+
  signals:
-  // Declared for hosts of the classic interface; never emitted.
+  /// W_automate, W_Sortir, W_RequeteImprimer: declared for hosts of the
+  /// classic interface; never emitted.
   void W_automate();
   void W_Sortir();
   void W_RequeteImprimer();
@@ -87,43 +92,42 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   void fileWritten(const QString& path);
 
  private:
-  friend class CtrMorvaneTestAccess;
+  // The hourglass pointer and the whole surface disabled for the life of a
+  // scope (nests). Leaving the scope normally lets pending events be processed
+  // while the surface is still disabled (unless told not to), then restores
+  // both; leaving it by an exception restores them at once.
+  class Sablier {
+   public:
+    explicit Sablier(Ctr_Morvane& control, bool traiterEvenements = true);
+    ~Sablier();
+    Sablier(const Sablier&) = delete;
+    Sablier& operator=(const Sablier&) = delete;
 
-  // ---- outside components (Environment) ----
-  services::UiServices& Ui();               ///< message boxes, pointer, events, today
-  services::PrinterList& Printers();        ///< the platform's printer list
-  services::Printer& Printer();             ///< the current printer; throws PrinterError when none
-  services::OutilsDate& Dates();            ///< OutilsDate::Instance()
-  services::PlanningControl& Planning();    ///< Ctr_Vellaro1; throws std::logic_error when absent
-  services::SignatureControl& Signature();  ///< Ctr_Dorsany; idem
-  services::EditorControl& Editor();        ///< Ctr_Brinel; idem
-  const services::Environment& Env() const { return *environment_; }
+   private:
+    Ctr_Morvane& control_;
+    const bool traiterEvenements_;
+    const int exceptions_;  // uncaught exceptions when the scope began
+  };
 
-  // ---- shared helpers (ctr_morvane.cpp) ----
-  /// Hourglass pointer and the whole surface disabled; nests.
+  // ---- outside components and shared helpers (ctr_morvane.cpp) ----
+  services::UiServices& Ui();
+  services::PrinterList& Printers();
+  services::Printer& Printer();  // throws PrinterError when none is current
+  services::OutilsDate& Dates();
+  services::PlanningControl& Planning();    // these three throw std::logic_error
+  services::SignatureControl& Signature();  // when the environment lacks them
+  services::EditorControl& Editor();
   void Sablier_On();
-  /// Lets pending events be processed (surface still disabled) when asked,
-  /// then restores the default pointer and enables the surface.
-  void Sablier_Off(bool processEvents = true);
-  /// Message box titled "Message QUENTARIS" with one OK button.
+  void Sablier_Off(bool processEvents);
   void Message(const QString& text, services::MsgIcon icon = services::MsgIcon::Exclamation);
-  /// Asks the host to unload its window (as "Sortir" does).
   void Decharger_Hote();
-  /// The event boundary: runs an event procedure and lets no exception out.
-  /// The first failure is kept; when the outermost procedure ends it is shown
-  /// in a message box ("<procedure> : <reason>") and the pointer and surface
-  /// are restored. Procedures nested in INIT make INIT fail instead.
   void Evenement(const char* name, const std::function<void()>& procedure);
-  /// Shows the kept failure, if any, and restores the pointer and surface.
   void Signaler_Echec();
-  /// Connects every form control to its event procedure (control_events.cpp).
-  void Brancher_Evenements();
-
+  void Brancher_Evenements();  // control_events.cpp
   // ---- host contract (host_contract.cpp) ----
   void Verifier_Droits();
   void Cmd_Sortir_Click();
   void UserControl_Terminate();
-
   // ---- selection form: option interplay (form_clicks.cpp) ----
   void Cac_ArretTravail_Click();
   void Cac_Conges_Click();
@@ -132,7 +136,6 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   void Opt_Secteur_Click();
   void Opt_Com_Click();
   void Opt_Tot_Click();
-  /// Shows the code field and its list under that label, for codes of that length.
   void MontrerChampCode(const QString& libelle, int longueur);
   void Opt_PeriodeRef_Click();
   void Opt_DebutPeriodeRef_Click();
@@ -141,8 +144,7 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   void Opt_Graphique_Click();
   void Option1_Click();
   void Opt_LettreInfo_Click();
-
-  // ---- look-ups: sector and commune (lookup_secteur.cpp) ----
+  // ---- look-ups (lookup_secteur.cpp, lookup_entite.cpp) ----
   void Remplir_Combo_Secteur();
   void Remplir_Combo_Commue();
   void Txt_Secteur_Change();
@@ -150,8 +152,6 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   void Txt_Secteur_LostFocus();
   void Cbo_Secteur_Click();
   void Cbo_Secteur_Change();
-
-  // ---- look-ups: legal entity and activity types (lookup_entite.cpp) ----
   void Remplir_Combo_Entite();
   void Cbo_Entite_KeyPress(int& KeyAscii);
   void Cbo_Entite_Click();
@@ -161,47 +161,24 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   void Txt_Entite_LostFocus();
   void Vider_Act();
   void Afficher_Activite();
-
-  // ---- reference period and criteria check (periode.cpp) ----
+  // ---- period, criteria check, reasons (periode.cpp, selection_motif.cpp) ----
   void Txt_Debut_LostFocus();
   void Txt_Fin_LostFocus();
   void Test();
-
-  // ---- absence reasons (selection_motif.cpp) ----
   void Afficher_Motif();
   void Remplir_Combo_Motif(const QString& family);
   void Trier_Motif();
-
-  // ---- selection and dispatch (dispatch.cpp, selection_*.cpp) ----
+  // ---- the request and its outputs (dispatch.cpp, outputs.cpp): short
+  //      calls into the parts named at the top of this file ----
   void Cmd_Imprimer_Click();
-  /// The absence selection of a request: builds and runs the query into
-  /// ResultatSelection, then filters by contract or completes the rows.
+  bool Valeurs_Refusees();
+  void Imprimer(const std::function<void(int index)>& travail);
+  void Copies(void (Ctr_Morvane::*page)());
   void Selection_Absences();
-  /// The query text of the absence selection for the form's criteria.
-  std::string Texte_Requete_Absences();
-  /// Completion path: columns 6 and 7 from each row's absence record.
-  void Completer_Selection();
-  void Requete_Contrat();
-  void Exception_Absences();
-
-  // ---- printed list (list_page.cpp, list_detail.cpp) ----
   void Select_Impression();
-  void Entete_Page();
-  void Entete_Detail();
-  void Entete_Tableau();
-  void Verif_Ligne();
-  void New_Page();
-  void Edition_Fin_Tableau();
-  void Imprime_Detail();
-
-  // ---- CSV export (export_fichier.cpp; its day, hour and rate figures are
-  //      pure functions in export_calculs.h) ----
+  void Imprimer_Planning(int index);
   void Fichier_Stat();
-
-  // ---- letters (lettre_type.cpp, lettre_cp.cpp, lettre_publi.cpp) ----
   void Lettre_Type();
-  void Imprime_Page_Lettre_Type();
-  void LigneCP();
   void Lettre_Publi();
 
   // ---- members ----
@@ -210,9 +187,9 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   // Destroyed before the widgets (members go before the QWidget base), so no
   // event of a dying widget reaches a procedure of a destroyed control.
   std::unique_ptr<EventAdapter> events_;
-  int busyDepth_ = 0;               // nesting of Sablier_On
+  int busyDepth_ = 0;                    // nesting of Sablier
   QPointer<QWidget> focusAvantSablier_;  // field that had the focus when the surface was disabled
-  int callDepth_ = 0;               // nesting of events and public calls
+  int callDepth_ = 0;                    // nesting of events and public calls
   bool closesHostWindow_ = true;
   std::exception_ptr echecEnAttente_;  // first failure of a nested event procedure
   QString procedureEnEchec_;

@@ -4,15 +4,12 @@
 // empty list or planning leave the form open for another try.
 #include "control/dispatch.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <functional>
 
-#include "control/a_la_sortie.h"
 #include "control/ctr_morvane.h"
-#include "control/selection_cache_contrats.h"
+#include "control/selection_contrat.h"
 #include "control/selection_requete.h"
 #include "control/variable.h"
 #include "services/outils_date.h"
@@ -49,51 +46,27 @@ std::optional<int> IndexImprimante(const QString& reponse) {
   return index;
 }
 
-namespace {
-
-bool NonDecoche(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
-
-}  // namespace
-
 void Ctr_Morvane::Cmd_Imprimer_Click() {
   Test();
   if (Erreur) {
     Erreur = false;
     return;
   }
+  CriteresDemande = LireCriteres();
   // A reason typed in the reason box that names no entry is refused rather
   // than read as "every reason of the ticked types".
-  if (!LireMotif(*Cbo_Motif).reconnu) {
+  if (!CriteresDemande.motifReconnu) {
     Message(QStringLiteral("Le motif saisi ne fait pas partie de la liste des motifs."));
     Cbo_Motif->setFocus();
     return;
   }
-  // What the form puts into the queries is a value: whatever the user's
-  // rights, query syntax in it is refused before any query is written.
-  struct Valeur {
-    const char* quoi;
-    QString texte;
-    QWidget* champ;
-    bool utilisee;
-  };
-  const bool avecCode = !Txt_Secteur->text().isEmpty();
-  const Valeur valeurs[] = {
-      {"le code secteur", Txt_Secteur->text(), Txt_Secteur, avecCode && Opt_Secteur->isChecked()},
-      {"la commune", Cbo_Secteur->currentText(), Cbo_Secteur, avecCode && Opt_Com->isChecked()},
-      {"le code d'entité", Txt_Entite->text(), Txt_Entite, !Txt_Entite->text().isEmpty()},
-  };
-  for (const Valeur& valeur : valeurs) {
-    const auto syntaxe = valeur.utilisee ? SyntaxeDansValeur(valeur.texte.toStdString()) : std::nullopt;
-    if (!syntaxe) continue;
-    Message(QStringLiteral("Critère refusé : %1 « %2 » contient %3.")
-                .arg(QString::fromUtf8(valeur.quoi), valeur.texte, *syntaxe));
-    valeur.champ->setFocus();
-    return;
-  }
+  if (Valeurs_Refusees()) return;
 
-  DebutPeriode = EntierTexte(Dates().DateInterne(Txt_Debut->text()).toStdString());
-  FinPeriode = EntierTexte(Dates().DateInterne(Txt_Fin->text()).toStdString());
-  if (Opt_Graphique->isChecked()) {
+  DebutSaisi = JourStocke(Dates().DateInterne(CriteresDemande.debut).toStdString());
+  FinSaisi = JourStocke(Dates().DateInterne(CriteresDemande.fin).toStdString());
+  DebutPeriode = DebutSaisi;
+  FinPeriode = FinSaisi;
+  if (CriteresDemande.sortie == Sortie::Planning) {
     // The planning covers whole weeks, Monday to Sunday.
     DebutPeriode -= DecalagePourJour(NomJour(services::DateOfDay(DebutPeriode))).recul;
     FinPeriode += DecalagePourJour(NomJour(services::DateOfDay(FinPeriode))).avance;
@@ -106,80 +79,112 @@ void Ctr_Morvane::Cmd_Imprimer_Click() {
     }
   }
 
-  Sablier_On();
-  Selection_Absences();  // gives the pointer and the surface back
-
-  // Prints on the printer the user chooses, pointer and surface busy meanwhile;
-  // giving the choice up prints nothing. A PDF printer never writes over the
-  // database's own files, and its file is announced once complete.
-  const auto imprimer = [this](const std::function<void(int index)>& travail) {
-    QString titre;
-    const std::optional<int> index = IndexImprimante(Dates().ChoixImprimante(titre));
-    Ui().ProcessEvents();
-    if (!index) return;
-    const services::PrinterInfo& choisie = Printers().At(*index);
-    const bool fichier = choisie.kind == services::PrinterInfo::Kind::Pdf;
-    if (fichier) services::RefuseInsideDatabase(choisie.outputFile, Variable::TheDatabase->Path());
-    Printers().SetCurrent(*index);
-    Sablier_On();
-    ALaSortie restaurer([this] { Sablier_Off(false); });
-    travail(*index);
-    restaurer.Annuler();
-    Sablier_Off();
-    if (fichier && Printer().PageCount() > 0) emit fileWritten(QString::fromStdString(choisie.outputFile.string()));
-  };
-  // Each copy after the first starts on a new page of the same print job.
-  const auto copies = [this](void (Ctr_Morvane::*page)()) {
-    const int nombre = Dates().NbExemplaires();
-    for (int n = 1; n <= nombre; ++n) {
-      if (n != 1) Printer().NewPage();
-      (this->*page)();
-    }
-    Printer().EndDoc();
-  };
-
-  if (Opt_Liste->isChecked() || Opt_Graphique->isChecked()) {
-    if (ResultatSelection.Empty()) {
-      Message(QStringLiteral("Aucune absence correspondant aux critères sélectionnés."));
-      return;
-    }
-    if (Opt_Liste->isChecked()) {
-      imprimer([&](int) { copies(&Ctr_Morvane::Select_Impression); });
-    } else {
-      imprimer([&](int index) {
-        services::PlanningRequest demande;
-        demande.database = Variable::TheDatabase;
-        demande.client = Variable::TheClient;
-        demande.droits = DroitsUtilisateur;
-        demande.resultat = ResultatSelection;
-        demande.flag5 = false;
-        demande.graphique = Opt_Graphique->isChecked();
-        demande.secteur = Opt_Secteur->isChecked();
-        demande.commune = Opt_Com->isChecked();
-        demande.arretTravail = NonDecoche(Cac_ArretTravail);
-        demande.conges = NonDecoche(Cac_Conges);
-        demande.autres = NonDecoche(Cac_EvtFam);
-        demande.aValider = NonDecoche(Cac_AValider);
-        demande.finPeriode = FinPeriode;
-        demande.debutPeriode = DebutPeriode;
-        demande.printerIndex = index;
-        Planning().Imprimer(demande);
-      });
-    }
-  } else if (Option1->isChecked()) {
-    Fichier_Stat();
-  } else if (Opt_LettreInfo->isChecked()) {
-    if (Opt_LettreType->isChecked()) {
-      imprimer([&](int) { copies(&Ctr_Morvane::Lettre_Type); });
-    } else if (Opt_LettrePubli->isChecked()) {
-      Sablier_On();
-      ALaSortie restaurer([this] { Sablier_Off(false); });
-      Lettre_Publi();
-      restaurer.Annuler();
-      Sablier_Off();
-    }
+  Selection_Absences();
+  switch (CriteresDemande.sortie) {
+    case Sortie::Liste:
+    case Sortie::Planning:
+      if (ResultatSelection.Empty()) {
+        Message(QStringLiteral("Aucune absence correspondant aux critères sélectionnés."));
+        return;
+      }
+      if (CriteresDemande.sortie == Sortie::Liste) {
+        Imprimer([this](int) { Copies(&Ctr_Morvane::Select_Impression); });
+      } else {
+        Imprimer([this](int index) { Imprimer_Planning(index); });
+      }
+      break;
+    case Sortie::Fichier:
+      Fichier_Stat();
+      break;
+    case Sortie::Lettres:
+      if (CriteresDemande.lettre == Lettre::Type) {
+        Imprimer([this](int) { Copies(&Ctr_Morvane::Lettre_Type); });
+      } else if (CriteresDemande.lettre == Lettre::Publipostage) {
+        Sablier sablier(*this);
+        Lettre_Publi();
+      }
+      break;
+    case Sortie::Aucune:
+      break;
   }
   Decharger_Hote();
+}
+
+// What the form puts into the queries is a value: whatever the user's rights,
+// query syntax in it is refused before any query is written, the field that
+// holds it taking the focus.
+bool Ctr_Morvane::Valeurs_Refusees() {
+  struct Valeur {
+    const char* quoi;
+    QString texte;
+    QWidget* champ;
+    bool utilisee;
+  };
+  const Criteres& c = CriteresDemande;
+  const bool avecCode = !c.codeSecteur.isEmpty();
+  const Valeur valeurs[] = {
+      {"le code secteur", c.codeSecteur, Txt_Secteur, avecCode && c.aidants == ModeAidants::Secteur},
+      {"la commune", c.nomCommune, Cbo_Secteur, avecCode && c.aidants == ModeAidants::Commune},
+      {"le code d'entité", c.entite, Txt_Entite, !c.entite.isEmpty()},
+  };
+  for (const Valeur& valeur : valeurs) {
+    const auto syntaxe = valeur.utilisee ? SyntaxeDansValeur(valeur.texte.toStdString()) : std::nullopt;
+    if (!syntaxe) continue;
+    Message(QStringLiteral("Critère refusé : %1 « %2 » contient %3.")
+                .arg(QString::fromUtf8(valeur.quoi), valeur.texte, *syntaxe));
+    valeur.champ->setFocus();
+    return true;
+  }
+  return false;
+}
+
+// Prints on the printer the user chooses, pointer and surface busy meanwhile;
+// giving the choice up prints nothing. A PDF printer never writes over the
+// database's own files, and its file is announced once complete.
+void Ctr_Morvane::Imprimer(const std::function<void(int index)>& travail) {
+  QString titre;
+  const std::optional<int> index = IndexImprimante(Dates().ChoixImprimante(titre));
+  Ui().ProcessEvents();
+  if (!index) return;
+  const services::PrinterInfo& choisie = Printers().At(*index);
+  const bool fichier = choisie.kind == services::PrinterInfo::Kind::Pdf;
+  if (fichier) services::RefuseInsideDatabase(choisie.outputFile, Variable::TheDatabase->Path());
+  Printers().SetCurrent(*index);
+  {
+    Sablier sablier(*this);
+    travail(*index);
+  }
+  if (fichier && Printer().PageCount() > 0) emit fileWritten(QString::fromStdString(choisie.outputFile.string()));
+}
+
+// Each copy after the first starts on a new page of the same print job.
+void Ctr_Morvane::Copies(void (Ctr_Morvane::*page)()) {
+  const int nombre = Dates().NbExemplaires();
+  for (int n = 1; n <= nombre; ++n) {
+    if (n != 1) Printer().NewPage();
+    (this->*page)();
+  }
+  Printer().EndDoc();
+}
+
+void Ctr_Morvane::Imprimer_Planning(int index) {
+  services::PlanningRequest demande;
+  demande.database = Variable::TheDatabase;
+  demande.client = Variable::TheClient;
+  demande.droits = DroitsUtilisateur;
+  demande.resultat = ResultatSelection;
+  demande.flag5 = false;
+  demande.graphique = CriteresDemande.sortie == Sortie::Planning;
+  demande.secteur = CriteresDemande.aidants == ModeAidants::Secteur;
+  demande.commune = CriteresDemande.aidants == ModeAidants::Commune;
+  demande.arretTravail = NonDecoche(CriteresDemande.arretTravail);
+  demande.conges = NonDecoche(CriteresDemande.conges);
+  demande.autres = NonDecoche(CriteresDemande.autres);
+  demande.aValider = NonDecoche(CriteresDemande.aValider);
+  demande.finPeriode = FinPeriode;
+  demande.debutPeriode = DebutPeriode;
+  demande.printerIndex = index;
+  Planning().Imprimer(demande);
 }
 
 }  // namespace morvane::control

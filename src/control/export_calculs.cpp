@@ -1,9 +1,10 @@
 // The figures of the statistics export (see export_calculs.h).
 #include "control/export_calculs.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+
+#include "mvdb/numbers.h"
 
 namespace morvane::control {
 namespace {
@@ -35,22 +36,9 @@ std::string_view SansEspaces(std::string_view texte) {
   return texte.substr(debut, fin - debut + 1);
 }
 
-std::optional<std::int64_t> LireEntier(std::string_view texte) {
-  texte = SansEspaces(texte);
-  if (!texte.empty() && texte.front() == '+') texte.remove_prefix(1);
-  std::int64_t valeur = 0;
-  const auto [fin, erreur] = std::from_chars(texte.data(), texte.data() + texte.size(), valeur);
-  if (texte.empty() || erreur != std::errc() || fin != texte.data() + texte.size()) return std::nullopt;
-  return valeur;
-}
-
-std::optional<double> LireNombre(std::string_view texte) {
-  texte = SansEspaces(texte);
-  if (!texte.empty() && texte.front() == '+') texte.remove_prefix(1);
-  double valeur = 0;
-  const auto [fin, erreur] =
-      std::from_chars(texte.data(), texte.data() + texte.size(), valeur, std::chars_format::fixed);
-  if (texte.empty() || erreur != std::errc() || fin != texte.data() + texte.size()) return std::nullopt;
+std::optional<double> NombreStocke(std::string_view texte) {
+  const auto valeur = mvdb::ParseNumber(SansEspaces(texte));
+  if (!valeur || !std::isfinite(*valeur)) return std::nullopt;
   return valeur;
 }
 
@@ -78,11 +66,11 @@ double JoursSurPeriode(std::int32_t debut, std::int32_t fin, DemiJournees demi, 
 double HeuresMensuelles(const mvdb::DynArray& contrat, std::int32_t debut) {
   int entree = contrat.DCount(kDatesHoraires);
   for (; entree >= 1; --entree) {
-    const auto date = LireEntier(contrat.Item(kDatesHoraires, entree));
+    const auto date = mvdb::ParseInteger(SansEspaces(contrat.Item(kDatesHoraires, entree)));
     if (date && *date <= debut) break;
   }
   if (entree == 0) return 0;  // no working time in force at the absence start
-  const double heures = LireNombre(contrat.Item(kHeuresContrat, entree)).value_or(0);
+  const double heures = NombreStocke(contrat.Item(kHeuresContrat, entree)).value_or(0);
   const std::string unite = contrat.Item(kUniteHeures, entree);
   double centiemes = 0;
   if (unite == "1") {
@@ -143,7 +131,7 @@ mvdb::DynArray ArgumentsTauxHoraire(const mvdb::DynArray& contrat, const std::st
 std::optional<Monnaie> TauxDeLaReponse(const mvdb::DynArray& reponse) { return MonnaieDesMilliemes(reponse.Item(2)); }
 
 std::optional<Monnaie> MonnaieDesMilliemes(std::string_view milliemes) {
-  const auto valeur = LireNombre(milliemes);
+  const auto valeur = NombreStocke(milliemes);
   if (!valeur || std::fabs(*valeur) > 1e14) return std::nullopt;
   // Thousandths to ten-thousandths; the default rounding mode is half to even.
   return static_cast<Monnaie>(std::llrint(*valeur * 10));

@@ -29,11 +29,10 @@ DemiJournees DemiJourneesDesCodes(std::string_view codeDebut, std::string_view c
 /// export's "blank" tests mean it).
 std::string_view SansEspaces(std::string_view texte);
 
-/// A whole number written in decimal digits, with an optional sign and
-/// surrounding spaces; nullopt for anything else (empty text included).
-std::optional<std::int64_t> LireEntier(std::string_view texte);
-/// A decimal number ("12", "-3", "37.5", " 8000 "); nullopt when not a number.
-std::optional<double> LireNombre(std::string_view texte);
+/// A decimal number stored as text ("12", "-3", "37.5", " 8000 "): the
+/// engine's number reader on the text without its surrounding spaces;
+/// nullopt when it is no number or lies beyond a double.
+std::optional<double> NombreStocke(std::string_view texte);
 
 /// Days of absence from day `debut` to day `fin`: both days whole gives
 /// fin - debut + 1; a single day with a half gives 0,5; both halves gives

@@ -24,12 +24,9 @@
 //   labels, computed rates) are read once per export.
 #include "control/export_fichier.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-
-#include "control/ctr_morvane.h"
 #include "control/list_rows.h"
-#include "control/variable.h"
+#include "mvdb/errors.h"
+#include "mvdb/numbers.h"
 #include "services/outils_date.h"
 
 namespace morvane::control {
@@ -66,13 +63,15 @@ constexpr int kColActivite = 7;
 
 bool Blanc(std::string_view texte) { return SansEspaces(texte).empty(); }
 
+// A whole number stored as text, blanks around it allowed.
+std::optional<std::int64_t> Entier(std::string_view texte) { return mvdb::ParseInteger(SansEspaces(texte)); }
+
 // Reads a record; nullopt when the key is blank or the file does not hold it.
 std::optional<mvdb::DynArray> LireSiPresent(const mvdb::DbFile& fichier, const std::string& cle) {
   if (Blanc(cle)) return std::nullopt;
   try {
-    return fichier.DBRead(cle);
+    return fichier.Find(cle);
   } catch (const mvdb::DbError& e) {
-    if (e.IsNotFound()) return std::nullopt;
     // The storage's own text does not say which record of which file failed.
     throw mvdb::DbError(e.code(), "Lecture de l'enregistrement \"" + cle + "\" du fichier " + fichier.Name() +
                                       " impossible : " + e.what());
@@ -124,83 +123,11 @@ void Texte(std::string& ligne, std::string_view texte) {
   ligne.append(TexteCsv(texte));
 }
 
-// A number ("-12,5") or a telephone number ("+33 4 77 12 34 56"): digits,
-// blanks, dots, commas, hyphens and brackets after an optional sign.
-bool NombreOuTelephone(std::string_view texte) {
-  if (!texte.empty() && (texte.front() == '+' || texte.front() == '-')) texte.remove_prefix(1);
-  bool chiffre = false;
-  for (const char c : texte) {
-    if (c >= '0' && c <= '9') {
-      chiffre = true;
-    } else if (std::string_view(" .,-()").find(c) == std::string_view::npos) {
-      return false;
-    }
-  }
-  return chiffre;
-}
-
 }  // namespace
-
-std::string ChampCsv(std::string_view texte) {
-  if (texte.find_first_of(";\"\r\n") == std::string_view::npos) return std::string(texte);
-  std::string cite = "\"";
-  for (const char c : texte) {
-    if (c == '"') cite.push_back('"');
-    cite.push_back(c);
-  }
-  cite.push_back('"');
-  return cite;
-}
-
-std::string TexteCsv(std::string_view texte) {
-  const bool formule = !texte.empty() && std::string_view("=+-@").find(texte.front()) != std::string_view::npos &&
-                       !NombreOuTelephone(texte);
-  return ChampCsv(formule ? "'" + std::string(texte) : texte);
-}
-
-// ---- file name and writing ----
-
-std::string NomFichierStat(const QDate& jour, int numero) {
-  return "AbsAidant-" + jour.toString(QStringLiteral("yyyyMMdd")).toStdString() + std::to_string(numero) + ".csv";
-}
-
-std::string PremierNomLibre(const mvdb::DbFile& stat, const QDate& jour) {
-  for (int numero = 1; numero <= kNumeroFichierMax; ++numero) {
-    const std::string nom = NomFichierStat(jour, numero);
-    try {
-      if (!stat.Exists(nom)) return nom;
-    } catch (const mvdb::DbError&) {
-      // A name that cannot be probed is left alone: try the next one.
-    }
-  }
-  throw ExportError("Aucun nom de fichier libre dans le répertoire STATAIDANT pour le " +
-                    jour.toString(QStringLiteral("dd/MM/yyyy")).toStdString() + " : les fichiers " +
-                    NomFichierStat(jour, 1) + " à " + NomFichierStat(jour, kNumeroFichierMax) +
-                    " existent ou ne peuvent être lus.");
-}
-
-std::string EcrireNouveauFichier(const mvdb::DbFile& stat, const QDate& jour, mvdb::DynArray& fichier) {
-  for (int essai = 1;; ++essai) {
-    const std::string nom = fichier.BoundKey();
-    try {
-      fichier.DBWriteNew();
-      return nom;
-    } catch (const mvdb::DbError& e) {
-      if (e.code() != mvdb::ErrorCode::kRecordExists || essai >= kNumeroFichierMax) {
-        throw ExportError("Le fichier " + nom + " n'a pas pu être écrit dans le répertoire STATAIDANT : " +
-                          e.what());
-      }
-    }
-    // Another export took the name since it was probed: move to the next free one.
-    mvdb::DynArray ailleurs = stat.DBNew(PremierNomLibre(stat, jour));
-    ailleurs.SetText(fichier.Text());
-    fichier = std::move(ailleurs);
-  }
-}
 
 // ---- lines ----
 
-LignesExport::LignesExport(SourcesExport sources, ParametresExport parametres, services::OutilsDate& dates)
+LignesExport::LignesExport(Fichiers sources, ParametresExport parametres, services::OutilsDate& dates)
     : sources_(std::move(sources)), parametres_(std::move(parametres)), dates_(dates) {
   joursDuMois_ = JoursDuMois(parametres_.txtDebut, parametres_.txtFin);
 }
@@ -241,7 +168,7 @@ void LignesExport::LireAidant(const std::string& code) {
 
   // Columns 17 to 19: sector, sub-sector, district labels (no leading ';').
   secteurAidant_ = aidant.Item(31);
-  colonnesLieux_ = TexteCsv(Libelle(sources_.secteurs, secteurs_, secteurAidant_, 1));
+  colonnesLieux_ = TexteCsv(Libelle(sources_.secteursExport, secteurs_, secteurAidant_, 1));
   Texte(colonnesLieux_, Libelle(sources_.sousSecteurs, sousSecteurs_, aidant.Item(32), 1));
   Texte(colonnesLieux_, Libelle(sources_.quartiers, quartiers_, aidant.Item(33), 1));
 
@@ -274,7 +201,7 @@ std::string LignesExport::LibelleMotif(const mvdb::DynArray& resultat, int ligne
   // A reason the table does not hold takes the position past its last value.
   const auto trouve = positionsMotifs_.find(motif);
   const int position = trouve == positionsMotifs_.end() ? tableMotifs_.DCount(2) + 1 : trouve->second;
-  const auto premierJour = LireEntier(cle.substr(std::min<std::size_t>(cle.size(), 7), 5));
+  const auto premierJour = Entier(cle.substr(std::min<std::size_t>(cle.size(), 7), 5));
   if (position == kPositionAncienLibelle && premierJour && *premierJour <= kDernierJourAncienLibelle) {
     return kAncienLibelle;
   }
@@ -355,7 +282,7 @@ std::string LignesExport::Ligne(const mvdb::DynArray& resultat, int ligne) {
   Champ(texte, colonnesPersonne_);
   std::string activite;
   if (motif == "03" || motif == "13") {
-    const auto centiemes = LireNombre(resultat.Item(ligne, kColActivite));
+    const auto centiemes = NombreStocke(resultat.Item(ligne, kColActivite));
     if (centiemes) activite = NombreFrancais(*centiemes / 100);
   }
   Champ(texte, activite);
@@ -370,8 +297,8 @@ std::string LignesExport::Ligne(const mvdb::DynArray& resultat, int ligne) {
 void LignesExport::AjouterChiffres(std::string& texte, const mvdb::DynArray& resultat, int ligne,
                                    const mvdb::DynArray* contrat, DemiJournees demi) {
   const std::string cle = resultat.Item(ligne, kColCle);
-  const auto debut = LireEntier(cle.substr(std::min<std::size_t>(cle.size(), 7), 5));
-  const auto fin = LireEntier(resultat.Item(ligne, kColFin));
+  const auto debut = Entier(cle.substr(std::min<std::size_t>(cle.size(), 7), 5));
+  const auto fin = Entier(resultat.Item(ligne, kColFin));
   const bool jours = debut && fin && *debut >= INT32_MIN && *debut <= INT32_MAX && *fin >= INT32_MIN &&
                      *fin <= INT32_MAX;
   const bool periode = jours && parametres_.debutPeriode && parametres_.finPeriode;
@@ -400,55 +327,22 @@ void LignesExport::AjouterChiffres(std::string& texte, const mvdb::DynArray& res
   Texte(texte, contrat ? Libelle(sources_.associations, associations_, entite, 1) : std::string());
 }
 
-// ---- the procedure ----
+// ---- the file ----
 
-void Ctr_Morvane::Fichier_Stat() {
-  Sablier_On();
-  const QDate aujourdhui = Ui().Today();
-
-  ParametresExport parametres;
-  parametres.formatLong = Cac_Prest->checkState() == Qt::Checked;
-  parametres.txtDebut = Txt_Debut->text();
-  parametres.txtFin = Txt_Fin->text();
-  parametres.debutPeriode = LireEntier(Dates().DateInterne(parametres.txtDebut).toStdString());
-  parametres.finPeriode = LireEntier(Dates().DateInterne(parametres.txtFin).toStdString());
-  parametres.aujourdhui = aujourdhui;
-  parametres.droits = DroitsAbsences;
-
-  SourcesExport sources;
-  sources.base = Variable::TheDatabase;
-  sources.civil = Variable::FicCivil;
-  sources.tables = Variable::FicTables;
-  sources.absences = Variable::FicAbsence;
-  sources.secteurs = Variable::FicSecteur2;
-  sources.sousSecteurs = Variable::FicSousSecteur;
-  sources.quartiers = Variable::FicQuartier;
-  sources.contrats = Variable::FicContrat;
-  sources.grilles = Variable::FicGrilles;
-  sources.associations = Variable::FicAssociation;
-  LignesExport lignes(std::move(sources), std::move(parametres), Dates());
-
-  // The lines are gathered in the new record, one attribute each, and the
-  // record is written once at the end: nothing reaches STATAIDANT before.
-  mvdb::DynArray fichier = Variable::FicStat.DBNew(PremierNomLibre(Variable::FicStat, aujourdhui));
+std::string EcrireExport(LignesExport& lignes, const mvdb::DynArray& resultat, mvdb::Database& base,
+                         const mvdb::DbFile& stat, const QDate& jour, const std::function<void(int lignes)>& progres) {
+  // The lines are gathered in the new record, one attribute each.
+  mvdb::DynArray fichier = stat.DBNew(PremierNomLibre(stat, jour));
   fichier.SetItem(1, lignes.Entete());
   int ecrites = 0;
-  Variable::TheDatabase->ReadSnapshot([&] {  // one state of the database, locks taken once
-    for (IndLigne = 1; !LigneVide(ResultatSelection, IndLigne); ++IndLigne) {
-      if (!lignes.Visible(ResultatSelection, IndLigne)) continue;
-      fichier.SetItem(-1, lignes.Ligne(ResultatSelection, IndLigne));
-      if (++ecrites % 1000 == 0) Ui().Progress(QStringLiteral("fichier : %1 lignes").arg(ecrites));
+  base.ReadSnapshot([&] {  // one state of the database, its locks taken once
+    for (int ligne = 1; !LigneVide(resultat, ligne); ++ligne) {
+      if (!lignes.Visible(resultat, ligne)) continue;
+      fichier.SetItem(-1, lignes.Ligne(resultat, ligne));
+      if (++ecrites % 1000 == 0 && progres) progres(ecrites);
     }
   });
-  const std::string nom = EcrireNouveauFichier(Variable::FicStat, aujourdhui, fichier);
-  // Directory files live in the folder "<database>.d/<FILE>/".
-  emit fileWritten(QString::fromStdString(
-      (std::filesystem::path(Variable::TheDatabase->Path().string() + ".d") / "STATAIDANT" / nom).string()));
-
-  Sablier_Off(false);
-  const QString sansExtension = QString::fromStdString(nom.substr(0, nom.size() - 4));
-  Message(QStringLiteral("Le fichier ") + sansExtension +
-          QStringLiteral(".csv a été généré dans le répertoire STATAIDANT."));
+  return EcrireNouveauFichier(stat, jour, fichier);
 }
 
 }  // namespace morvane::control

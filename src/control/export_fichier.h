@@ -1,20 +1,23 @@
-// The statistics export: the lines of the semicolon-separated file built from
-// the absence selection, and the daily file of STATAIDANT they are written to.
-// Ctr_Morvane::Fichier_Stat reads the form and runs these; the pieces are
-// usable without a form (tests, benchmarks, several writers at once).
+// The statistics export, apart from the form: the lines of the
+// semicolon-separated file built from the absence selection, written once as
+// the day's new file of STATAIDANT (export_csv.h). Ctr_Morvane::Fichier_Stat
+// hands the criteria to these; they are usable without a form (tests,
+// benchmarks, several writers at once).
 #pragma once
 
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "control/export_calculs.h"
+#include "control/export_csv.h"
+#include "control/fichiers.h"
 #include "mvdb/database.h"
 #include "mvdb/dynarray.h"
 #include "services/droits.h"
@@ -25,60 +28,10 @@ class OutilsDate;
 
 namespace morvane::control {
 
-/// An export that cannot be completed: no free file name, or the file could
-/// not be written. what() is the message shown to the user; nothing was written.
-class ExportError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 /// Header of the long format (30 fields, "Prestataire" ticked).
 extern const char* const kEnteteLong;
 /// Header of the short format (22 fields).
 extern const char* const kEnteteCourt;
-
-/// Highest number tried for the file of one day before the export gives up.
-inline constexpr int kNumeroFichierMax = 999;
-
-/// "AbsAidant-" + yyyymmdd of `jour` + n + ".csv" (n without leading zeros).
-std::string NomFichierStat(const QDate& jour, int numero);
-
-/// The smallest n from 1 whose name the file does not hold. A probe that fails
-/// for another reason than a missing record counts the name as taken. Throws
-/// ExportError when every n up to kNumeroFichierMax is taken.
-std::string PremierNomLibre(const mvdb::DbFile& stat, const QDate& jour);
-
-/// Writes `fichier` (a record made with DBNew under a name of `jour`) as a new
-/// record. When another writer took the name meanwhile, the record moves to the
-/// next free name and is written there: two exports never overwrite each other.
-/// Returns the name written. Throws ExportError (message naming the file) when
-/// the write fails or no name is free; nothing is left behind then.
-std::string EcrireNouveauFichier(const mvdb::DbFile& stat, const QDate& jour, mvdb::DynArray& fichier);
-
-/// The open files the lines are read from (copies share the open handles)
-/// and the database whose "CALCCOEFFTXHOR" gives the rates a contract lacks.
-struct SourcesExport {
-  mvdb::Database* base = nullptr;
-  mvdb::DbFile civil;         ///< CIVILAIDANT
-  mvdb::DbFile tables;        ///< TABLES ("ABSENCES")
-  mvdb::DbFile absences;      ///< ABSENCESAIDANT (Covid label)
-  mvdb::DbFile secteurs;      ///< SECTEUR (the export's own handle)
-  mvdb::DbFile sousSecteurs;  ///< SOUSSECTEUR
-  mvdb::DbFile quartiers;     ///< QUARTIER
-  mvdb::DbFile contrats;      ///< CONTRAT
-  mvdb::DbFile grilles;       ///< GRILLESCC
-  mvdb::DbFile associations;  ///< ASSOCIATION
-};
-
-/// A field as a spreadsheet reads it back whole: quoted (RFC 4180, inner
-/// double quotes doubled) when it holds ";", a double quote, CR or LF, else
-/// unchanged.
-std::string ChampCsv(std::string_view texte);
-/// A stored text (name, address, town, observation, label, code) as a field:
-/// a text that a spreadsheet would run as a formula (beginning with "=", "+",
-/// "-" or "@" and neither a number nor a telephone number) gets a leading
-/// apostrophe, then the field is quoted as ChampCsv says.
-std::string TexteCsv(std::string_view texte);
 
 /// What the lines depend on besides the rows.
 struct ParametresExport {
@@ -93,7 +46,10 @@ struct ParametresExport {
   std::shared_ptr<const services::DroitsFichier> droits;
 };
 
-/// Builds the line of each result row. Records read once per export are kept:
+/// Builds the line of each result row from the files of `Fichiers` (civil,
+/// tables, absences, secteursExport, sousSecteurs, quartiers, contrats,
+/// grilles, associations; `base` gives the rates a contract lacks through
+/// "CALCCOEFFTXHOR", none when null). Records read once per export are kept:
 /// the reason table, the labels of sectors, sub-sectors, districts, grids and
 /// entities, the computed rate of each contract; carers and contracts are read
 /// again only when the row's key changes. A record that does not exist (or a
@@ -102,7 +58,7 @@ struct ParametresExport {
 /// must outlive it.
 class LignesExport {
  public:
-  LignesExport(SourcesExport sources, ParametresExport parametres, services::OutilsDate& dates);
+  LignesExport(Fichiers sources, ParametresExport parametres, services::OutilsDate& dates);
 
   /// The header line of the chosen format.
   std::string Entete() const;
@@ -126,7 +82,7 @@ class LignesExport {
                        DemiJournees demi);
   std::string DateAffichee(std::string_view jour);
 
-  SourcesExport sources_;
+  Fichiers sources_;
   ParametresExport parametres_;
   services::OutilsDate& dates_;
   int joursDuMois_ = 30;
@@ -149,5 +105,15 @@ class LignesExport {
   std::unordered_map<std::string, std::string> secteurs_, sousSecteurs_, quartiers_, grilles_, associations_;
   std::unordered_map<std::string, std::string> tauxCalcules_;
 };
+
+/// Fichier_Stat's file: the header and the line of every row the rights let
+/// the user see (rows up to the first empty column 1), gathered in a new
+/// record of `stat` under the first free name of `jour` and written once at
+/// the end: nothing reaches STATAIDANT before. The rows are read from one
+/// state of `base`. `progres` is told every 1000
+/// lines (may be empty). Returns the name written; throws ExportError, or the
+/// DbError of a line, before anything is written.
+std::string EcrireExport(LignesExport& lignes, const mvdb::DynArray& resultat, mvdb::Database& base,
+                         const mvdb::DbFile& stat, const QDate& jour, const std::function<void(int lignes)>& progres);
 
 }  // namespace morvane::control

@@ -1,5 +1,7 @@
 #include "control/form_controls.h"
 
+#include "control/event_adapter.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -74,6 +76,61 @@ void FormControls::Bind(QWidget& form) {
   MORVANE_BIND(Cmd_Imprimer);
   MORVANE_BIND(Cmd_Sortir);
 #undef MORVANE_BIND
+}
+
+namespace {
+
+bool Coche(const QCheckBox* box) { return box->checkState() == Qt::Checked; }
+
+}  // namespace
+
+Criteres FormControls::LireCriteres() const {
+  Criteres c;
+  c.arretTravail = classic::Value(Cac_ArretTravail);
+  c.conges = classic::Value(Cac_Conges);
+  c.autres = classic::Value(Cac_EvtFam);
+  c.aValider = classic::Value(Cac_AValider);
+  if (const QString texte = Cbo_Motif->currentText(); !texte.isEmpty()) {
+    int index = Cbo_Motif->currentIndex();
+    if (index < 0 || Cbo_Motif->itemText(index) != texte) {
+      index = Cbo_Motif->findText(texte, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    }
+    c.motifReconnu = index >= 0;
+    if (index >= 0) c.motif = Cbo_Motif->itemData(index).toInt();
+  }
+
+  c.aidants = Opt_Secteur->isChecked() ? ModeAidants::Secteur
+              : Opt_Com->isChecked()   ? ModeAidants::Commune
+                                       : ModeAidants::Tous;
+  c.codeSecteur = Txt_Secteur->text();
+  c.nomCommune = Cbo_Secteur->currentText();
+
+  c.entite = Txt_Entite->text();
+  c.nomEntite = Cbo_Entite->currentText();
+  c.prestataire = Coche(Cac_Prest);
+  c.mandataire = Coche(Cac_Mandat);
+  const int entites = Cbo_Entite->count();
+  const bool unSeulType = classic::Enabled(Cac_Prest) && classic::Enabled(Cac_Mandat) && c.prestataire != c.mandataire;
+  c.parContrat = !c.entite.isEmpty() && (entites >= 2 || (entites == 1 && unSeulType));
+
+  c.debut = Txt_Debut->text();
+  c.fin = Txt_Fin->text();
+  c.periode = Opt_PeriodeRef->isChecked()        ? ModePeriode::DansPeriode
+              : Opt_DebutPeriodeRef->isChecked() ? ModePeriode::DebutDansPeriode
+              : Opt_FinPeriodeRef->isChecked()   ? ModePeriode::FinDansPeriode
+                                                 : ModePeriode::Aucune;
+  c.pasDateReprise = Coche(Cac_PasDateRep);
+  c.tri = Opt_DebutAbs->isChecked() ? Tri::Debut : Opt_FinAbs->isChecked() ? Tri::Fin : Tri::Alphabetique;
+
+  c.sortie = Opt_Graphique->isChecked()    ? Sortie::Planning
+             : Option1->isChecked()        ? Sortie::Fichier
+             : Opt_LettreInfo->isChecked() ? Sortie::Lettres
+             : Opt_Liste->isChecked()      ? Sortie::Liste
+                                           : Sortie::Aucune;
+  c.lettre = Opt_LettreType->isChecked()    ? Lettre::Type
+             : Opt_LettrePubli->isChecked() ? Lettre::Publipostage
+                                            : Lettre::Aucune;
+  return c;
 }
 
 }  // namespace morvane::control

@@ -3,6 +3,8 @@
 // these are non-owning pointers, valid for the life of the control.
 #pragma once
 
+#include "control/criteres.h"
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -82,6 +84,12 @@ struct FormControls {
   /// Fills every pointer with the child of `form` of the same object name.
   /// Throws std::logic_error naming the first control the form lacks.
   void Bind(QWidget& form);
+
+  /// The criteria as the form shows them now (see criteres.h). The reason is
+  /// the item data of the entry whose label the reason box's text is (the
+  /// selected entry, or the entry with exactly that label when the user typed
+  /// it); a non-empty text that names no entry is not recognised.
+  Criteres LireCriteres() const;
 };
 
 }  // namespace morvane::control

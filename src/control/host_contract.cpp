@@ -25,8 +25,8 @@ void Ctr_Morvane::INIT() {
   // INIT, so that their failure fails INIT instead of showing a message.
   ++callDepth_;
   ALaSortie sortir([this] { --callDepth_; });
-  try {
-    Sablier_On();
+  {
+    Sablier sablier(*this);
     Procedure::Ouvrir_Fichiers();
     Variable::EnregCompteur = Variable::FicCompteur.DBRead("999");
     EntiteDefaut = QString::fromStdString(Variable::EnregCompteur.Item(47));
@@ -35,14 +35,9 @@ void Ctr_Morvane::INIT() {
     Remplir_Combo_Entite();
     TabMotif = mvdb::DynArray();
     Cbo_Motif->setEditText(QString());
-    Sablier_Off(true);
-    // A failure of a procedure run by a change made here fails INIT too.
-    if (echecEnAttente_) std::rethrow_exception(std::exchange(echecEnAttente_, nullptr));
-  } catch (...) {
-    busyDepth_ = 1;
-    Sablier_Off(false);
-    throw;
   }
+  // A failure of a procedure run by a change made here fails INIT too.
+  if (echecEnAttente_) std::rethrow_exception(std::exchange(echecEnAttente_, nullptr));
   if (classic::Enabled(Txt_Entite)) Txt_Entite->setFocus(Qt::OtherFocusReason);
   Opt_LettreInfo->setEnabled(false);
   Verifier_Droits();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "control/criteres.h"
 #include "mvdb/dynarray.h"
 #include "services/droits.h"
 
@@ -30,25 +31,15 @@ struct InstanceState {
   mvdb::DynArray TabMotif;            ///< reasons offered: col 1 label, col 2 code
 
   // ---- request ----
+  /// The form's criteria, read once when "Imprimer" is pressed.
+  Criteres CriteresDemande;
   /// One row per absence in print order (see the column table in docs/control.md).
   mvdb::DynArray ResultatSelection;
   std::int32_t DebutPeriode = 0;  ///< reference period, internal day numbers
-  std::int32_t FinPeriode = 0;
+  std::int32_t FinPeriode = 0;    ///< (the planning's: whole weeks)
+  std::int32_t DebutSaisi = 0;    ///< the period as typed, for the contract test
+  std::int32_t FinSaisi = 0;
   bool Erreur = false;            ///< outcome of the criteria check (true = refused)
-
-  // ---- printed list ----
-  std::int16_t NoPage = 0;        ///< current page number
-  double NoLigne = 0;             ///< line counter of the current page, in text lines
-  std::int32_t IndLigne = 0;      ///< current row of ResultatSelection (list and export)
-  QString CleRupture;             ///< group key of the current page (sector code or town)
-  std::int32_t NbLignesMax = 0;   ///< page-break threshold for NoLigne (30 or 50)
-  mvdb::DynArray EnregAbsenceListe;  ///< absence record read by the list's detail block
-
-  // ---- letters ----
-  QString ClesContrats;           ///< contract keys joined by "|" for the mail merge
-  QString CheminImage;            ///< signature picture of the current letter
-  mvdb::DynArray TableNatureVoie;  ///< TABLES "NATUREVOIE" (street types), for one Lettre_Type run
-  mvdb::DynArray TableTitres;      ///< TABLES "TITRES" (titles of address), for one Lettre_Type run
 };
 
 }  // namespace morvane::control

@@ -3,15 +3,13 @@
 // the employing legal entity. The figures and their texts come from
 // services/lettre_cp.h, the same code the mail merge uses.
 #include <QImage>
-#include <QLabel>
-#include <QPixmap>
 #include <stdexcept>
 
-#include "control/ctr_morvane.h"
-#include "control/variable.h"
+#include "control/lettre_type.h"
 #include "services/lettre_cp.h"
 #include "services/lettre_entete.h"
 #include "services/printer.h"
+#include "services/sibling_controls.h"
 
 namespace morvane::control {
 namespace {
@@ -27,12 +25,11 @@ constexpr double kSignatureHauteur = 1000;
 
 // Any failure (a date that cannot be computed, a signature picture that
 // cannot be loaded) ends the letter where it happens; Lettre_Type goes on.
-void Ctr_Morvane::LigneCP() {
-  auto& printer = Printer();
-  const double unCm = UnCm;
-  const double onzeCm = static_cast<std::int16_t>(11 * UnCm);
-  const auto conges =
-      services::conges::CalculerConges(Variable::EnregContrat, Variable::EnregConvention, Variable::EnregEtablissement);
+void LettresType::LigneCP() {
+  auto& printer = ctx_.printer;
+  const double unCm = ctx_.unCm;
+  const double onzeCm = static_cast<std::int16_t>(11 * ctx_.unCm);
+  const auto conges = services::conges::CalculerConges(*contrat_, convention_, etablissement_);
 
   for (const QString& ligne : conges.lignesAcquises) {
     printer.SetCurrentX(unCm);
@@ -50,25 +47,25 @@ void Ctr_Morvane::LigneCP() {
 
   printer.Blank();
   printer.SetCurrentX(unCm);
-  printer.Print(services::conges::FormuleDePolitesse(QString::fromStdString(Variable::EnregCivil.Item(1))));
+  printer.Print(services::conges::FormuleDePolitesse(QString::fromStdString(civil_->Item(1))));
 
   for (int i = 0; i < 3; ++i) printer.Blank();
   printer.SetCurrentX(onzeCm);
   printer.Print(QString::fromUtf8(services::lettre::kNomEtSignature));
   const double ys = printer.CurrentY();
 
-  auto& signature = Signature();
-  signature.SetBase(Variable::TheDatabase);
-  signature.SetClient(Variable::TheClient);
-  CheminImage = signature.CheminSignature(QString::fromUtf8(services::lettre::kTypeLettre), QString(),
-                                          QString::fromStdString(Variable::EnregContrat.Item(2)));
-  Img_Monimage->clear();
+  auto& signature = ctx_.signature();
+  signature.SetBase(ctx_.fichiers.base);
+  signature.SetClient(ctx_.fichiers.client);
+  const QString CheminImage = signature.CheminSignature(QString::fromUtf8(services::lettre::kTypeLettre), QString(),
+                                                        QString::fromStdString(contrat_->Item(2)));
+  if (ctx_.montrerSignature) ctx_.montrerSignature(QImage());
   if (CheminImage.isEmpty()) return;  // no signature for this entity: no picture
   QImage image;
   if (!image.load(CheminImage)) {
     throw std::runtime_error("the signature picture " + CheminImage.toStdString() + " cannot be loaded");
   }
-  Img_Monimage->setPixmap(QPixmap::fromImage(image));
+  if (ctx_.montrerSignature) ctx_.montrerSignature(image);
   printer.PaintPicture(image, kSignatureX, ys + kSignatureEcart, kSignatureLargeur, kSignatureHauteur);
 }
 

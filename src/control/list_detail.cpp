@@ -6,11 +6,8 @@
 // Line 3: blank.
 // Widths are character columns of the fixed-pitch font; a cell is completed
 // with spaces up to its width.
-#include <QCheckBox>
-
-#include "control/ctr_morvane.h"
 #include "control/list_rows.h"
-#include "control/variable.h"
+#include "control/liste.h"
 #include "services/outils_date.h"
 #include "services/printer.h"
 
@@ -60,13 +57,14 @@ QString ObservationSurUneLigne(const QString& observation) {
   return resultat;
 }
 
-void Ctr_Morvane::Imprime_Detail() {
-  auto& printer = Printer();
-  auto& dates = Dates();
+void ListeAbsences::Imprime_Detail() {
+  auto& printer = ctx_.printer;
+  auto& dates = ctx_.dates;
+  const std::int16_t UnCm = ctx_.unCm;
+  const mvdb::DynArray& ResultatSelection = *resultat_;
   const std::string cle = ResultatSelection.Item(IndLigne, 1);
-  Variable::EnregCivil = Variable::FicCivil.DBRead(CodeAidant(ResultatSelection, IndLigne));
-  const auto& civil = Variable::EnregCivil;
-  if (!DroitsAbsences->SecteurAutorise(Attr(civil, 31), false).value_or(false)) return;
+  const auto& civil = enregCivil_;
+  if (!AidantVisible(ctx_.droits, civil)) return;
 
   const QString cleTexte = QString::fromStdString(cle);
   const QString motif = cleTexte.mid(5, 2);
@@ -91,8 +89,7 @@ void Ctr_Morvane::Imprime_Detail() {
   const QString dernierJour = QString::fromStdString(ResultatSelection.Item(IndLigne, 3));
   printer.Print(dernierJour.isEmpty() ? Espaces(11) : dates.DateExterne(dernierJour) + QLatin1Char(' '), true);
 
-  Variable::EnregTables = Variable::FicTables.DBRead("ABSENCES");
-  const auto& table = Variable::EnregTables;
+  const mvdb::DynArray table = ctx_.fichiers.tables.DBRead("ABSENCES");
   int position = 1;
   while (!table.Item(2, position).empty() && QString::fromStdString(table.Item(2, position)) != motif) ++position;
   if (table.Item(2, position).empty()) {
@@ -104,8 +101,8 @@ void Ctr_Morvane::Imprime_Detail() {
     } else {
       libelle = QString::fromStdString(table.Item(3, position));
       if (motif == QStringLiteral("01")) {
-        EnregAbsenceListe = Variable::FicAbsence.DBRead(CleAbsenceOrigine(ResultatSelection, IndLigne));
-        const QString covid = Attr(EnregAbsenceListe, 53);
+        const mvdb::DynArray absence = ctx_.fichiers.absences.DBRead(CleAbsenceOrigine(ResultatSelection, IndLigne));
+        const QString covid = Attr(absence, 53);
         if (!covid.isEmpty()) {
           libelle += covid == QStringLiteral("1") ? QStringLiteral("-Covid 19-garde enfant")
                                                    : QStringLiteral("-Covid 19-sans carence");
@@ -124,11 +121,10 @@ void Ctr_Morvane::Imprime_Detail() {
     const bool midi = ResultatSelection.Item(IndLigne, 4) == "1";
     printer.Print(apresMidi ? QStringLiteral(" après-midi") : Espaces(11), true);
     printer.Print(Espaces(7) + (midi ? QStringLiteral("midi") : QString()));
-  } else if (Cac_AValider->checkState() != Qt::Checked) {
+  } else if (!Coche(ctx_.criteres.aValider)) {
     printer.Print(QStringLiteral(" "));
   } else {
-    EnregAbsenceListe = Variable::FicAbsence.DBRead(CleAbsenceOrigine(ResultatSelection, IndLigne));
-    const auto& absence = EnregAbsenceListe;
+    const mvdb::DynArray absence = ctx_.fichiers.absences.DBRead(CleAbsenceOrigine(ResultatSelection, IndLigne));
     if (motif == QStringLiteral("22")) {
       const QString observation = Attr(absence, 29);
       printer.Print(observation.isEmpty() ? QStringLiteral(" ") : Espaces(23) + ObservationSurUneLigne(observation));

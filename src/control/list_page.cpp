@@ -5,16 +5,11 @@
 // single-precision values, whole multiples in 16-bit arithmetic, as the
 // original layout was drawn. The font is fixed-pitch, so columns are counts of
 // characters.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <limits>
 #include <stdexcept>
 
-#include "control/ctr_morvane.h"
+#include "control/liste.h"
 #include "control/list_rows.h"
-#include "control/variable.h"
 #include "services/printer.h"
 
 namespace morvane::control {
@@ -46,15 +41,20 @@ void PrintLabel(services::Printer& printer, std::int16_t unCm, const QString& la
 
 }  // namespace
 
-// Prints the whole list, one copy. The page is left open: the dispatcher
-// starts the next copy with NewPage and ends the job with EndDoc.
-//
+ListeAbsences::ListeAbsences(Contexte contexte) : ctx_(std::move(contexte)) {}
+
+bool ListeAbsences::LireAidant() {
+  enregCivil_ = ctx_.fichiers.civil.DBRead(CodeAidant(*resultat_, IndLigne));
+  return AidantVisible(ctx_.droits, enregCivil_);
+}
+
 // When the first rows belong to carers the user may not see, the group header
 // waits for the first carer the user may see, so that the first page is never
 // headed by a hidden carer's sector or commune and never blank. When no row at
 // all may be seen, the first page still gets its framed (empty) table.
-void Ctr_Morvane::Select_Impression() {
-  auto& printer = Printer();
+void ListeAbsences::Select_Impression(const mvdb::DynArray& resultat) {
+  resultat_ = &resultat;
+  auto& printer = ctx_.printer;
   NoPage = 1;
   NoLigne = 1;
   if (!printer.DeviceName().toUpper().contains(QStringLiteral("MATRIC"))) {
@@ -67,21 +67,20 @@ void Ctr_Morvane::Select_Impression() {
 
   // The rows are read from one state of the database, its locks taken once.
   bool premiereLigne = true;
-  Variable::TheDatabase->ReadSnapshot([&] {
+  ctx_.fichiers.base->ReadSnapshot([&] {
     IndLigne = 1;
-    while (!LigneVide(ResultatSelection, IndLigne)) {
-      Variable::EnregCivil = Variable::FicCivil.DBRead(CodeAidant(ResultatSelection, IndLigne));
-      const QString secteur = QString::fromStdString(Variable::EnregCivil.Item(31));
-      const bool autorise = DroitsAbsences->SecteurAutorise(secteur, false).value_or(false);
+    while (!LigneVide(resultat, IndLigne)) {
+      const bool autorise = LireAidant();
       if (premiereLigne) {
         if (autorise) {
           Entete_Detail();
           premiereLigne = false;
         }
       } else if (autorise) {
-        const QString commune = QString::fromStdString(Variable::EnregCivil.Item(11));
-        if ((Opt_Secteur->isChecked() && secteur != CleRupture) ||
-            (Opt_Com->isChecked() && commune != CleRupture)) {
+        const QString secteur = QString::fromStdString(enregCivil_.Item(31));
+        const QString commune = QString::fromStdString(enregCivil_.Item(11));
+        if ((ctx_.criteres.aidants == ModeAidants::Secteur && secteur != CleRupture) ||
+            (ctx_.criteres.aidants == ModeAidants::Commune && commune != CleRupture)) {
           New_Page();
         }
       }
@@ -93,13 +92,14 @@ void Ctr_Morvane::Select_Impression() {
   Edition_Fin_Tableau();
 }
 
-void Ctr_Morvane::Entete_Page() {
-  auto& printer = Printer();
+void ListeAbsences::Entete_Page() {
+  auto& printer = ctx_.printer;
+  const std::int16_t UnCm = ctx_.unCm;
   printer.SetFontUnderline(false);
   printer.SetFontName(QStringLiteral("Courier New"));
   printer.SetFontSize(10);
   printer.Blank();
-  printer.Print(QStringLiteral("Date : ") + Ui().Today().toString(QStringLiteral("dd/MM/yyyy")) +
+  printer.Print(QStringLiteral("Date : ") + ctx_.aujourdhui.toString(QStringLiteral("dd/MM/yyyy")) +
                 QString(105, QLatin1Char(' ')) + QStringLiteral("Page : ") + QString::number(NoPage));
   printer.Blank();
   printer.Blank();
@@ -107,21 +107,21 @@ void Ctr_Morvane::Entete_Page() {
   printer.SetFontSize(14);
   printer.SetFontBold(true);
   printer.Print(QString(10, QLatin1Char(' ')) + QStringLiteral("LISTE DES AIDANTS ABSENTS ENTRE LE ") +
-                    Txt_Debut->text() + QStringLiteral(" ET LE ") + Txt_Fin->text(),
+                    ctx_.criteres.debut + QStringLiteral(" ET LE ") + ctx_.criteres.fin,
                 true);
   printer.SetFontBold(false);
   printer.SetFontSize(10);
   printer.Blank();
   printer.Blank();
 
-  if (!Txt_Entite->text().isEmpty()) {
+  if (!ctx_.criteres.entite.isEmpty()) {
     PrintLabel(printer, UnCm, QStringLiteral("Entité juridique"), QStringLiteral(" : "));
-    printer.Print(Cbo_Entite->currentText());
+    printer.Print(ctx_.criteres.nomEntite);
     printer.Blank();
   }
 
-  const bool prestataire = Cac_Prest->checkState() == Qt::Checked;
-  const bool mandataire = Cac_Mandat->checkState() == Qt::Checked;
+  const bool prestataire = ctx_.criteres.prestataire;
+  const bool mandataire = ctx_.criteres.mandataire;
   QString activites;
   if (prestataire && mandataire) {
     activites = QStringLiteral("  : PRESTATAIRE ET MANDATAIRE");
@@ -140,27 +140,27 @@ void Ctr_Morvane::Entete_Page() {
 // Group header of the current row's carer (sector or commune), then the table
 // header. With "Secteur", a carer whose sector the user may not see gets
 // nothing printed at all.
-void Ctr_Morvane::Entete_Detail() {
-  auto& printer = Printer();
-  Variable::EnregCivil = Variable::FicCivil.DBRead(CodeAidant(ResultatSelection, IndLigne));
-  if (Opt_Secteur->isChecked()) {
-    const QString secteur = QString::fromStdString(Variable::EnregCivil.Item(31));
-    if (!DroitsAbsences->SecteurAutorise(secteur, false).value_or(false)) return;
-    PrintLabel(printer, UnCm, QStringLiteral("Secteur"), QStringLiteral("          : "));
-    Variable::EnregSecteur = Variable::FicSecteur.DBRead(secteur.toStdString());
+void ListeAbsences::Entete_Detail() {
+  auto& printer = ctx_.printer;
+  if (ctx_.criteres.aidants == ModeAidants::Secteur) {
+    const QString secteur = QString::fromStdString(enregCivil_.Item(31));
+    if (!AidantVisible(ctx_.droits, enregCivil_)) return;
+    PrintLabel(printer, ctx_.unCm, QStringLiteral("Secteur"), QStringLiteral("          : "));
+    const mvdb::DynArray enregSecteur = ctx_.fichiers.secteurs.DBRead(secteur.toStdString());
     CleRupture = secteur;
-    printer.Print(QString::fromStdString(Variable::EnregSecteur.Item(1)));
-  } else if (Opt_Com->isChecked()) {
-    PrintLabel(printer, UnCm, QStringLiteral("Commune"), QStringLiteral("          : "));
-    CleRupture = QString::fromStdString(Variable::EnregCivil.Item(11));
+    printer.Print(QString::fromStdString(enregSecteur.Item(1)));
+  } else if (ctx_.criteres.aidants == ModeAidants::Commune) {
+    PrintLabel(printer, ctx_.unCm, QStringLiteral("Commune"), QStringLiteral("          : "));
+    CleRupture = QString::fromStdString(enregCivil_.Item(11));
     printer.Print(CleRupture);
   }
   Entete_Tableau();
 }
 
 // The framed table header, always at 5 cm from the top of the page.
-void Ctr_Morvane::Entete_Tableau() {
-  auto& printer = Printer();
+void ListeAbsences::Entete_Tableau() {
+  auto& printer = ctx_.printer;
+  const std::int16_t UnCm = ctx_.unCm;
   const std::int16_t cinqCm = static_cast<std::int16_t>(5 * UnCm);
   printer.SetCurrentX(0);
   printer.SetCurrentY(cinqCm);
@@ -192,28 +192,28 @@ void Ctr_Morvane::Entete_Tableau() {
 // headed by that carer's commune (with "Secteur", by no table header at all),
 // or be left empty at the end of the list. Select_Impression has just read
 // the row's carer record.
-void Ctr_Morvane::Verif_Ligne() {
-  const QString secteur = QString::fromStdString(Variable::EnregCivil.Item(31));
-  if (NoLigne >= NbLignesMax && DroitsAbsences->SecteurAutorise(secteur, false).value_or(false)) New_Page();
+void ListeAbsences::Verif_Ligne() {
+  if (NoLigne >= NbLignesMax && AidantVisible(ctx_.droits, enregCivil_)) New_Page();
   Imprime_Detail();
 }
 
-void Ctr_Morvane::New_Page() {
+void ListeAbsences::New_Page() {
   Edition_Fin_Tableau();
   NoLigne = 1;
   if (NoPage == std::numeric_limits<std::int16_t>::max()) {
     throw std::overflow_error("La liste dépasse 32767 pages.");
   }
   ++NoPage;
-  Ui().Progress(QStringLiteral("liste : page %1").arg(NoPage));
-  Printer().NewPage();
+  if (ctx_.progres) ctx_.progres(QStringLiteral("liste : page %1").arg(NoPage));
+  ctx_.printer.NewPage();
   Entete_Page();
   Entete_Detail();
 }
 
 // The table body's frame, from 6 cm down to just below the last counted line.
-void Ctr_Morvane::Edition_Fin_Tableau() {
-  auto& printer = Printer();
+void ListeAbsences::Edition_Fin_Tableau() {
+  auto& printer = ctx_.printer;
+  const std::int16_t UnCm = ctx_.unCm;
   NoLigne = NoLigne + 1;
   const float pied = static_cast<float>(UnCm * 0.39 * NoLigne + 3402);
   const float haut = static_cast<float>(static_cast<std::int16_t>(6 * UnCm));

@@ -32,8 +32,4 @@ inline bool AidantVisible(const services::DroitsFichier& droits, const mvdb::Dyn
   return droits.SecteurAutorise(QString::fromStdString(aidant.Item(31)), false).value_or(false);
 }
 
-/// An observation on one printed line: its first 31 characters with CR LF
-/// rewritten as " | " and any other CR or LF dropped (list_detail.cpp).
-QString ObservationSurUneLigne(const QString& observation);
-
 }  // namespace morvane::control

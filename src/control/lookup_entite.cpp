@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <optional>
 
 #include "control/ctr_morvane.h"
 #include "control/event_adapter.h"
@@ -38,60 +39,56 @@ mvdb::DynArray SelectionnerActivites(const std::string& query, const std::string
 // ---- filling the list (INIT) ----
 
 void Ctr_Morvane::Remplir_Combo_Entite() {
-  Sablier_On();
-  classic::Clear(Cbo_Entite);
+  // A failed read is told once the pointer and the surface are back.
+  std::optional<QString> echec;
   mvdb::DynArray activites;
-  try {
-    // One activity key per row, grouped by entity through the sort.
-    activites = SelectionnerActivites("SSELECT ACTIVITES PAR LibAssoActivites PAR 0", "0");
-  } catch (const mvdb::DbError& e) {
+  {
+    Sablier sablier(*this);
+    classic::Clear(Cbo_Entite);
     ListeEntites = mvdb::DynArray();
     ListeEntitesFiltre = mvdb::DynArray();
-    Sablier_Off(true);
-    Message(QStringLiteral("La liste des entités juridiques n'a pas pu être lue : %1")
-                .arg(QString::fromUtf8(e.what())),
-            services::MsgIcon::Critical);
-    return;
-  }
-  ListeEntites = mvdb::DynArray();
-  ListeEntitesFiltre = mvdb::DynArray();
-  Sablier_Off(true);
-  if (activites.Item(1).empty()) return;  // no entity: the list stays empty
-
-  Sablier_On();
-  // Consecutive activities of one entity give one row. An entity without an
-  // ASSOCIATION record has no name to show, print or export: it is left out,
-  // and its code is then refused as unknown like any other.
-  // Counters are 32-bit: 40,000 entities (past the 32,767 of 16-bit
-  // counters) are listed whole.
-  std::string precedent;
-  int ligne = 1;
-  const int nombre = activites.DCount();
-  try {
-    for (int i = 1; i <= nombre; ++i) {
-      const std::string code = CodeEntiteDe(activites.Item(i, 1));
-      if (code == precedent) continue;
-      precedent = code;
-      try {
-        Variable::EnregAssociation = Variable::FicAssociation.DBRead(code);
-      } catch (const mvdb::DbError& e) {
-        if (e.IsNotFound()) continue;
-        throw;
-      }
-      ListeEntites.SetItem(ligne, 1, code);
-      ListeEntites.SetItem(ligne, 2, Variable::EnregAssociation.Item(1));
-      ++ligne;
+    try {
+      // One activity key per row, grouped by entity through the sort.
+      activites = SelectionnerActivites("SSELECT ACTIVITES PAR LibAssoActivites PAR 0", "0");
+    } catch (const mvdb::DbError& e) {
+      echec = QString::fromUtf8(e.what());
     }
-  } catch (const mvdb::DbError& e) {
-    ListeEntites = mvdb::DynArray();
-    Sablier_Off(true);
-    Message(QStringLiteral("La liste des entités juridiques n'a pas pu être lue : %1")
-                .arg(QString::fromUtf8(e.what())),
+  }
+  if (!echec && activites.Item(1).empty()) return;  // no entity: the list stays empty
+
+  if (!echec) {
+    Sablier sablier(*this);
+    // Consecutive activities of one entity give one row. An entity without an
+    // ASSOCIATION record has no name to show, print or export: it is left out,
+    // and its code is then refused as unknown like any other.
+    // Counters are 32-bit: 40,000 entities (past the 32,767 of 16-bit
+    // counters) are listed whole.
+    std::string precedent;
+    int ligne = 1;
+    const int nombre = activites.DCount();
+    try {
+      for (int i = 1; i <= nombre; ++i) {
+        const std::string code = CodeEntiteDe(activites.Item(i, 1));
+        if (code == precedent) continue;
+        precedent = code;
+        const auto association = Variable::FicAssociation.Find(code);
+        if (!association) continue;
+        Variable::EnregAssociation = *association;
+        ListeEntites.SetItem(ligne, 1, code);
+        ListeEntites.SetItem(ligne, 2, Variable::EnregAssociation.Item(1));
+        ++ligne;
+      }
+      for (int k = 1; k < ligne; ++k) classic::AddItem(Cbo_Entite, QString::fromStdString(ListeEntites.Item(k, 2)));
+    } catch (const mvdb::DbError& e) {
+      ListeEntites = mvdb::DynArray();
+      echec = QString::fromUtf8(e.what());
+    }
+  }
+  if (echec) {
+    Message(QStringLiteral("La liste des entités juridiques n'a pas pu être lue : %1").arg(*echec),
             services::MsgIcon::Critical);
     return;
   }
-  for (int k = 1; k < ligne; ++k) classic::AddItem(Cbo_Entite, QString::fromStdString(ListeEntites.Item(k, 2)));
-  Sablier_Off(true);
 
   // A single entity is chosen at once: the code's change selects it.
   if (Cbo_Entite->count() == 1) {
@@ -113,7 +110,7 @@ void Ctr_Morvane::Cbo_Entite_KeyPress(int& KeyAscii) {
 
   // Enter: keep the entities whose short name begins with the typed text in
   // upper case (an empty text keeps them all).
-  Sablier_On();
+  Sablier sablier(*this);
   const QString debut = Cbo_Entite->currentText().toUpper();
   const int longueur = debut.size();
   classic::Clear(Cbo_Entite);
@@ -135,7 +132,6 @@ void Ctr_Morvane::Cbo_Entite_KeyPress(int& KeyAscii) {
     Ui().Beep();
     Message(QStringLiteral("Aucune entité commençant par ") + debut);
   }
-  Sablier_Off(true);
 }
 
 void Ctr_Morvane::Cbo_Entite_Click() {
@@ -210,19 +206,22 @@ void Ctr_Morvane::Afficher_Activite() {
                 .arg(code, *syntaxe));
     return;
   }
-  Sablier_On();
   mvdb::DynArray activites;
-  try {
-    // "]" at the end of the value: the key begins with the entity code.
-    activites = SelectionnerActivites("SSELECT ACTIVITES AVEC 0 = \"" + code.toStdString() + "]\"", "0 12");
-  } catch (const mvdb::DbError& e) {
-    Sablier_Off(true);
-    Message(QStringLiteral("Les activités de l'entité %1 n'ont pas pu être lues : %2")
-                .arg(code, QString::fromUtf8(e.what())),
+  std::optional<QString> echec;
+  {
+    Sablier sablier(*this);
+    try {
+      // "]" at the end of the value: the key begins with the entity code.
+      activites = SelectionnerActivites("SSELECT ACTIVITES AVEC 0 = \"" + code.toStdString() + "]\"", "0 12");
+    } catch (const mvdb::DbError& e) {
+      echec = QString::fromUtf8(e.what());
+    }
+  }
+  if (echec) {
+    Message(QStringLiteral("Les activités de l'entité %1 n'ont pas pu être lues : %2").arg(code, *echec),
             services::MsgIcon::Critical);
     return;
   }
-  Sablier_Off(true);
 
   // Row 1 is looked at even when nothing was selected.
   for (int i = 1; i == 1 || !activites.Item(i).empty(); ++i) {

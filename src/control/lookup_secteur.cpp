@@ -108,23 +108,25 @@ void Ctr_Morvane::Txt_Secteur_Change() {
     classic::ClearSelection(Cbo_Secteur);
     Txt_Secteur->setFocus(Qt::OtherFocusReason);
   };
-  QString libelle;
+  std::optional<mvdb::DynArray> enreg;
   try {
-    if (secteur) {
-      Variable::EnregSecteur = Variable::FicSecteur.DBRead(code.toStdString());
-      libelle = QString::fromStdString(Variable::EnregSecteur.Item(1, 1));
-    } else {
-      Variable::EnregCommune = Variable::FicCommunes.DBRead(code.toStdString());
-      libelle = TexteAttribut(Variable::EnregCommune.Item(1));  // every value, not only the first
-    }
+    enreg = (secteur ? Variable::FicSecteur : Variable::FicCommunes).Find(code.toStdString());
   } catch (const mvdb::DbError& e) {
-    if (e.IsNotFound()) {
-      refuser(secteur ? QStringLiteral("Ce secteur n'existe pas.") : QStringLiteral("Cette commune n'existe pas."));
-    } else {
-      refuser(QStringLiteral("Le code %1 n'a pas pu être vérifié : %2").arg(code, QString::fromUtf8(e.what())),
-              services::MsgIcon::Critical);
-    }
+    refuser(QStringLiteral("Le code %1 n'a pas pu être vérifié : %2").arg(code, QString::fromUtf8(e.what())),
+            services::MsgIcon::Critical);
     return;
+  }
+  if (!enreg) {
+    refuser(secteur ? QStringLiteral("Ce secteur n'existe pas.") : QStringLiteral("Cette commune n'existe pas."));
+    return;
+  }
+  QString libelle;
+  if (secteur) {
+    Variable::EnregSecteur = *enreg;
+    libelle = QString::fromStdString(Variable::EnregSecteur.Item(1, 1));
+  } else {
+    Variable::EnregCommune = *enreg;
+    libelle = TexteAttribut(Variable::EnregCommune.Item(1));  // every value, not only the first
   }
   // The commune name becomes a quoted value of the absence query.
   if (const auto syntaxe = secteur ? std::nullopt : SyntaxeDansValeur(libelle.toStdString())) {

@@ -5,40 +5,34 @@
 // Reads resume after failures: a missing record (0x8004000B) is the only
 // failure the filter looks at; any other engine failure leaves the previous
 // record in its slot and the walk goes on with it.
-#include <QCheckBox>
-#include <QLineEdit>
-#include <stdexcept>
-#include <unordered_map>
+#include "control/selection_contrat.h"
 
-#include "control/ctr_morvane.h"
-#include "control/selection_cache_contrats.h"
+#include <algorithm>
+
 #include "control/selection_requete.h"
-#include "control/variable.h"
-#include "services/outils_date.h"
+#include "mvdb/errors.h"
+#include "mvdb/numbers.h"
 
 namespace morvane::control {
 
-std::int32_t EntierTexte(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negatif = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negatif = text[i++] == '-';
-  std::int64_t valeur = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    valeur = valeur * 10 + (text[i] - '0');
-    if (valeur > INT32_MAX) return negatif ? INT32_MIN : INT32_MAX;
-  }
-  return static_cast<std::int32_t>(negatif ? -valeur : valeur);
+std::int32_t JourStocke(std::string_view texte) {
+  texte.remove_prefix(std::min(texte.find_first_not_of(' '), texte.size()));
+  std::size_t fin = !texte.empty() && (texte[0] == '-' || texte[0] == '+') ? 1 : 0;
+  while (fin < texte.size() && texte[fin] >= '0' && texte[fin] <= '9') ++fin;
+  const auto jour = mvdb::ParseNumber(texte.substr(0, fin));
+  if (!jour) return 0;
+  return static_cast<std::int32_t>(std::clamp(*jour, double{INT32_MIN}, double{INT32_MAX}));
 }
 
 bool LireEnReprise(const mvdb::DbFile& file, const std::string& key, mvdb::DynArray& slot) {
-  if (key.empty()) return false;  // no record can have an empty key
   try {
-    slot = file.DBRead(key);
-    return true;
-  } catch (const mvdb::DbError& e) {
-    return !e.IsNotFound();
+    auto record = file.Find(key);  // no record has an empty key
+    if (!record) return false;
+    slot = std::move(*record);
+  } catch (const mvdb::DbError&) {
+    // Resumed: the previous record stays in the slot.
   }
+  return true;
 }
 
 const std::optional<ResumeContrat>& CacheContrats::Lire(const std::string& cle) {
@@ -49,9 +43,9 @@ const std::optional<ResumeContrat>& CacheContrats::Lire(const std::string& cle) 
     ResumeContrat r;
     r.genre = c.Item(1);
     r.entite = c.Item(2);
-    r.debut = EntierTexte(c.Item(7));
+    r.debut = JourStocke(c.Item(7));
     const std::string fin = c.Item(8);
-    r.fin = fin.empty() ? 99999 : EntierTexte(fin);
+    r.fin = fin.empty() ? 99999 : JourStocke(fin);
     r.ecarte = !c.Item(65).empty();
     it->second = std::move(r);
   }
@@ -202,33 +196,6 @@ class Filtrage {
 void FiltrerParContrat(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
   if (resultat.Empty()) return;
   Filtrage(resultat, filtre, sources).Executer();
-}
-
-FiltreEntite FiltreDuFormulaire(const QLineEdit& entite, const QString& entiteDefaut, const QCheckBox& prest,
-                                const QCheckBox& mandat, const QString& debut, const QString& fin) {
-  FiltreEntite f;
-  f.entite = entite.text().toStdString();
-  f.entiteDefaut = entiteDefaut.toStdString();
-  f.prestataire = prest.checkState() == Qt::Checked;
-  f.mandataire = mandat.checkState() == Qt::Checked;
-  f.debut = EntierTexte(debut.toStdString());
-  f.fin = EntierTexte(fin.toStdString());
-  return f;
-}
-
-SourcesFiltre SourcesDuModule() {
-  if (Variable::TheDatabase == nullptr) throw std::logic_error("the database is not open");
-  return {*Variable::TheDatabase, Variable::FicAbsence, Variable::FicContrat, Variable::EnregAbsence,
-          Variable::EnregContrat};
-}
-
-// The period of the contract test is the typed one, not the planning's whole
-// weeks.
-void Ctr_Morvane::Requete_Contrat() {
-  const FiltreEntite filtre = FiltreDuFormulaire(*Txt_Entite, EntiteDefaut, *Cac_Prest, *Cac_Mandat,
-                                                 Dates().DateInterne(Txt_Debut->text()),
-                                                 Dates().DateInterne(Txt_Fin->text()));
-  FiltrerParContrat(ResultatSelection, filtre, SourcesDuModule());
 }
 
 }  // namespace morvane::control

@@ -2,13 +2,7 @@
 // contracts may have an absence split into portions, one per contract. When a
 // single activity type is reported, a row keeps only the dates of the portion
 // that belongs to a fitting contract, or goes when none fits.
-#include <QCheckBox>
-#include <QLineEdit>
-
-#include "control/ctr_morvane.h"
-#include "control/selection_cache_contrats.h"
-#include "control/selection_requete.h"
-#include "services/outils_date.h"
+#include "control/selection_exceptions.h"
 
 namespace morvane::control {
 
@@ -63,12 +57,6 @@ void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, con
     resultat.SetItem(i, 3, absence.Item(kPortionFin, retenue));
     resultat.SetItem(i, 4, CodeDemiJour(absence.Item(kPortionDemiJourFin, retenue)));
   }
-}
-
-void Ctr_Morvane::Exception_Absences() {
-  const FiltreEntite filtre = FiltreDuFormulaire(*Txt_Entite, EntiteDefaut, *Cac_Prest, *Cac_Mandat,
-                                                 QString(), QString());
-  AppliquerPortions(ResultatSelection, filtre, SourcesDuModule());
 }
 
 }  // namespace morvane::control

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,48 +94,53 @@ void Ctr_Morvane::Remplir_Combo_Motif(const QString& family) {
   classic::Clear(Cbo_Motif);
   classic::ClearSelection(Cbo_Motif);  // a reason of another type would no longer name an entry
 
-  Sablier_On();
-  try {
-    Variable::EnregTables = Variable::FicTables.DBRead("ABSENCES");
-  } catch (const mvdb::DbError& e) {
-    // The form stays usable: the list stays empty, so no reason can narrow
-    // the request.
-    Sablier_Off(true);
-    if (e.IsNotFound()) {
-      Message(QStringLiteral("La table des motifs d'absence (ABSENCES) est introuvable dans le fichier TABLES."));
-    } else {
-      Message(QStringLiteral("La table des motifs d'absence n'a pas pu être lue : %1").arg(QString::fromUtf8(e.what())),
-              services::MsgIcon::Critical);
+  // The form stays usable when the table cannot be read: the list stays
+  // empty, so no reason can narrow the request. Said once the pointer and the
+  // surface are back.
+  std::optional<mvdb::DynArray> lue;
+  std::optional<QString> echec;
+  {
+    Sablier sablier(*this);
+    try {
+      lue = Variable::FicTables.Find("ABSENCES");
+    } catch (const mvdb::DbError& e) {
+      echec = QString::fromUtf8(e.what());
     }
-    return;
-  }
-  const mvdb::DynArray& table = Variable::EnregTables;
+    if (lue) {
+      Variable::EnregTables = *lue;
+      const mvdb::DynArray& table = Variable::EnregTables;
+      // A position beyond the table (empty code) or a code that is not a whole
+      // number offers nothing: such a reason could not narrow the query.
+      int ligne = 1;
+      const auto prendre = [&](int position) {
+        const std::string code = table.Item(2, position);
+        if (code.empty() || !CodeNumerique(code)) return;
+        TabMotif.SetItem(ligne, 1, table.Item(3, position));
+        TabMotif.SetItem(ligne, 2, code);
+        ++ligne;
+      };
+      for (const int position : PositionsDe(family)) prendre(position);
+      if (family == QLatin1String("A")) {
+        // Fixed positions whose code passes are taken a second time.
+        for (int position = 1; !table.Item(2, position).empty(); ++position) {
+          if (table.Item(2, position) >= kPremierCodeAutre) prendre(position);
+        }
+      }
+      if (family == QLatin1String("AT") || family == QLatin1String("C") || family == QLatin1String("A")) Trier_Motif();
 
-  // A position beyond the table (empty code) or a code that is not a whole
-  // number offers nothing: such a reason could not narrow the query.
-  int ligne = 1;
-  const auto prendre = [&](int position) {
-    const std::string code = table.Item(2, position);
-    if (code.empty() || !CodeNumerique(code)) return;
-    TabMotif.SetItem(ligne, 1, table.Item(3, position));
-    TabMotif.SetItem(ligne, 2, code);
-    ++ligne;
-  };
-  for (const int position : PositionsDe(family)) prendre(position);
-  if (family == QLatin1String("A")) {
-    // Fixed positions whose code passes are taken a second time.
-    for (int position = 1; !table.Item(2, position).empty(); ++position) {
-      if (table.Item(2, position) >= kPremierCodeAutre) prendre(position);
+      const int lignes = TabMotif.DCount();
+      for (int k = 1; k <= lignes; ++k) {
+        classic::AddItem(Cbo_Motif, QString::fromStdString(TabMotif.Item(k, 1)),
+                         QVariant(CodeNumerique(TabMotif.Item(k, 2)).value_or(0)));
+      }
     }
   }
-  if (family == QLatin1String("AT") || family == QLatin1String("C") || family == QLatin1String("A")) Trier_Motif();
-
-  const int lignes = TabMotif.DCount();
-  for (int k = 1; k <= lignes; ++k) {
-    classic::AddItem(Cbo_Motif, QString::fromStdString(TabMotif.Item(k, 1)),
-                     QVariant(CodeNumerique(TabMotif.Item(k, 2)).value_or(0)));
+  if (echec) {
+    Message(QStringLiteral("La table des motifs d'absence n'a pas pu être lue : %1").arg(*echec),
+            services::MsgIcon::Critical);
+  } else if (!lue) {
+    Message(QStringLiteral("La table des motifs d'absence (ABSENCES) est introuvable dans le fichier TABLES."));
   }
-  Sablier_Off(true);
 }
 
 void Ctr_Morvane::Trier_Motif() {

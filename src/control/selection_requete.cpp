@@ -3,17 +3,8 @@
 // the sort clauses.
 #include "control/selection_requete.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <stdexcept>
 #include <string_view>
-
-#include "control/a_la_sortie.h"
-#include "control/ctr_morvane.h"
-#include "control/event_adapter.h"
-#include "control/variable.h"
 
 namespace morvane::control {
 
@@ -35,27 +26,35 @@ std::string Quoted(std::string_view value) {
 
 std::string Quoted(std::int32_t value) { return Quoted(std::to_string(value)); }
 
-// The conditions every type's block repeats after its reason codes.
-void AjouterCriteres(std::string& q, const CriteresAbsences& c) {
-  if (!c.codeSecteur.empty()) {
-    if (c.optSecteur) {
-      q += " AND AVEC CodeSectAbs = " + Quoted(c.codeSecteur);
-    } else if (c.optCommune) {
-      q += " AND AVEC CommuneAbsAidant = " + Quoted(c.nomCommune);
+// What every type's block repeats after its reason codes: the criteria and
+// the period's day numbers.
+struct Conditions {
+  const Criteres& c;
+  std::int32_t debut;
+  std::int32_t fin;
+};
+
+void AjouterCriteres(std::string& q, const Conditions& conditions) {
+  const Criteres& c = conditions.c;
+  if (!c.codeSecteur.isEmpty()) {
+    if (c.aidants == ModeAidants::Secteur) {
+      q += " AND AVEC CodeSectAbs = " + Quoted(c.codeSecteur.toStdString());
+    } else if (c.aidants == ModeAidants::Commune) {
+      q += " AND AVEC CommuneAbsAidant = " + Quoted(c.nomCommune.toStdString());
     }
   }
   switch (c.periode) {
     case ModePeriode::DansPeriode:  // absences overlapping the period
-      q += " AND AVEC DebAbsAidant <= " + Quoted(c.fin);
-      q += " AND AVEC 2 >= " + Quoted(c.debut);
+      q += " AND AVEC DebAbsAidant <= " + Quoted(conditions.fin);
+      q += " AND AVEC 2 >= " + Quoted(conditions.debut);
       break;
     case ModePeriode::DebutDansPeriode:
-      q += " AND AVEC DebAbsAidant >= " + Quoted(c.debut);
-      q += " AND AVEC DebAbsAidant <= " + Quoted(c.fin);
+      q += " AND AVEC DebAbsAidant >= " + Quoted(conditions.debut);
+      q += " AND AVEC DebAbsAidant <= " + Quoted(conditions.fin);
       break;
     case ModePeriode::FinDansPeriode:
-      q += " AND AVEC 2 >= " + Quoted(c.debut);
-      q += " AND AVEC 2 <= " + Quoted(c.fin);
+      q += " AND AVEC 2 >= " + Quoted(conditions.debut);
+      q += " AND AVEC 2 <= " + Quoted(conditions.fin);
       break;
     case ModePeriode::Aucune:
       break;
@@ -66,7 +65,7 @@ void AjouterCriteres(std::string& q, const CriteresAbsences& c) {
 // The first block opens the selection; later blocks are joined with OR.
 const char* Ouverture(int blocsEcrits) { return blocsEcrits == 0 ? " AVEC" : " OR AVEC"; }
 
-void BlocArretTravail(std::string& q, const CriteresAbsences& c) {
+void BlocArretTravail(std::string& q, const Criteres& c) {
   // Sick leave is the first type checked, so its block always opens the query.
   if (c.motif) {
     q += " AVEC NumMotifAidant = " + Quoted(*c.motif);
@@ -75,7 +74,7 @@ void BlocArretTravail(std::string& q, const CriteresAbsences& c) {
   }
 }
 
-void BlocConges(std::string& q, const CriteresAbsences& c, int blocsEcrits) {
+void BlocConges(std::string& q, const Criteres& c, int blocsEcrits) {
   q += Ouverture(blocsEcrits);
   if (c.motif) {
     q += " NumMotifAidant = " + Quoted(*c.motif);
@@ -89,7 +88,7 @@ void BlocConges(std::string& q, const CriteresAbsences& c, int blocsEcrits) {
   for (int code : {26, 27, 28, 31}) q += " OR=" + Quoted(code);
 }
 
-void BlocAutres(std::string& q, const CriteresAbsences& c, int blocsEcrits) {
+void BlocAutres(std::string& q, const Criteres& c, int blocsEcrits) {
   q += Ouverture(blocsEcrits);
   if (c.motif) {
     q += " NumMotifAidant = " + Quoted(*c.motif);
@@ -99,22 +98,22 @@ void BlocAutres(std::string& q, const CriteresAbsences& c, int blocsEcrits) {
        " OR = " + Quoted(32) + " OR >= " + Quoted(50);
 }
 
-void AjouterTri(std::string& q, const CriteresAbsences& c) {
-  if (c.lettreInfo) {
+void AjouterTri(std::string& q, const Criteres& c) {
+  if (c.sortie == Sortie::Lettres) {
     q += " PAR NomAidant PAR PrenomAidant PAR @ID";
     return;
   }
-  if (c.optSecteur) {
+  if (c.aidants == ModeAidants::Secteur) {
     q += " PAR SecteurAbsAidant";
-  } else if (c.optCommune) {
+  } else if (c.aidants == ModeAidants::Commune) {
     q += " PAR CommuneAbsAidant";
   }
-  if (c.triDebut) {
+  if (c.tri == Tri::Debut) {
     q += " PAR DebAbsAidant";
-  } else if (c.triFin) {
+  } else if (c.tri == Tri::Fin) {
     q += " PAR 2";
   }
-  q += c.graphique ? " PAR DebAbsAidant" : " PAR NomAidant PAR PrenomAidant PAR DebAbsAidant";
+  q += c.sortie == Sortie::Planning ? " PAR DebAbsAidant" : " PAR NomAidant PAR PrenomAidant PAR DebAbsAidant";
 }
 
 }  // namespace
@@ -136,34 +135,35 @@ QString SansSyntaxe(QString texte) {
   return texte;
 }
 
-std::string RequeteAbsences(const CriteresAbsences& c) {
+std::string RequeteAbsences(const Criteres& c, std::int32_t debut, std::int32_t fin) {
+  const Conditions conditions{c, debut, fin};
   std::string q = "SSELECT ";
   q += kFichierAbsences;
   int blocsEcrits = 0;
-  if (c.arretTravail) {
+  if (Coche(c.arretTravail)) {
     BlocArretTravail(q, c);
-    AjouterCriteres(q, c);
+    AjouterCriteres(q, conditions);
     ++blocsEcrits;
   }
-  if (c.conges) {
+  if (Coche(c.conges)) {
     BlocConges(q, c, blocsEcrits);
-    AjouterCriteres(q, c);
+    AjouterCriteres(q, conditions);
     ++blocsEcrits;
   }
-  if (c.autres) {
+  if (Coche(c.autres)) {
     BlocAutres(q, c, blocsEcrits);
-    AjouterCriteres(q, c);
+    AjouterCriteres(q, conditions);
     ++blocsEcrits;
   }
-  if (c.aValider) {
+  if (Coche(c.aValider)) {
     // "A valider" ignores the chosen reason. Alone, it also takes every
     // absence still to be validated, whatever its reason.
     q += Ouverture(blocsEcrits);
     q += " NumMotifAidant = " + Quoted(22);
-    AjouterCriteres(q, c);
+    AjouterCriteres(q, conditions);
     if (blocsEcrits == 0) {
       q += " OR AVEC 28 = " + Quoted(1);
-      AjouterCriteres(q, c);
+      AjouterCriteres(q, conditions);
     }
   }
   AjouterTri(q, c);
@@ -183,102 +183,6 @@ void MemoriserClesAbsences(mvdb::DynArray& resultat) {
   const int lignes = resultat.DCount();
   for (int i = 1; i <= lignes; ++i) {
     resultat.SetItem(i, kColonneCleAbsence, resultat.Item(i, 1));
-  }
-}
-
-MotifChoisi LireMotif(const QComboBox& cbo) {
-  const QString texte = cbo.currentText();
-  if (texte.isEmpty()) return {};
-  int index = cbo.currentIndex();
-  if (index < 0 || cbo.itemText(index) != texte) index = cbo.findText(texte, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (index < 0) return {false, std::nullopt};
-  return {true, cbo.itemData(index).toInt()};
-}
-
-namespace {
-
-bool Coche(const QCheckBox* box) { return box->checkState() == Qt::Checked; }
-
-}  // namespace
-
-// ---- the selection step of a request ----
-
-std::string Ctr_Morvane::Texte_Requete_Absences() {
-  CriteresAbsences c;
-  c.arretTravail = Coche(Cac_ArretTravail);
-  c.conges = Coche(Cac_Conges);
-  c.autres = Coche(Cac_EvtFam);
-  c.aValider = Coche(Cac_AValider);
-  // Cmd_Imprimer_Click refuses an unknown typed reason before selecting.
-  c.motif = LireMotif(*Cbo_Motif).code;
-  c.optSecteur = Opt_Secteur->isChecked();
-  c.optCommune = Opt_Com->isChecked();
-  c.codeSecteur = Txt_Secteur->text().toStdString();
-  c.nomCommune = Cbo_Secteur->currentText().toStdString();
-  if (Opt_PeriodeRef->isChecked()) {
-    c.periode = ModePeriode::DansPeriode;
-  } else if (Opt_DebutPeriodeRef->isChecked()) {
-    c.periode = ModePeriode::DebutDansPeriode;
-  } else if (Opt_FinPeriodeRef->isChecked()) {
-    c.periode = ModePeriode::FinDansPeriode;
-  } else {
-    c.periode = ModePeriode::Aucune;
-  }
-  c.debut = DebutPeriode;
-  c.fin = FinPeriode;
-  c.pasDateReprise = Coche(Cac_PasDateRep);
-  c.triDebut = Opt_DebutAbs->isChecked();
-  c.triFin = Opt_FinAbs->isChecked();
-  c.lettreInfo = Opt_LettreInfo->isChecked();
-  c.graphique = Opt_Graphique->isChecked();
-  return RequeteAbsences(c);
-}
-
-void Ctr_Morvane::Selection_Absences() {
-  // Cmd_Imprimer_Click has set the hourglass and disabled the surface; this
-  // step gives both back, on every way out.
-  bool occupe = true;
-  ALaSortie restaurer([&] {
-    if (occupe) Sablier_Off(false);
-  });
-  const std::string requete = Texte_Requete_Absences();
-  // The query and the filters read one state of the database, even while
-  // another office imports, and take its locks once for their many reads.
-  Variable::TheDatabase->ReadSnapshot([&] {
-    long count = 0;
-    ResultatSelection = Variable::TheDatabase->DBSelect(
-        DemandeSelection(requete, kFichierAbsences, kAttributsAbsences).Text(), "", count);
-    Ui().Progress(QStringLiteral("%1 absences sélectionnées").arg(count));
-    MemoriserClesAbsences(ResultatSelection);
-    occupe = false;
-    Sablier_Off();
-
-    // A legal entity narrows the request when several entities are offered, or
-    // when its only entry offers both activity types and just one is ticked.
-    const int entites = Cbo_Entite->count();
-    const bool unSeulType = classic::Enabled(Cac_Prest) && classic::Enabled(Cac_Mandat) &&
-                            (Coche(Cac_Prest) != Coche(Cac_Mandat));
-    if (!Txt_Entite->text().isEmpty() && (entites >= 2 || (entites == 1 && unSeulType))) {
-      Sablier_On();
-      occupe = true;
-      Requete_Contrat();
-      Exception_Absences();
-      occupe = false;
-      Sablier_Off();
-    } else {
-      Completer_Selection();
-    }
-  });
-}
-
-void Ctr_Morvane::Completer_Selection() {
-  const int lignes = ResultatSelection.DCount();
-  for (int i = 1; i <= lignes; ++i) {
-    Variable::EnregAbsence = Variable::FicAbsence.DBRead(ResultatSelection.Item(i, 1));
-    const mvdb::DynArray& absence = Variable::EnregAbsence;
-    if (absence.DCount(17) == 1) ResultatSelection.SetItem(i, 6, absence.Item(17));
-    const std::string activite = absence.Item(47);
-    if (!activite.empty()) ResultatSelection.SetItem(i, 7, activite);
   }
 }
 

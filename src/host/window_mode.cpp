@@ -4,12 +4,12 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QRadioButton>
 #include <QTimer>
 #include <algorithm>
 #include <iostream>
 #include <memory>
 
+#include "control/a_la_sortie.h"
 #include "control/ctr_morvane.h"
 #include "host/demo_database.h"
 #include "mvdb/errors.h"
@@ -72,16 +72,22 @@ int RunWindow(const HostOptions& given) {
   auto environment = services::MakeDesktopEnvironment(control, options.outputDir);
   // The printer choice proposes a PDF file named after the output the form prints.
   const auto output = [control] {
-    const auto checked = [control](const char* option) {
-      const auto* button = control->findChild<QRadioButton*>(QString::fromLatin1(option));
-      return button != nullptr && button->isChecked();
-    };
-    if (checked("Opt_Graphique")) return QStringLiteral("planning");
-    if (checked("Opt_LettreInfo")) return QStringLiteral("lettres");
-    return QStringLiteral("liste");
+    switch (control->SortieChoisie()) {
+      case control::Sortie::Planning: return QStringLiteral("planning");
+      case control::Sortie::Lettres: return QStringLiteral("lettres");
+      default: return QStringLiteral("liste");
+    }
   };
   services::OutilsDate::Install(
       services::MakeOutilsDate(*environment->printers, QString::fromStdString(options.printer), output));
+  // On every way out the window goes first (its end destroys the control,
+  // which closes the database files); the date service's printer dialog
+  // listed the control's printers, which are gone with it: a service that
+  // refers to nothing is left.
+  control::ALaSortie unload([&window] {
+    window.reset();
+    services::OutilsDate::Install(services::MakeBatchOutilsDate(-1, 1));
+  });
   control->SetEnvironment(std::move(environment));
 
   control->setTheClient(&client);
@@ -92,8 +98,6 @@ int RunWindow(const HostOptions& given) {
     control->INIT();
   } catch (const std::exception& e) {
     ReportFailure(QString::fromUtf8(e.what()));
-    window.reset();  // destroys the control, which closes the files
-    services::OutilsDate::Install(services::MakeBatchOutilsDate(-1, 1));
     return 1;
   }
 
@@ -115,12 +119,7 @@ int RunWindow(const HostOptions& given) {
       control->window()->close();
     });
   }
-  const int status = std::max(QApplication::exec(), screenshotStatus);
-  window.reset();  // the control's end closes the database files
-  // The date service's printer dialog listed the control's printers, which
-  // are gone with it: leave a service that refers to nothing.
-  services::OutilsDate::Install(services::MakeBatchOutilsDate(-1, 1));
-  return status;
+  return std::max(QApplication::exec(), screenshotStatus);
 }
 
 }  // namespace morvane::host

@@ -14,6 +14,8 @@ namespace morvane::services {
 
 /// One entry of the list.
 struct PrinterInfo {
+  /// Recording: a surface that records what is printed, made by a test's
+  /// own list (the product's Create refuses it).
   enum class Kind { System, Pdf, Recording };
   QString name;                     ///< DeviceName; one containing "MATRIC" acts as a matrix printer
   Kind kind = Kind::Pdf;
@@ -21,7 +23,7 @@ struct PrinterInfo {
 };
 
 /// Owns the list and the current printer. Tests use RecordingPrinterList
-/// (recording_printer.h).
+/// (tests/support/recording_printer.h).
 class PrinterList {
  public:
   /// The system's printers (QPrinterInfo) followed by one PDF printer named
@@ -51,7 +53,8 @@ class PrinterList {
   bool HasCurrent() const;
 
  protected:
-  /// Creates the surface for an entry; the recording kind is made by tests.
+  /// Creates the surface for an entry. Throws PrinterError for the recording
+  /// kind, which a test's list makes.
   virtual std::unique_ptr<Printer> Create(const PrinterInfo& info);
 
  private:

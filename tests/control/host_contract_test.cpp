@@ -1,170 +1,85 @@
-// The host contract: the print right, INIT's effects and failures, "Sortir",
-// termination, the events that are never raised, and the event guard.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
+// The host contract: the print right, INIT's effects and failures, "Sortir"
+// and the files of the whole process closed with the control.
 #include <QSignalSpy>
-#include <stdexcept>
 
-#include "control/event_adapter.h"
+#include "builder.h"
 #include "control/procedure.h"
 #include "control/variable.h"
-#include "control_fixture.h"
-#include "mvdb/errors.h"
 
 namespace morvane::testing {
 namespace {
 
-using control::classic::Visible;
 namespace Variable = control::Variable;
+using control::classic::Visible;
 
-class HostContract : public ControlTest {};
+class HostContract : public ::testing::Test {
+ protected:
+  HostContract() {
+    base.Secteur("001", "NORD");
+    base.Secteur("002", "SUD");
+    base.Entite("001", "AIDE A DOMICILE", {"P"});
+    base.Entite("002", "SERVICES PLUS", {"M"});
+  }
+  Base base;
+};
 
 TEST_F(HostContract, OnlyAccessLevelTwoSeesImprimer) {
   for (int level : {0, 1, 2, 3}) {
-    Demarrer(level);
-    EXPECT_EQ(Visible(form().Cmd_Imprimer), level == 2) << "level " << level;
-    EXPECT_TRUE(Visible(form().Cmd_Sortir));
-    Detruire();
+    Controle form(base, {.niveau = level});
+    EXPECT_EQ(Visible(form.Cmd("Cmd_Imprimer")), level == 2) << level;
+    EXPECT_TRUE(Visible(form.Cmd("Cmd_Sortir")));
   }
 }
 
-TEST_F(HostContract, InitPreparesTheForm) {
-  Creer();
-  form().Opt_LettreInfo->setEnabled(true);  // even if it had been enabled before
-  control().INIT();
-  EXPECT_FALSE(form().Opt_LettreInfo->isEnabled());
-  EXPECT_EQ(QApplication::focusWidget(), form().Txt_Entite);
-  EXPECT_EQ(state().EntiteDefaut, "001");
-  EXPECT_EQ(state().UnCm, 567);
-  EXPECT_TRUE(state().TabMotif.Empty());
-  EXPECT_TRUE(form().Cbo_Motif->currentText().isEmpty());
-  EXPECT_EQ(form().Cbo_Secteur->count(), 2);  // the sector list is filled
-  EXPECT_EQ(form().Cbo_Entite->count(), 2);   // and the entity list
-  // Pointer and surface are back to normal.
-  EXPECT_FALSE(ui().IsBusy());
-  EXPECT_TRUE(control().isEnabled());
-  EXPECT_EQ(Access::BusyDepth(control()), 0);
-}
-
-TEST_F(HostContract, InitOpensSixteenHandlesWithSecteurTwiceAndTerminationClosesThem) {
-  Demarrer();
-  EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 16);
-  EXPECT_TRUE(Variable::FicSecteur.IsOpen());
-  EXPECT_TRUE(Variable::FicSecteur2.IsOpen());
-  EXPECT_EQ(Variable::FicSecteur.Name(), "SECTEUR");
-  EXPECT_EQ(Variable::FicSecteur2.Name(), "SECTEUR");
-  EXPECT_EQ(Variable::EnregCompteur.Item(47), "001");
-  Detruire();
+TEST_F(HostContract, InitPreparesTheFormAndOpensTheFilesOfTheProcess) {
+  {
+    Controle form(base, {.init = false});
+    form.Opt("Opt_LettreInfo")->setEnabled(true);  // even when enabled before
+    form.control().INIT();
+    EXPECT_FALSE(form.Opt("Opt_LettreInfo")->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), form.Txt("Txt_Entite"));
+    EXPECT_EQ(Controle::Elements(form.Cbo("Cbo_Secteur")), QStringList({"NORD", "SUD"}));
+    EXPECT_EQ(Controle::Elements(form.Cbo("Cbo_Entite")), QStringList({"AIDE A DOMICILE", "SERVICES PLUS"}));
+    EXPECT_TRUE(form.Cbo("Cbo_Motif")->currentText().isEmpty());
+    EXPECT_TRUE(form.Libre());
+    EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 16);
+    EXPECT_EQ(std::tuple(Variable::FicSecteur.Name(), Variable::FicSecteur2.Name()), std::tuple("SECTEUR", "SECTEUR"));
+    // "Sortir" asks the host to unload its window; the files stay open until
+    // the control is destroyed with it.
+    QSignalSpy unload(&form.control(), &control::Ctr_Morvane::unloadRequested);
+    form.control().setClosesHostWindow(true);
+    form.Cliquer("Cmd_Sortir");
+    EXPECT_EQ(unload.count(), 1);
+    EXPECT_FALSE(form.window().isVisible());
+    EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 16);
+  }
   EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 0);
-  EXPECT_FALSE(Variable::FicSecteur.IsOpen());
-  EXPECT_FALSE(Variable::FicSecteur2.IsOpen());
   EXPECT_EQ(Variable::TheDatabase, nullptr);
+  EXPECT_NE(Variable::TheClient, nullptr);  // the client is not released
   EXPECT_TRUE(Variable::EnregCompteur.Empty());
 }
 
-TEST_F(HostContract, MissingAttribute47GivesAnEmptyDefaultEntity) {
-  Write("COMPTEUR", "999", {{1, {"x"}}});
-  Demarrer();
-  EXPECT_TRUE(state().EntiteDefaut.isEmpty());
-}
-
-TEST_F(HostContract, InitBeforeTheDatabaseOrTheRightsFailsClearly) {
-  Creer(2, /*handDatabase=*/false);
-  EXPECT_THROW(control().INIT(), std::logic_error);
-  EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 0);
-  Detruire();
-  Creer(2, /*handDatabase=*/true, /*handRights=*/false);
-  EXPECT_THROW(control().INIT(), std::logic_error);
-  EXPECT_TRUE(control().isEnabled());
-}
-
-TEST_F(HostContract, CompteurWithoutRecord999FailsInitWithRecordNotFound) {
-  db().DBOpen("COMPTEUR").DBDelete("999");
-  Creer();
+TEST_F(HostContract, InitFailuresReachTheHostWithTheFormRestored) {
+  {
+    Controle form(base, {.base = false, .init = false});
+    EXPECT_THROW(form.control().INIT(), std::logic_error);
+    EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 0);
+  }
+  {
+    Controle form(base, {.droits = false, .init = false});
+    EXPECT_THROW(form.control().INIT(), std::logic_error);
+    EXPECT_TRUE(form.Libre());
+  }
+  base.db().DBOpen("COMPTEUR").DBDelete("999");
+  Controle form(base, {.init = false});
   try {
-    control().INIT();
+    form.control().INIT();
     FAIL() << "INIT succeeded";
   } catch (const mvdb::DbError& e) {
     EXPECT_TRUE(e.IsNotFound());
   }
-  EXPECT_FALSE(ui().IsBusy());
-  EXPECT_TRUE(control().isEnabled());
-  EXPECT_EQ(Access::BusyDepth(control()), 0);
-}
-
-TEST_F(HostContract, SortirClosesTheHostWindowAndTheFilesCloseWithTheControl) {
-  Demarrer(1);  // "Sortir" works without the print right too
-  QSignalSpy unload(&control(), &control::Ctr_Morvane::unloadRequested);
-  QTest::mouseClick(form().Cmd_Sortir, Qt::LeftButton);
-  EXPECT_EQ(unload.count(), 1);
-  EXPECT_FALSE(window().isVisible());
-  // Not at the click: only when the control is destroyed.
-  EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 16);
-  EXPECT_NE(Variable::TheDatabase, nullptr);
-  Detruire();
-  EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 0);
-  EXPECT_EQ(Variable::TheDatabase, nullptr);
-}
-
-TEST_F(HostContract, TerminationReleasesListsAndRightsButNotTheClient) {
-  Demarrer();
-  ASSERT_FALSE(state().ListeSecteur.Empty());
-  Access::UserControl_Terminate(control());
-  EXPECT_TRUE(state().ListeSecteur.Empty());
-  EXPECT_TRUE(state().ResultatSelection.Empty());
-  EXPECT_EQ(state().DroitsUtilisateur, nullptr);
-  EXPECT_EQ(state().DroitsAbsences, nullptr);
-  EXPECT_NE(Variable::TheClient, nullptr);
-  EXPECT_EQ(control::Procedure::Fichiers_Ouverts(), 0);
-}
-
-TEST_F(HostContract, TheThreeEventsAreNeverRaised) {
-  Demarrer();
-  QSignalSpy automate(&control(), &control::Ctr_Morvane::W_automate);
-  QSignalSpy sortir(&control(), &control::Ctr_Morvane::W_Sortir);
-  QSignalSpy imprimer(&control(), &control::Ctr_Morvane::W_RequeteImprimer);
-  auto& f = form();
-  QTest::mouseClick(f.Opt_Com, Qt::LeftButton);
-  QTest::mouseClick(f.Opt_Tot, Qt::LeftButton);
-  QTest::mouseClick(f.Cac_ArretTravail, Qt::LeftButton);
-  QTest::mouseClick(f.Opt_FinPeriodeRef, Qt::LeftButton);
-  QTest::mouseClick(f.Opt_LettreInfo, Qt::LeftButton);
-  QTest::mouseClick(f.Cmd_Imprimer, Qt::LeftButton);  // refused: no dates
-  QTest::mouseClick(f.Cmd_Sortir, Qt::LeftButton);
-  EXPECT_EQ(automate.count() + sortir.count() + imprimer.count(), 0);
-}
-
-TEST_F(HostContract, AFailingEventProcedureShowsItsMessageAndLeavesTheFormUsable) {
-  Demarrer();
-  Access::AsEvent(control(), "Essai_Click", [&] {
-    Access::Sablier_On(control());
-    throw mvdb::DbError(mvdb::ErrorCode::kIo, "disk full");
-  });
-  ASSERT_EQ(ui().Messages().size(), 1u);
-  EXPECT_TRUE(ui().Messages()[0].first.contains("disk full"));
-  EXPECT_FALSE(ui().IsBusy());
-  EXPECT_TRUE(control().isEnabled());
-  EXPECT_EQ(Access::BusyDepth(control()), 0);
-  // The form still works.
-  QTest::mouseClick(form().Opt_Com, Qt::LeftButton);
-  EXPECT_EQ(form().Etq_Secteur->text(), "Commune");
-}
-
-TEST_F(HostContract, AFailureInANestedEventIsReportedOnceWhenTheOuterProcedureEnds) {
-  Demarrer();
-  int reachedAfter = 0;
-  Access::AsEvent(control(), "Outer_Click", [&] {
-    Access::AsEvent(control(), "Inner_Change", [] { throw std::runtime_error("inner failure"); });
-    EXPECT_TRUE(ui().Messages().empty());  // not yet
-    ++reachedAfter;
-  });
-  EXPECT_EQ(reachedAfter, 1);
-  ASSERT_EQ(ui().Messages().size(), 1u);
-  EXPECT_TRUE(ui().Messages()[0].first.contains("Inner_Change : inner failure"));
+  EXPECT_TRUE(form.Libre());
+  EXPECT_THROW(form.control().setDroitsUtilisateur(nullptr), std::invalid_argument);
 }
 
 }  // namespace

@@ -1,235 +1,250 @@
-// The printed absence list on the recording print surface: page capacity and
-// breaks, frames, headers, and the cells of the detail block.
-#include <QSignalBlocker>
-
-#include "ctr_morvane_test_access.h"
-#include "control/list_rows.h"
-#include "list_fixture.h"
+// The printed list without the form, on a recording printer: a whole page,
+// page capacity and breaks, the cells of the detail block, and the carers
+// the user may not see (sectors 001 and 002 visible, 009 hidden).
+#include "builder.h"
+#include "control/liste.h"
 
 namespace morvane::testing {
 namespace {
 
-using control::CtrMorvaneTestAccess;
+constexpr int kJour = 20455;  // 01/01/2024
 
-constexpr double kUnCm = 567;
-constexpr int kPremierJour2024 = 20455;  // 01/01/2024
-
-// Foot of a page's table frame after `lignes` counted lines.
-double PiedDeCadre(double lignes) { return static_cast<float>(kUnCm * 0.39 * lignes + 3402); }
-
-TEST_F(ListTest, NormalPrinterHoldsTenAbsencesPerLandscapePage) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  std::vector<std::string> cles;
-  for (int i = 0; i < 11; ++i) cles.push_back(Cle("00001", "15", kPremierJour2024 + 10 * i));
-  Imprimer(kLaser, Lignes(cles));
-
-  auto& rec = Recorder(kLaser);
-  EXPECT_EQ(rec.PagesOfJob(1), 2);
-  EXPECT_EQ(rec.PageOrientations(1), (std::vector<int>{services::kLandscape, services::kLandscape}));
-  EXPECT_EQ(LignesDeDetail(1).size(), 10u);
-  EXPECT_EQ(LignesDeDetail(2).size(), 1u);
-  ASSERT_NE(rec.FindText("Page : 2", 2), nullptr);
-  EXPECT_TRUE(rec.FindText("Page : 2", 2)->text.endsWith(QStringLiteral("Page : 2")));
-  EXPECT_EQ(rec.FindText("Page : 2", 1), nullptr);
-
-  // Ten blocks bring NoLigne to 31; closing the page counts one more line,
-  // so the frame's foot is at 6 cm + 32 x 0.39 cm = 18.48 cm.
-  EXPECT_DOUBLE_EQ(PiedDeCadre(32), static_cast<float>(18.48 * kUnCm));
-  EXPECT_TRUE(TraitHorizontal(1, PiedDeCadre(32)));
+std::string Cle(const std::string& aidant, const std::string& motif, int jour) {
+  return aidant + motif + std::to_string(jour);
 }
 
-TEST_F(ListTest, MatrixPrinterHoldsSeventeenAbsencesAndKeepsItsOrientation) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  std::vector<std::string> cles;
-  for (int i = 0; i < 18; ++i) cles.push_back(Cle("00001", "15", kPremierJour2024 + 10 * i));
-  Imprimer(kMatricielle, Lignes(cles));
-
-  auto& rec = Recorder(kMatricielle);
-  EXPECT_EQ(rec.PagesOfJob(1), 2);
-  EXPECT_EQ(rec.PageOrientations(1)[0], services::kPortrait);
-  EXPECT_EQ(LignesDeDetail(1, kMatricielle).size(), 17u);
-  EXPECT_EQ(CtrMorvaneTestAccess::State(control()).NbLignesMax, 50);
-}
-
-TEST_F(ListTest, RefusedCarerPrintsAndCountsNothing) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  Aidant("00002", "CACHE", "Paul", "009");  // a sector the user may not see
-  std::vector<std::string> cles;
-  for (int i = 0; i < 10; ++i) cles.push_back(Cle("00001", "15", kPremierJour2024 + 10 * i));
-  cles.insert(cles.begin() + 4, Cle("00002", "15", kPremierJour2024));
-  Imprimer(kLaser, Lignes(cles));
-
-  auto& rec = Recorder(kLaser);
-  EXPECT_EQ(rec.PagesOfJob(1), 1);
-  EXPECT_EQ(rec.FindText("CACHE"), nullptr);
-  EXPECT_EQ(LignesDeDetail(1).size(), 10u);
-}
-
-TEST_F(ListTest, FirstCarerRefusedWaitsForTheFirstVisibleCarersSector) {
-  Aidant("00002", "CACHE", "Paul", "009");
-  Aidant("00001", "MARTIN", "Anne", "001");
-  Imprimer(kLaser, Lignes({Cle("00002", "15", kPremierJour2024), Cle("00001", "15", kPremierJour2024)}));
-
-  auto& rec = Recorder(kLaser);
-  EXPECT_EQ(rec.PagesOfJob(1), 1);
-  EXPECT_NE(rec.FindText("Secteur Un", 1), nullptr);
-  EXPECT_EQ(rec.FindText("Secteur Neuf"), nullptr);
-  EXPECT_EQ(LignesDeDetail(1).size(), 1u);
-}
-
-TEST_F(ListTest, NewSectorStartsANewPageClosingTheFrameBelowTheLastBlock) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  Aidant("00002", "DURAND", "Luc", "002");
-  Imprimer(kLaser, Lignes({Cle("00001", "15", kPremierJour2024), Cle("00001", "15", kPremierJour2024 + 20),
-                           Cle("00002", "15", kPremierJour2024)}));
-
-  auto& rec = Recorder(kLaser);
-  ASSERT_EQ(rec.PagesOfJob(1), 2);
-  EXPECT_NE(rec.FindText("Secteur Un", 1), nullptr);
-  EXPECT_NE(rec.FindText("Secteur Deux", 2), nullptr);
-  // Two blocks: NoLigne 7, closing adds one: the frame ends at 8 lines.
-  EXPECT_TRUE(TraitHorizontal(1, PiedDeCadre(8)));
-  EXPECT_TRUE(TraitHorizontal(2, PiedDeCadre(5)));
-}
-
-TEST_F(ListTest, PageHeaderLabelsAndTableColumns) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  Imprimer(kLaser, Lignes({Cle("00001", "15", kPremierJour2024)}));
-  auto& rec = Recorder(kLaser);
-  EXPECT_EQ(rec.FindText("Entité juridique"), nullptr);
-  EXPECT_EQ(rec.FindText("Type d'activité"), nullptr);
-  const auto* titre = rec.FindText("LISTE DES AIDANTS ABSENTS ENTRE LE 01/01/2024 ET LE 31/12/2024");
-  ASSERT_NE(titre, nullptr);
-  EXPECT_TRUE(titre->bold);
-  EXPECT_EQ(titre->fontSize, 14);
-  ASSERT_NE(rec.FindText("Date : 15/03/2024"), nullptr);
-
-  const auto* entete = rec.FindText(" CODE  NOM PRENOM");
-  ASSERT_NE(entete, nullptr);
-  const QString colonnes = entete->text;
-  EXPECT_EQ(colonnes.indexOf(QStringLiteral(" ADRESSE ")), 36);
-  EXPECT_EQ(colonnes.indexOf(QStringLiteral(" DEBUT ")), 74);
-  EXPECT_EQ(colonnes.indexOf(QStringLiteral(" FIN ")), 85);
-  EXPECT_EQ(colonnes.indexOf(QStringLiteral(" MOTIF ABSENCE ")), 96);
-  EXPECT_DOUBLE_EQ(entete->x, 0);
-  EXPECT_GT(entete->y, 5 * kUnCm);  // one blank line below 5 cm
-
-  // Secteur label: underlined, and its colon in column 17 counted from 0.5 cm.
-  const auto* secteur = rec.FindText("Secteur");
-  ASSERT_NE(secteur, nullptr);
-  EXPECT_TRUE(secteur->underline);
-  EXPECT_DOUBLE_EQ(secteur->x, static_cast<float>(0.5 * kUnCm));
-  EXPECT_EQ(ColonneDesDeuxPoints("Secteur"), 17);
-}
-
-TEST_F(ListTest, EntityAndActivityLinesPutTheirColonInColumn17) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  auto& form = CtrMorvaneTestAccess::Form(control());
-  {
-    const QSignalBlocker a(form.Txt_Entite), b(form.Cbo_Entite), c(form.Cac_Prest), d(form.Cac_Mandat);
-    form.Txt_Entite->setText(QStringLiteral("001"));
-    form.Cbo_Entite->addItem(QStringLiteral("AIDE A DOMICILE"));
-    form.Cbo_Entite->setCurrentIndex(form.Cbo_Entite->count() - 1);
-    form.Cac_Prest->setChecked(true);
-    form.Cac_Mandat->setChecked(true);
+class Liste : public ::testing::Test {
+ protected:
+  Liste() {
+    base.Secteur("001", "Secteur Un");
+    base.Secteur("002", "Secteur Deux");
+    base.Secteur("009", "Secteur Neuf");
+    base.Motifs({{"01", "Maladie"}, {"02", "Accident du travail"}, {"03", "Mi-temps thérapeutique"},
+                 {"04", "Maladie professionnelle"}, {"05", "Hospitalisation"}, {"06", "Maternité"}, {"07", "Mariage"},
+                 {"08", "Naissance"}, {"09", "Décès"}, {"10", "Enfant malade"}, {"11", "Déménagement"},
+                 {"15", "Congés payés"}, {"22", "A valider"}, {"31", "Congé sans solde"}});
+    Aidant("00001", "MARTIN", "Anne", "001");
+    Aidant("00002", "DURAND", "Luc", "002", {"9", "", "RUE", "BASSE"}, "", "42300", "ROANNE");
+    Aidant("00009", "CACHE", "Paul", "009", {"9", "", "RUE", "BASSE"}, "", "42300", "VILLE-CACHEE");
+    criteres.debut = "01/01/2024";
+    criteres.fin = "31/12/2024";
   }
-  Imprimer(kLaser, Lignes({Cle("00001", "15", kPremierJour2024)}));
-  auto& rec = Recorder(kLaser);
-  ASSERT_NE(rec.FindText("AIDE A DOMICILE"), nullptr);
-  EXPECT_NE(rec.FindText("  : PRESTATAIRE ET MANDATAIRE"), nullptr);
-  EXPECT_EQ(ColonneDesDeuxPoints("Entité juridique"), 17);
-  EXPECT_EQ(ColonneDesDeuxPoints("Type d'activité"), 17);
-}
-
-TEST_F(ListTest, NameAndAddressCells) {
-  Aidant("00001", std::string(22, 'N'), "Annie", "001", {"12", "B", "RUE", "DES LILAS"}, "", "75001", "PARIS");
-  Aidant("00002", std::string(23, 'P'), "Annie", "001", {"", "", "", ""}, "RESIDENCE DES PINS");
-  Aidant("00003", "VIDE", "Eve", "001", {"", "", "", ""});
-  Imprimer(kLaser, Lignes({Cle("00001", "15", kPremierJour2024), Cle("00002", "15", kPremierJour2024),
-                           Cle("00003", "15", kPremierJour2024)}));
-
-  const auto lignes = LignesDeDetail(1);
-  ASSERT_EQ(lignes.size(), 3u);
-  // 28 characters print whole with 2 spaces; 29 lose the last one.
-  EXPECT_EQ(lignes[0].mid(6, 30), QString::fromStdString(std::string(22, 'N')) + " Annie  ");
-  EXPECT_EQ(lignes[1].mid(6, 30), QString::fromStdString(std::string(23, 'P')) + " Anni  ");
-  EXPECT_EQ(lignes[0].mid(36, 37), QStringLiteral(" 12 B RUEDES LILAS").leftJustified(37));
-  EXPECT_EQ(lignes[1].mid(36, 37), QStringLiteral("RESIDENCE DES PINS").leftJustified(37));
-  EXPECT_EQ(lignes[2].mid(36, 37), QString(37, QLatin1Char(' ')));
-  EXPECT_EQ(lignes[0].mid(73, 11), QStringLiteral("01/01/2024 "));
-  ASSERT_NE(Recorder(kLaser).FindText("75001 PARIS"), nullptr);
-}
-
-TEST_F(ListTest, ReasonLabels) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  Absence(Cle("00001", "01", kPremierJour2024), {{53, {"1"}}});
-  Absence(Cle("00001", "01", kPremierJour2024 + 5), {{53, {"X"}}});
-  const int avant2012 = 16071, apres2011 = 16072;
-  Imprimer(kLaser, Lignes({Cle("00001", "11", avant2012), Cle("00001", "11", apres2011),
-                           Cle("00001", "01", kPremierJour2024), Cle("00001", "01", kPremierJour2024 + 5),
-                           Cle("00001", "44", kPremierJour2024)},
-                          /*dernierJour=*/""));
-  const auto lignes = LignesDeDetail(1);
-  ASSERT_EQ(lignes.size(), 5u);
-  // No last day: 11 spaces in the end-date column, the label still at 95.
-  EXPECT_EQ(lignes[0].mid(84, 11), QString(11, QLatin1Char(' ')));
-  EXPECT_EQ(lignes[0].mid(95), QStringLiteral("Evènement famille : déménagemen "));
-  EXPECT_EQ(lignes[1].mid(95), QStringLiteral("Déménagement "));
-  EXPECT_EQ(lignes[2].mid(95), QStringLiteral("Maladie-Covid 19-garde enfant "));
-  EXPECT_EQ(lignes[3].mid(95), QStringLiteral("Maladie-Covid 19-sans carence "));
-  EXPECT_EQ(lignes[4].size(), 95);  // a reason missing from the table has no label
-}
-
-TEST_F(ListTest, CovidLabelIsCutTo31Characters) {
-  Motifs({{"01", "Maladie ordinaire longue"}});
-  Aidant("00001", "MARTIN", "Anne", "001");
-  Absence(Cle("00001", "01", kPremierJour2024), {{53, {"1"}}});
-  Imprimer(kLaser, Lignes({Cle("00001", "01", kPremierJour2024)}));
-  const auto lignes = LignesDeDetail(1);
-  EXPECT_EQ(lignes[0].mid(95), QStringLiteral("Maladie ordinaire longue-Covid ").left(31) + " ");
-}
-
-TEST_F(ListTest, HalfDayMarkersForLeaveOnly) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  auto lignes = Lignes({Cle("00001", "15", kPremierJour2024), Cle("00001", "31", kPremierJour2024 + 9)});
-  for (int row : {1, 2}) {
-    lignes.SetItem(row, 2, "2");
-    lignes.SetItem(row, 4, "1");
+  void Aidant(const std::string& code, const std::string& nom, const std::string& prenom, const std::string& secteur,
+              const std::vector<std::string>& adresse = {"3", "", "RUE", "HAUTE"}, const std::string& complement = "",
+              const std::string& cp = "42000", const std::string& ville = "SAINT-ÉTIENNE") {
+    base.Write("CIVILAIDANT", code,
+               {{2, {nom}}, {3, {prenom}}, {5, {adresse[0]}}, {6, {adresse[1]}}, {7, {adresse[2]}},
+                {8, {adresse[3]}}, {9, {complement}}, {10, {cp}}, {11, {ville}}, {31, {secteur}}});
   }
-  Imprimer(kLaser, lignes);
-  const auto secondes = SecondesLignes(1);
-  ASSERT_EQ(secondes.size(), 2u);
-  EXPECT_EQ(secondes[0].mid(73), QStringLiteral(" après-midi       midi"));
-  EXPECT_EQ(secondes[1].mid(73), QStringLiteral(" "));
-}
-
-TEST_F(ListTest, AValiderSecondLine) {
-  Aidant("00001", "MARTIN", "Anne", "001");
-  Absence(Cle("00001", "22", kPremierJour2024), {{29, {"a\r\nb"}}});
-  Absence(Cle("00001", "22", kPremierJour2024 + 1), {{29, {"premier\nsecond"}}});
-  Absence(Cle("00001", "03", kPremierJour2024), {{28, {"1"}}});
-  Absence(Cle("00001", "03", kPremierJour2024 + 1), {{28, {"1"}}, {30, {"20460"}}, {31, {"20470"}}});
-  auto& form = CtrMorvaneTestAccess::Form(control());
-  {
-    const QSignalBlocker b(form.Cac_AValider);
-    form.Cac_AValider->setChecked(true);
+  /// One copy of the list of these keys (start half-day "1", last day the
+  /// first plus 2 unless given, end half-day "2") on `printer`.
+  services::RecordingPrinter& Imprimer(const std::vector<std::string>& cles, const char* dernier = nullptr,
+                                       const QString& printer = "HP LaserJet") {
+    mvdb::DynArray rows;
+    for (std::size_t i = 0; i < cles.size(); ++i) {
+      const int r = static_cast<int>(i) + 1;
+      rows.SetItem(r, 1, cles[i]);
+      rows.SetItem(r, 2, half.first);
+      rows.SetItem(r, 3, dernier ? dernier : std::to_string(std::stoi(cles[i].substr(7)) + 2));
+      rows.SetItem(r, 4, half.second);
+    }
+    recorders.push_back(std::make_unique<services::RecordingPrinter>(printer));
+    const auto droits = services::MakeDroits("test", 2, {"001", "002"})->DroitsFichier("ABSENCESAIDANT");
+    const control::Fichiers files = base.Files();
+    auto dates = services::MakeBatchOutilsDate(0, 1);
+    control::ListeAbsences({criteres, files, *recorders.back(), *droits, *dates, QDate(2024, 3, 15), 567, {}})
+        .Select_Impression(rows);
+    return *recorders.back();
   }
-  Imprimer(kLaser, Lignes({Cle("00001", "22", kPremierJour2024), Cle("00001", "22", kPremierJour2024 + 1),
-                           Cle("00001", "03", kPremierJour2024), Cle("00001", "03", kPremierJour2024 + 1)}));
-  const auto secondes = SecondesLignes(1);
-  ASSERT_EQ(secondes.size(), 4u);
-  EXPECT_EQ(secondes[0].mid(73), QString(23, QLatin1Char(' ')) + "a | b");
-  EXPECT_EQ(secondes[1].mid(73), QString(23, QLatin1Char(' ')) + "premiersecond");
-  EXPECT_EQ(secondes[2].mid(73), QString(23, QLatin1Char(' ')) + "A confirmer");
-  EXPECT_EQ(secondes[3].mid(73), QString(23, QLatin1Char(' ')) + "Confirmer 06/01/24 au 16/01/24");
+  /// The body lines of a page (at or below 6.4 cm) that begin with a code.
+  static std::vector<QString> Blocs(services::RecordingPrinter& p, int page = 1, bool secondes = false) {
+    std::vector<QString> lines;
+    for (const auto& [y, text] : p.PageLines(page, 1)) {
+      if (y >= 6.4 * 567 - 1 && !text.trimmed().isEmpty() && text.startsWith(QLatin1Char(' ')) == secondes) lines.push_back(text);
+    }
+    return lines;
+  }
+  /// The texts of a page, one printed line each.
+  static QString Texte(services::RecordingPrinter& p, int page = 1) {
+    QStringList lines;
+    for (const auto& [y, text] : p.PageLines(page, 1)) lines << text;
+    return lines.join('\n');
+  }
+  static std::vector<std::string> Plein(const std::string& aidant, int n) {
+    std::vector<std::string> cles;
+    for (int i = 0; i < n; ++i) cles.push_back(Cle(aidant, "15", kJour + 10 * i));
+    return cles;
+  }
+
+  Base base;
+  control::Criteres criteres;
+  std::pair<std::string, std::string> half{"1", "2"};
+  std::vector<std::unique_ptr<services::RecordingPrinter>> recorders;
+};
+
+// The page as drawn: header, title, the framed table header at 5 cm, the
+// detail block, and the frame closed below the last counted line.
+TEST_F(Liste, AWholePage) {
+  criteres.entite = "001";
+  criteres.nomEntite = "AIDE A DOMICILE";
+  criteres.prestataire = criteres.mandataire = true;
+  auto& p = Imprimer({Cle("00001", "15", kJour)});
+  // Every colon in column 17 from 0.5 cm (x 2324 with 120 twips a character),
+  // the table header one line below 5 cm, the frame's foot after 1 + 3 + 1
+  // counted lines (6 cm + 5 x 0.39 cm).
+  EXPECT_EQ(p.Dump(1).join('\n').toStdString(), R"(T 0,240 Courier New 10 |Date : 15/03/2024                                                                                                         Page : 1|
+T 0,960 Courier New 14 b |          LISTE DES AIDANTS ABSENTS ENTRE LE 01/01/2024 ET LE 31/12/2024|
+T 284,1440 Courier New 10 u |Entité juridique|
+T 2204,1440 Courier New 10 | : |
+T 2564,1440 Courier New 10 |AIDE A DOMICILE|
+T 284,1920 Courier New 10 u |Type d'activité|
+T 2084,1920 Courier New 10 |  : PRESTATAIRE ET MANDATAIRE|
+T 284,2400 Courier New 10 u |Secteur|
+T 1124,2400 Courier New 10 |          : |
+T 2564,2400 Courier New 10 |Secteur Un|
+T 0,3075 Courier New 10 | CODE  NOM PRENOM                    ADRESSE                               DEBUT      FIN        MOTIF ABSENCE |
+L 0,2892-15309,2892 w3
+L 0,3402-15309,3402 w3
+L 0,2892-0,3402 w3
+L 15309,2892-15309,3402 w3
+L 680,2892-680,3402 w1
+L 4253,2892-4253,3402 w1
+L 8902,2892-8902,3402 w1
+L 10206,2892-10206,3402 w1
+L 11510,2892-11510,3402 w1
+T 57,3629 Courier New 10 |00001 |
+T 777,3629 Courier New 10 |MARTIN Anne                   |
+T 4377,3629 Courier New 10 | 3 RUEHAUTE                          |
+T 8817,3629 Courier New 10 |01/01/2024 |
+T 10137,3629 Courier New 10 |03/01/2024 |
+T 11457,3629 Courier New 10 |Congés payés |
+T 57,3869 Courier New 10 |                                    |
+T 4377,3869 Courier New 10 |42000 SAINT-ÉTIENNE                  |
+T 8817,3869 Courier New 10 |           |
+T 10137,3869 Courier New 10 |       |
+L 0,3402-0,4508 w3
+L 15309,3402-15309,4508 w3
+L 0,4508-15309,4508 w3
+L 680,3402-680,4508 w1
+L 4253,3402-4253,4508 w1
+L 8902,3402-8902,4508 w1
+L 10206,3402-10206,4508 w1
+L 11510,3402-11510,4508 w1)");
+  EXPECT_EQ(p.PageOrientations(1), std::vector<int>{services::kLandscape});
 }
 
-TEST(ObservationSurUneLigne, RewritesLineBreaksWithinTheFirst31Characters) {
-  EXPECT_EQ(control::ObservationSurUneLigne("a\r\nb"), "a | b");
-  EXPECT_EQ(control::ObservationSurUneLigne("a\nb\rc"), "abc");
-  EXPECT_EQ(control::ObservationSurUneLigne(QString(40, QLatin1Char('x'))), QString(31, QLatin1Char('x')));
-  // A pair split by the cut loses its LF: the CR alone is dropped.
+TEST_F(Liste, PageCapacityBreaksAndFrames) {
+  struct Cas {
+    const char* quoi;
+    std::vector<std::string> cles;
+    QString printer;
+    control::ModeAidants aidants;
+    std::vector<std::size_t> blocs;  // detail blocks per page
+    double pied;                     // foot of page 1's frame, in lines counted
+  };
+  auto page = Plein("00001", 10);
+  auto deuxSecteurs = std::vector<std::string>{Cle("00001", "15", kJour), Cle("00001", "15", kJour + 20), Cle("00002", "15", kJour)};
+  auto cache = Plein("00001", 10);
+  cache.insert(cache.begin() + 4, Cle("00009", "15", kJour));
+  const Cas cas[] = {
+      {"ten blocks a landscape page", Plein("00001", 11), "HP LaserJet", control::ModeAidants::Tous, {10, 1}, 32},
+      {"seventeen on a matrix printer", Plein("00001", 18), "Epson MatriCielle", control::ModeAidants::Tous, {17, 1}, 53},
+      {"a new sector starts a page", deuxSecteurs, "HP LaserJet", control::ModeAidants::Secteur, {2, 1}, 8},
+      {"a hidden carer prints and counts nothing", cache, "HP LaserJet", control::ModeAidants::Secteur, {10}, 32},
+      {"hidden carers at the end open no page", [&] { auto c = page; c.push_back(Cle("00009", "15", kJour)); return c; }(),
+       "HP LaserJet", control::ModeAidants::Commune, {10}, 32},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.quoi);
+    criteres.aidants = c.aidants;
+    auto& p = Imprimer(c.cles, nullptr, c.printer);
+    std::vector<std::size_t> blocs;
+    for (int n = 1; n <= p.PagesOfJob(1); ++n) blocs.push_back(Blocs(p, n).size());
+    EXPECT_EQ(blocs, c.blocs);
+    const float pied = static_cast<float>(567 * 0.39 * c.pied + 3402);
+    EXPECT_EQ(p.Lines(1, 1).back().y2, pied);
+    EXPECT_EQ(p.PageOrientations(1)[0], c.printer.contains("Matri") ? services::kPortrait : services::kLandscape);
+    EXPECT_FALSE(p.Dump(0).join('\n').contains("CACHE"));
+  }
+}
+
+// A hidden carer never heads a page: not the first one, not one opened after
+// a full page, whatever the grouping.
+TEST_F(Liste, HiddenCarersHeadNoPage) {
+  criteres.aidants = control::ModeAidants::Secteur;
+  auto& premier = Imprimer({Cle("00009", "15", kJour), Cle("00001", "15", kJour)});
+  EXPECT_EQ(premier.PagesOfJob(1), 1);
+  EXPECT_TRUE(Texte(premier).contains("Secteur          : Secteur Un"));
+  EXPECT_FALSE(Texte(premier).contains("Neuf"));
+  for (auto aidants : {control::ModeAidants::Secteur, control::ModeAidants::Commune}) {
+    criteres.aidants = aidants;
+    auto cles = Plein("00001", 10);
+    cles.push_back(Cle("00009", "15", kJour + 5));
+    cles.push_back(Cle("00001", "15", kJour + 200));
+    auto& p = Imprimer(cles);
+    ASSERT_EQ(p.PagesOfJob(1), 2);
+    EXPECT_TRUE(Texte(p, 2).contains(aidants == control::ModeAidants::Secteur ? "Secteur          : Secteur Un"
+                                                                               : "Commune          : SAINT-ÉTIENNE"));
+    EXPECT_FALSE(Texte(p, 2).contains("CACHE"));
+    EXPECT_EQ(Blocs(p, 2).size(), 1u);
+  }
+  // No visible row at all: one page, its table framed and empty.
+  auto& vide = Imprimer({Cle("00009", "15", kJour)});
+  EXPECT_EQ(vide.PagesOfJob(1), 1);
+  EXPECT_TRUE(vide.Dump(1).join('\n').contains(" CODE  NOM PRENOM"));
+  EXPECT_TRUE(Blocs(vide).empty());
+}
+
+TEST_F(Liste, DetailCells) {
+  Aidant("00003", std::string(22, 'N'), "Annie", "001", {"12", "B", "RUE", "DES LILAS"}, "", "75001", "PARIS");
+  Aidant("00004", std::string(23, 'P'), "Annie", "001", {"", "", "", ""}, "RESIDENCE DES PINS");
+  Aidant("00005", "VIDE", "Eve", "001", {"", "", "", ""});
+  base.Write("ABSENCESAIDANT", Cle("00001", "01", kJour), {{53, {"1"}}});
+  base.Write("ABSENCESAIDANT", Cle("00001", "01", kJour + 5), {{53, {"X"}}});
+  criteres.aidants = control::ModeAidants::Tous;
+  auto& p = Imprimer({Cle("00003", "11", 16071), Cle("00004", "11", 16072), Cle("00001", "01", kJour),
+                      Cle("00001", "01", kJour + 5), Cle("00005", "44", kJour)},
+                     "");
+  const QString sans = QString(11, QLatin1Char(' '));
+  EXPECT_EQ(Blocs(p), (std::vector<QString>{
+                          "00003 NNNNNNNNNNNNNNNNNNNNNN Annie   12 B RUEDES LILAS                   31/12/2011 " + sans +
+                              "Evènement famille : déménagemen ",
+                          "00004 PPPPPPPPPPPPPPPPPPPPPPP Anni  RESIDENCE DES PINS                   01/01/2012 " + sans +
+                              "Déménagement ",
+                          "00001 MARTIN Anne                    3 RUEHAUTE                          01/01/2024 " + sans +
+                              "Maladie-Covid 19-garde enfant ",
+                          "00001 MARTIN Anne                    3 RUEHAUTE                          06/01/2024 " + sans +
+                              "Maladie-Covid 19-sans carence ",
+                          "00005 VIDE Eve                                                           01/01/2024 " + sans,
+                      }));
+  base.Motifs({{"01", "Maladie ordinaire longue"}});
+  auto& longue = Imprimer({Cle("00001", "01", kJour)});
+  EXPECT_EQ(Blocs(longue)[0].mid(95), "Maladie ordinaire longue-Covid  ");  // cut to 31 characters
+}
+
+TEST_F(Liste, SecondLines) {
+  half = {"2", "1"};
+  base.Write("ABSENCESAIDANT", Cle("00001", "22", kJour), {{29, {"a\r\nb"}}});
+  base.Write("ABSENCESAIDANT", Cle("00001", "22", kJour + 1), {{29, {"premier\nsecond"}}});
+  base.Write("ABSENCESAIDANT", Cle("00001", "03", kJour), {{28, {"1"}}});
+  base.Write("ABSENCESAIDANT", Cle("00001", "03", kJour + 1), {{28, {"1"}}, {30, {"20460"}}, {31, {"20470"}}});
+  const std::vector<std::string> cles = {Cle("00001", "15", kJour), Cle("00001", "31", kJour + 9),
+                                         Cle("00001", "22", kJour), Cle("00001", "22", kJour + 1),
+                                         Cle("00001", "03", kJour), Cle("00001", "03", kJour + 1)};
+  const QString adresse = QString(36, QLatin1Char(' ')) + "42000 SAINT-ÉTIENNE                  ";
+  const QString attente = adresse + QString(23, QLatin1Char(' '));
+  // Only a leave shows its half days; the texts of an absence awaiting
+  // validation only when "A valider" is ticked.
+  EXPECT_EQ(Blocs(Imprimer(cles), 1, true),
+            (std::vector<QString>{adresse + " après-midi       midi", adresse + " ", adresse + " ", adresse + " ",
+                                  adresse + " ", adresse + " "}));
+  criteres.aValider = 1;  // every absence but a leave is read again: the 31 row goes
+  EXPECT_EQ(Blocs(Imprimer({cles[0], cles[2], cles[3], cles[4], cles[5]}), 1, true),
+            (std::vector<QString>{adresse + " après-midi       midi", attente + "a | b",
+                                  attente + "premiersecond", attente + "A confirmer",
+                                  attente + "Confirmer 06/01/24 au 16/01/24"}));
   EXPECT_EQ(control::ObservationSurUneLigne(QString(30, QLatin1Char('x')) + "\r\nyz"), QString(30, QLatin1Char('x')));
+  EXPECT_EQ(control::ObservationSurUneLigne(QString(40, QLatin1Char('x'))), QString(31, QLatin1Char('x')));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Whole runs of `morvane report` in-process on a demo database made once per
-// test suite: the database, the output folder, the status and standard error.
+// Whole runs of `morvane report` in-process on a copy of a demo database made
+// once per test program and size: the database, the output folder, the
+// status and standard error.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,10 +26,33 @@ inline std::string Slurp(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+/// Copies into `to` (a new file) the demo database of that many carers,
+/// generated the first time it is asked for in this program.
+inline void CopyDemo(int carers, const std::filesystem::path& to) {
+  namespace fs = std::filesystem;
+  struct Templates {
+    fs::path dir = fs::temp_directory_path() / ("morvane-demo-" + std::to_string(::getpid()));
+    ~Templates() {
+      std::error_code ignored;
+      fs::remove_all(dir, ignored);
+    }
+  };
+  static Templates templates;
+  const fs::path made = templates.dir / ("demo-" + std::to_string(carers) + ".mvdb");
+  if (!fs::exists(made)) {
+    fs::create_directories(templates.dir);
+    auto db = mvdb::Database::Create(made);
+    demo::Options options;
+    options.carers = carers;
+    demo::Generate(*db, options);
+  }  // closed: the copy is whole
+  fs::copy_file(made, to);
+  fs::copy(fs::path(made.string() + ".d"), fs::path(to.string() + ".d"), fs::copy_options::recursive);
+}
+
 /// Base of the batch tests. A suite derives from it and may override
-/// `Carers()` (demo size) before the database is made; `Damage(db)` is run on
-/// the fresh database for suites that test bad data. The folder is removed at
-/// the end of the suite.
+/// `Carers()` (demo size); `Damage(db)` is run on the suite's copy for suites
+/// that test bad data. The folder is removed at the end of the suite.
 template <typename Suite>
 class BatchFixture : public ::testing::Test {
  protected:
@@ -38,17 +62,15 @@ class BatchFixture : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_suite()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    auto db = mvdb::Database::Create(dir_ / "demo.mvdb");
-    demo::Options options;
-    options.carers = Suite::Carers();
-    demo::Generate(*db, options);
+    CopyDemo(Suite::Carers(), dir_ / "demo.mvdb");
+    auto db = mvdb::Database::Open(dir_ / "demo.mvdb");
     Suite::Damage(*db);
   }
   static void TearDownTestSuite() {
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }
-  static int Carers() { return 12; }
+  static int Carers() { return 40; }
   static void Damage(mvdb::Database&) {}
 
   /// Runs `morvane report --db <demo> --out <folder>/out` with these

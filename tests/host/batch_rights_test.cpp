@@ -125,7 +125,6 @@ std::set<std::string> FilesUnder(const fs::path& folder) {
 
 class BatchRights : public BatchFixture<BatchRights> {
  public:
-  static int Carers() { return 40; }
 
  protected:
   // The carers whose printed name no other carer's name could be taken for.

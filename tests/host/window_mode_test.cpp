@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include "batch_fixture.h"
-#include "demo/generator.h"
 #include "mvdb/database.h"
 
 namespace morvane::host {
@@ -42,13 +41,8 @@ TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
 
   // INIT cannot read the default entity: the window closes with a message
   // instead of showing a half-filled form.
-  {
-    auto db = mvdb::Database::Create(dir / "damaged.mvdb");
-    demo::Options demo;
-    demo.carers = 4;
-    demo::Generate(*db, demo);
-    db->DBOpen("COMPTEUR").DBDelete("999");
-  }
+  CopyDemo(40, dir / "damaged.mvdb");
+  mvdb::Database::Open(dir / "damaged.mvdb")->DBOpen("COMPTEUR").DBDelete("999");
   options.database = dir / "damaged.mvdb";
   options.user = "admin";
   ::testing::internal::CaptureStderr();
@@ -63,12 +57,7 @@ TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
 TEST(WindowMode, TheScreenshotIsWrittenWholeOrTheStatusSaysWhy) {
   HostOptions options = InNewFolder("morvane-shot", "demo.mvdb");
   const auto dir = options.database.parent_path();
-  {
-    auto db = mvdb::Database::Create(options.database);
-    demo::Options demo;
-    demo.carers = 4;
-    demo::Generate(*db, demo);
-  }
+  CopyDemo(40, options.database);
   struct Case {
     std::filesystem::path picture;
     int status;

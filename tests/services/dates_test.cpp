@@ -10,7 +10,7 @@
 
 #include "services/outils_date.h"
 #include "services/printer_choice_dialog.h"
-#include "services/recording_printer.h"
+#include "support/recording_printer.h"
 #include "test_support.h"
 
 namespace morvane::services {

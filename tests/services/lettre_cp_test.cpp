@@ -24,104 +24,55 @@ mvdb::DynArray Record(Attributs attributs) {
 
 std::string Jour(int annee, int mois, int jour) { return std::to_string(DayNumber(QDate(annee, mois, jour))); }
 
-TEST(LeavePeriod, JuneMayYearStartsInJuneOfTheReferenceYearFromMay) {
-  const auto p = Periode(QStringLiteral("202405"), true);
-  EXPECT_EQ(p.debut, "01/06/2024");
-  EXPECT_EQ(p.echeance, "31/05/2025");
-  // The month after X is June, the month of S: A is the end of June.
-  EXPECT_EQ(TexteDate(FinAcquisition(p)), "30/06/2024");
-}
-
-TEST(LeavePeriod, JuneMayYearBeforeMayStartsTheYearBefore) {
-  const auto p = Periode(QStringLiteral("202404"), true);
-  EXPECT_EQ(p.debut, "01/06/2023");
-  EXPECT_EQ(p.echeance, "31/05/2024");
-  EXPECT_EQ(TexteDate(FinAcquisition(p)), "30/04/2024");
-}
-
-TEST(LeavePeriod, CalendarYearFromDecemberIsTheNextYear) {
-  const auto december = Periode(QStringLiteral("202412"), false);
-  EXPECT_EQ(december.debut, "01/01/2025");
-  EXPECT_EQ(december.echeance, "31/12/2025");
-  // Month 13 rolls over into January, the month of S, so A is the end of January.
-  EXPECT_EQ(TexteDate(FinAcquisition(december)), "31/01/2025");
-
-  const auto march = Periode(QStringLiteral("202403"), false);
-  EXPECT_EQ(march.debut, "01/01/2024");
-  EXPECT_EQ(march.echeance, "31/12/2024");
-  EXPECT_EQ(TexteDate(FinAcquisition(march)), "31/03/2024");
-}
-
-TEST(LeavePeriod, ReferenceMonthFallsBackOnTheContractStart) {
-  EXPECT_EQ(MoisReference(Record({{7, {Jour(2019, 3, 12)}}, {63, {"202405"}}})), "202405");
-  EXPECT_EQ(MoisReference(Record({{7, {Jour(2019, 3, 12)}}})), "201903");
-  EXPECT_EQ(MoisReference(Record({})), "");
-  EXPECT_THROW(FinAcquisition(Periode(QString(), true)), ErreurConges);
-}
-
-TEST(SeniorityDeadline, TheDayBeforeTheAnniversaryMonthKeepsTheSeniorityYearsDay) {
-  const auto convention = Record({{13, {"0"}}, {28, {"0"}}});
+// Each figure and line of the letter from the reference month and the
+// contract: the leave period, when what is being acquired ends (A), the
+// seniority and notice deadlines, the days being acquired, the lines.
+TEST(LeaveLetter, DatesFiguresAndLines) {
+  const auto P = [](const char* mois, bool juinMai) { return Periode(QString::fromLatin1(mois), juinMai); };
+  const auto A = [&](const char* mois, bool juinMai) { return TexteDate(FinAcquisition(P(mois, juinMai))); };
+  const auto convention = Record({{13, {"0"}}, {28, {"0"}}}), juinMai = Record({{13, {"1"}}, {28, {"0"}}}),
+             civile = Record({{13, {"1"}}, {28, {"1"}}});
   const auto contrat = Record({{7, {Jour(2015, 9, 1)}}, {97, {Jour(2010, 3, 15)}}});
-  EXPECT_EQ(EcheanceAnciennete(Periode(QStringLiteral("202405"), true), contrat, convention), "28/02/2025");
-  // 2024 is a leap year, but the day is taken from 2010.
-  EXPECT_EQ(EcheanceAnciennete(Periode(QStringLiteral("202402"), true), contrat, convention), "28/02/2024");
-  // Without a seniority date the start date counts; attribute 144 adds whole days.
   const auto sansAnciennete = Record({{7, {Jour(2010, 3, 15)}}, {144, {"2050"}}});  // + 20 days: 4 April
-  EXPECT_EQ(EcheanceAnciennete(Periode(QStringLiteral("202405"), true), sansAnciennete, convention), "31/03/2025");
-}
-
-TEST(SeniorityDeadline, ThirtyFirstOfDecemberWhenTheAgreementSaysSo) {
-  const auto contrat = Record({{97, {Jour(2010, 3, 15)}}});
-  const auto juinMai = Record({{13, {"1"}}, {28, {"0"}}});
-  const auto civile = Record({{13, {"1"}}, {28, {"1"}}});
-  EXPECT_EQ(EcheanceAnciennete(Periode(QStringLiteral("202405"), true), contrat, juinMai), "31/12/2025");
-  EXPECT_EQ(EcheanceAnciennete(Periode(QStringLiteral("202404"), true), contrat, juinMai), "31/12/2024");
-  EXPECT_EQ(EcheanceAnciennete(Periode(QStringLiteral("202412"), false), contrat, civile), "31/12/2025");
-  EXPECT_EQ(EcheanceAnciennete(Periode(QStringLiteral("202411"), false), contrat, civile), "31/12/2024");
-}
-
-TEST(NoticeDeadline, EndOfTheEstablishmentsMonthThisYearOrNext) {
-  EXPECT_EQ(TexteDate(EcheancePrevenance(Periode(QStringLiteral("202404"), true), QStringLiteral("05"))), "31/05/2024");
-  EXPECT_EQ(TexteDate(EcheancePrevenance(Periode(QStringLiteral("202405"), true), QStringLiteral("05"))), "31/05/2025");
-  EXPECT_EQ(TexteDate(EcheancePrevenance(Periode(QStringLiteral("202403"), true), QStringLiteral("02"))), "28/02/2025");
-  EXPECT_EQ(TexteDate(EcheancePrevenance(Periode(QStringLiteral("202405"), true), QStringLiteral("12"))), "31/12/2024");
-  EXPECT_THROW(EcheancePrevenance(Periode(QStringLiteral("202405"), true), QString()), ErreurConges);
-  EXPECT_THROW(EcheancePrevenance(Periode(QStringLiteral("202405"), true), QStringLiteral("13")), ErreurConges);
-}
-
-TEST(BeingAcquired, WholeDaysRoundedUpUnlessExact) {
-  EXPECT_EQ(JoursEnCours("2083", false), "21");
-  EXPECT_EQ(JoursEnCours("2100", false), "21");
-  EXPECT_EQ(JoursEnCours("50", false), "1");
-  EXPECT_EQ(JoursEnCours("", false), "");
-  EXPECT_EQ(JoursEnCours("0", false), "0");
-  // Counted five a week: 2500 x 5 / 6 = 2083 (whole part), then 21 days.
-  EXPECT_EQ(JoursEnCours("2500", true), "21");
-  EXPECT_EQ(JoursEnCours("", true), "0");
-}
-
-TEST(LeaveLines, AmountsUseTheDecimalCommaAndPluralFromTwoDays) {
-  EXPECT_EQ(Montant("150"), "1,5");
-  EXPECT_EQ(Montant("125"), "1,25");
-  EXPECT_EQ(Montant("2500"), "25");
-  const QString unite = Unite("1");
-  EXPECT_EQ(LigneAcquise("150", unite, QStringLiteral("de congés payés"), QStringLiteral("31/05/2025")),
-            "1,5 jour ouvré de congés payés à prendre avant 31/05/2025.");
-  EXPECT_EQ(LigneAcquise("200", Unite("0"), QStringLiteral("de congés payés"), QStringLiteral("31/05/2025")),
-            "2 jours ouvrables de congés payés à prendre avant 31/05/2025.");
-  EXPECT_EQ(LigneAcquise("2500", unite, QStringLiteral("de congés payés"), QStringLiteral("31/05/2025")),
-            "25 jours ouvrés de congés payés à prendre avant 31/05/2025.");
-}
-
-TEST(LeaveLines, BeingAcquiredLine) {
+  const auto prevenance = [&](const char* mois, const char* etablissement) {
+    return TexteDate(EcheancePrevenance(P(mois, true), QString::fromLatin1(etablissement)));
+  };
   const std::int32_t a = DayNumber(QDate(2024, 6, 30));
-  EXPECT_EQ(LigneEnCours(QString(), Unite("1"), QStringLiteral("01/06/2024"), a), "Aucun jour ouvré acquis.");
-  EXPECT_EQ(LigneEnCours(QStringLiteral("0"), Unite("0"), QStringLiteral("01/06/2024"), a),
-            "Aucun jour ouvrable acquis.");
-  EXPECT_EQ(LigneEnCours(QStringLiteral("1"), Unite("1"), QStringLiteral("01/06/2024"), a),
-            "1 jour ouvré acquis sur la période du 01/06/2024 au 30/06/2024");
-  EXPECT_EQ(LigneEnCours(QStringLiteral("21"), Unite("1"), QStringLiteral("01/06/2024"), a),
-            "21 jours ouvrés acquis sur la période du 01/06/2024 au 30/06/2024");
+  const std::pair<QString, QString> cas[] = {
+      // June-May year from May: starts in June of the reference year; A the end of June.
+      {P("202405", true).debut + " " + P("202405", true).echeance + " " + A("202405", true), "01/06/2024 31/05/2025 30/06/2024"},
+      {P("202404", true).debut + " " + P("202404", true).echeance + " " + A("202404", true), "01/06/2023 31/05/2024 30/04/2024"},
+      // Calendar year: from December the next year, month 13 rolls over into January.
+      {P("202412", false).debut + " " + P("202412", false).echeance + " " + A("202412", false), "01/01/2025 31/12/2025 31/01/2025"},
+      {P("202403", false).debut + " " + A("202403", false), "01/01/2024 31/03/2024"},
+      {MoisReference(Record({{7, {Jour(2019, 3, 12)}}, {63, {"202405"}}})), "202405"},
+      {MoisReference(Record({{7, {Jour(2019, 3, 12)}}})), "201903"},  // the contract start when none
+      {MoisReference(Record({})), ""},
+      // Seniority: the day before the anniversary month, the day from 2010 even in 2024.
+      {EcheanceAnciennete(P("202405", true), contrat, convention), "28/02/2025"},
+      {EcheanceAnciennete(P("202402", true), contrat, convention), "28/02/2024"},
+      {EcheanceAnciennete(P("202405", true), sansAnciennete, convention), "31/03/2025"},
+      {EcheanceAnciennete(P("202405", true), contrat, juinMai), "31/12/2025"},
+      {EcheanceAnciennete(P("202404", true), contrat, juinMai), "31/12/2024"},
+      {EcheanceAnciennete(P("202412", false), contrat, civile), "31/12/2025"},
+      {EcheanceAnciennete(P("202411", false), contrat, civile), "31/12/2024"},
+      // Notice: the end of the establishment's month, this year or next.
+      {prevenance("202404", "05"), "31/05/2024"}, {prevenance("202405", "05"), "31/05/2025"},
+      {prevenance("202403", "02"), "28/02/2025"}, {prevenance("202405", "12"), "31/12/2024"},
+      // Days being acquired: whole days rounded up unless exact; five a week counts 5/6.
+      {JoursEnCours("2083", false) + JoursEnCours("2100", false) + JoursEnCours("50", false), "21211"},
+      {JoursEnCours("", false) + "|" + JoursEnCours("0", false) + JoursEnCours("2500", true) + JoursEnCours("", true), "|0210"},
+      {Montant("150") + " " + Montant("125") + " " + Montant("2500"), "1,5 1,25 25"},
+      {LigneAcquise("150", Unite("1"), "de congés payés", "31/05/2025"), "1,5 jour ouvré de congés payés à prendre avant 31/05/2025."},
+      {LigneAcquise("200", Unite("0"), "de congés payés", "31/05/2025"), "2 jours ouvrables de congés payés à prendre avant 31/05/2025."},
+      {LigneEnCours(QString(), Unite("1"), "01/06/2024", a), "Aucun jour ouvré acquis."},
+      {LigneEnCours("0", Unite("0"), "01/06/2024", a), "Aucun jour ouvrable acquis."},
+      {LigneEnCours("1", Unite("1"), "01/06/2024", a), "1 jour ouvré acquis sur la période du 01/06/2024 au 30/06/2024"},
+  };
+  for (const auto& [obtenu, attendu] : cas) EXPECT_EQ(obtenu, attendu);
+  EXPECT_THROW(FinAcquisition(Periode(QString(), true)), ErreurConges);
+  EXPECT_THROW(EcheancePrevenance(P("202405", true), QString()), ErreurConges);
+  EXPECT_THROW(EcheancePrevenance(P("202405", true), QStringLiteral("13")), ErreurConges);
 }
 
 TEST(LeaveLetter, EveryKindOfLineInOrderWithItsUnitAndDeadline) {

@@ -1,4 +1,4 @@
-#include "services/recording_printer.h"
+#include "support/recording_printer.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -85,6 +85,40 @@ const PrintOp* RecordingPrinter::FindText(const QString& needle, int page, int j
   return nullptr;
 }
 
+QStringList RecordingPrinter::Dump(int page, int job) const {
+  const auto at = [](double x, double y) { return QStringLiteral("%1,%2").arg(qRound64(x)).arg(qRound64(y)); };
+  QStringList lines;
+  for (const auto& op : ops_) {
+    if ((page != 0 && op.page != page) || (job != 0 && op.job != job)) continue;
+    switch (op.kind) {
+      case PrintOp::Kind::Text:
+        lines << QStringLiteral("T %1 %2 %3%4%5 |%6|")
+                     .arg(at(op.x, op.y), op.fontName)
+                     .arg(op.fontSize)
+                     .arg(op.bold ? QStringLiteral(" b") : QString(), op.underline ? QStringLiteral(" u") : QString(),
+                          op.text);
+        break;
+      case PrintOp::Kind::Line:
+        lines << QStringLiteral("L %1-%2 w%3").arg(at(op.x, op.y), at(op.x2, op.y2)).arg(op.drawWidth);
+        break;
+      case PrintOp::Kind::Picture:
+        lines << QStringLiteral("P %1 %2x%3").arg(at(op.x, op.y)).arg(op.width).arg(op.height);
+        break;
+      case PrintOp::Kind::Fill:
+        lines << QStringLiteral("F %1 %2x%3 %4 %5")
+                     .arg(at(op.x, op.y))
+                     .arg(op.width)
+                     .arg(op.height)
+                     .arg(op.color.name())
+                     .arg(static_cast<int>(op.brush));
+        break;
+      default:
+        break;
+    }
+  }
+  return lines;
+}
+
 std::map<double, QString> RecordingPrinter::PageLines(int page, int job) const {
   std::vector<PrintOp> texts = Texts(page, job);
   std::stable_sort(texts.begin(), texts.end(), [](const PrintOp& a, const PrintOp& b) {
@@ -104,8 +138,6 @@ std::vector<int> RecordingPrinter::PageOrientations(int job) const {
 }
 
 int RecordingPrinter::PagesOfJob(int job) const { return static_cast<int>(PageOrientations(job).size()); }
-
-void RecordingPrinter::Clear() { ops_.clear(); }
 
 // Page starts are recorded as NewPage ops (page 1 included) carrying the
 // page's orientation, so PageOrientations sees every page.

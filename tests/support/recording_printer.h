@@ -1,6 +1,6 @@
 // RecordingPrinter and RecordingPrinterList: print surfaces for tests that
 // draw nothing and keep every operation, with positions, so that a test can
-// assert what was printed where.
+// compare what was printed where, a whole page at a time (Dump).
 //
 // Metrics are fixed so that positions are predictable: a text line is
 // 24 twips per point of font size (240 twips at 10 pt) and every character is
@@ -15,6 +15,8 @@
 #include <map>
 #include <memory>
 #include <vector>
+
+#include <QStringList>
 
 #include "services/paged_printer.h"
 #include "services/printer_list.h"
@@ -60,6 +62,11 @@ class RecordingPrinter : public PagedPrinter {
   /// The texts of one page joined by text line: y -> the texts at that y in
   /// x order, concatenated (printing with continuation makes them contiguous).
   std::map<double, QString> PageLines(int page, int job = 0) const;
+  /// Every operation of one page (job 0 = any job), one line each, in order,
+  /// positions in whole twips:
+  ///   "T x,y <font> <size>[ b][ u] |text|", "L x,y-x2,y2 w<width>",
+  ///   "P x,y <width>x<height>", "F x,y <width>x<height> <color> <style>".
+  QStringList Dump(int page, int job = 0) const;
   /// Orientation of each page of that job (index 0 = page 1).
   std::vector<int> PageOrientations(int job) const;
   /// Jobs started so far, and how many were ended with EndDoc.
@@ -67,8 +74,6 @@ class RecordingPrinter : public PagedPrinter {
   int EndDocCount() const { return endDocs_; }
   /// Number of pages of that job.
   int PagesOfJob(int job) const;
-  /// Forgets everything recorded (the current state stays).
-  void Clear();
 
  protected:
   void BeginJob(int orientation) override;

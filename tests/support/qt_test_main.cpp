@@ -1,5 +1,6 @@
-// Test program of the control: widgets need a QApplication; the tests run in the
-// environment of support/test_environment.h, whatever the caller's.
+// main() of the Qt test programs (control, services, host): widgets need a
+// QApplication; the tests run in the environment of
+// support/test_environment.h, whatever the caller's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
