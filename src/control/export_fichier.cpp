@@ -441,9 +441,8 @@ void Ctr_Morvane::Fichier_Stat() {
     }
   });
   const std::string nom = EcrireNouveauFichier(Variable::FicStat, aujourdhui, fichier);
-  // Directory files live in the folder "<database>.d/<FILE>/".
-  emit fileWritten(QString::fromStdString(
-      (std::filesystem::path(Variable::TheDatabase->Path().string() + ".d") / "STATAIDANT" / nom).string()));
+  // Directory files live in the database's folder of that file.
+  emit fileWritten(QString::fromStdString((Variable::TheDatabase->DirectoryFolder("STATAIDANT") / nom).string()));
 
   Sablier_Off(false);
   const QString sansExtension = QString::fromStdString(nom.substr(0, nom.size() - 4));
