@@ -112,7 +112,8 @@ Connection::Connection(const std::string& conninfo, std::string shown, const Cre
   conn_ = PQconnectStartParams(keywords.data(), values.data(), 1);
   if (conn_ == nullptr) throw DbError(ErrorCode::kIo, "cannot connect to database " + shown_ + ": out of memory");
   PQsetErrorVerbosity(conn_, PQERRORS_VERBOSE);  // the server's refusals with their SQLSTATE
-  const bool inTime = PQstatus(conn_) != CONNECTION_BAD && Complete(conn_);
+  // A connection that failed at once (no such socket) has its reason already.
+  const bool inTime = PQstatus(conn_) == CONNECTION_BAD || Complete(conn_);
   if (inTime && PQstatus(conn_) == CONNECTION_OK) {
     PQsetErrorVerbosity(conn_, PQERRORS_DEFAULT);
     // The server's notices ("... does not exist, skipping") are not for users.
