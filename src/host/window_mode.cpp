@@ -25,7 +25,8 @@
 namespace morvane::host {
 namespace {
 
-constexpr int kWrongOutput = 2;   // an output path the host may not write; --user on a server
+constexpr int kWrongOutput = 2;   // an output path the host may not write
+constexpr int kWrongUser = 2;     // --user on a server database, whose login signs in
 constexpr int kOutputFailed = 4;  // an output that could not be written completely
 constexpr int kSignInRefused = 5; // the server refused the sign-in
 
@@ -62,7 +63,7 @@ int RunWindow(const HostOptions& given) {
     droits = services::LoadDroits(*database, QString::fromStdString(user));
   } catch (const UserFromServer& e) {
     ReportFailure(QString::fromUtf8(e.what()));
-    return kWrongOutput;
+    return kWrongUser;
   } catch (const SignInRefused& e) {
     ReportFailure(QString::fromUtf8(e.what()));
     return kSignInRefused;
