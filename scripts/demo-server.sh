@@ -28,6 +28,27 @@ rm -rf "$OUT/server-files" "$OUT/server"
 "$BUILD"/src/mvdb create "$ADDRESS" --directory-root "$OUT/server-files"
 "$BUILD"/src/mvdb copy "$OUT/demo.mvdb" "$ADDRESS"
 
-MORVANE_DEMO_DB="$ADDRESS" bash scripts/demo.sh "$OUT/server"
+# The demo users as the server's logins, each with a demo password kept in
+# the cluster's own password file; the outputs are made as "admin", a login
+# that reads the tables only (the export's file is in the shared folder).
+PGPASSFILE="$CLUSTER/pgpass"
+export PGPASSFILE
+: >"$PGPASSFILE"
+chmod 600 "$PGPASSFILE"
+add_login() {
+  local name="$1"
+  shift
+  printf 'demo-%s\n' "$name" >"$CLUSTER/password"
+  "$BUILD"/src/mvdb user add "$ADDRESS" "$name" --password-file "$CLUSTER/password" "$@"
+  printf '*:*:*:%s:demo-%s\n' "$name" "$name" >>"$PGPASSFILE"
+}
+add_login admin --display Administratrice
+add_login secteur --sectors 001,003 --display "Responsable de secteur"
+add_login lecteur --level 1 --display Consultation
+rm -f "$CLUSTER/password"
+
+MORVANE_DEMO_DB="$ADDRESS user=admin" bash scripts/demo.sh "$OUT/server"
+echo "Logins admin, secteur, lecteur (passwords in $PGPASSFILE); the outputs' audit trail:"
+"$BUILD"/src/mvdb audit "$ADDRESS" | sed 's/^/  /'
 echo "Database: $ADDRESS; its CSV files in $OUT/server-files/STATAIDANT:"
 ls -1 "$OUT/server-files/STATAIDANT" | sed 's/^/  /'

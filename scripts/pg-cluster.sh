@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL cluster for the tests and the server demo: made with
 # initdb in FOLDER, listening on a Unix socket in FOLDER only (no TCP port),
-# without fsync, its only role "morvane" trusted on that socket.
+# without fsync. Its first role "morvane" is trusted on that socket; every other
+# login signs in with its password (scram-sha-256).
 # Usage: scripts/pg-cluster.sh start FOLDER   makes a new cluster in FOLDER (whatever was
 #                                             there goes) and prints the address of its
 #                                             "postgres" database
@@ -59,6 +60,7 @@ case "$ACTION" in
     if [ "$(id -u)" -eq 0 ]; then chown postgres: "$FOLDER"; fi
     as_owner "$BIN/initdb" -D "$FOLDER/data" -U morvane --auth=trust -E UTF8 --locale=C.UTF-8 --no-sync \
       >"$FOLDER/initdb.log" 2>&1 || { cat "$FOLDER/initdb.log" >&2; exit 1; }
+    printf 'local all morvane trust\nlocal all all scram-sha-256\n' >"$FOLDER/data/pg_hba.conf"
     run_server
     ;;
   resume)

@@ -72,6 +72,9 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   /// When true (the default), an unload request also closes window() once
   /// unloadRequested has been emitted. Hosts that manage closing set false.
   void setClosesHostWindow(bool closes) { closesHostWindow_ = closes; }
+  /// The number of absences the last request selected (before the sector
+  /// rights), 0 before any: what the host's audit trail records.
+  int NombreAbsencesSelectionnees() const { return ResultatSelection.Empty() ? 0 : ResultatSelection.DCount(); }
 
   /// The output the form's "Edition" options choose now (a host names the
   /// file it proposes after it).

@@ -66,9 +66,10 @@ void Ctr_Morvane::Fichier_Stat() {
     LignesExport lignes(Fichiers::DuModule(), std::move(parametres), Dates());
     nom = EcrireExport(lignes, ResultatSelection, *Variable::TheDatabase, Variable::FicStat, aujourdhui,
                        [this](int ecrites) { Ui().Progress(QStringLiteral("fichier : %1 lignes").arg(ecrites)); });
-    // Directory files live in the folder "<database>.d/<FILE>/".
+    // Directory files live in their own folder of the database (beside an
+    // embedded file, under the server's directory root).
     emit fileWritten(QString::fromStdString(
-        (std::filesystem::path(Variable::TheDatabase->Path().string() + ".d") / "STATAIDANT" / nom).string()));
+        (Variable::TheDatabase->DirectoryFolder("STATAIDANT") / nom).string()));
   }
   const QString sansExtension = QString::fromStdString(nom.substr(0, nom.size() - 4));
   Message(QStringLiteral("Le fichier ") + sansExtension +

@@ -27,6 +27,8 @@
 #include "host/command_line.h"
 #include "host/demo_database.h"
 #include "host/host_options.h"
+#include "host/output_audit.h"
+#include "host/sign_in.h"
 #include "mvdb/errors.h"
 #include "services/droits.h"
 #include "services/environment.h"
@@ -38,7 +40,7 @@ namespace morvane::host {
 
 namespace {
 
-enum ExitStatus { kDone = 0, kRefused = 1, kUsage = 2, kNoRight = 3, kFailure = 4 };
+enum ExitStatus { kDone = 0, kRefused = 1, kUsage = 2, kNoRight = 3, kFailure = 4, kSignInRefused = 5 };
 
 /// Ends the batch with that status; the message goes to standard error (an
 /// empty one when the form's own message already said it).
@@ -276,8 +278,14 @@ int Run(const BatchOptions& given) {
     // Only the export writes to the database (its file in STATAIDANT): the
     // other outputs work on a database they cannot write.
     const auto mode = o.output == BatchOptions::Output::Export ? mvdb::OpenMode::kReadWrite : mvdb::OpenMode::kReadOnly;
-    database = OpenHostDatabase(o.database, paths.defaultDemo, mode);
+    SignedIn signedIn = SignIn(o.database, paths.defaultDemo, mode, given.user);  // never prompts
+    database = std::move(signedIn.database);
+    o.user = signedIn.user;
     droits = services::LoadDroits(*database, QString::fromStdString(o.user));
+  } catch (const UserFromServer& e) {
+    throw BatchStop(kUsage, e.what());
+  } catch (const SignInRefused& e) {
+    throw BatchStop(kSignInRefused, e.what());
   } catch (const mvdb::DbError& e) {
     if (e.IsNotFound()) throw BatchStop(kNoRight, "user " + o.user + " is not in DROITS");
     throw;
@@ -297,6 +305,7 @@ int Run(const BatchOptions& given) {
   control->setTheClient(&client);
   control->setTheDatabase(database.get());
   control->setDroitsUtilisateur(droits);
+  const OutputAudit& audit = *new OutputAudit(*control, *database);  // owned by the control
   hostForm.resize(control->size());
   hostForm.show();
   control->INIT();
@@ -320,6 +329,7 @@ int Run(const BatchOptions& given) {
   if (letters && written.isEmpty()) {
     std::cout << "no letter to make: no contract of the selected absences gets a letter\n";
   }
+  if (!audit.Failure().empty()) throw BatchStop(kFailure, "the output was made but not recorded: " + audit.Failure());
   return kDone;
 }
 

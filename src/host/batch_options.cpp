@@ -91,7 +91,11 @@ std::string BatchOptionSections() {
   --db ADDRESS         the database: a file, or a server's address
                        (postgresql://host/dbname?schema=NAME)
   --user NAME          the signed-in user, from the DROITS file (default: admin);
-                       the user needs access level 2 on ABSENCESAIDANT to print
+                       the user needs access level 2 on ABSENCESAIDANT to print.
+                       Refused on a server database: there the user is the
+                       login the server signs in, with libpq's settings (the
+                       address's user, PGUSER, else the login name; the
+                       password from ~/.pgpass or PGPASSFILE, never asked)
   --out DIR            the folder of the merged letters, and of the PDF file
                        when --output-file is not given
   --settings           print the settings in force (database, output folder,
@@ -156,7 +160,10 @@ std::string BatchExitStatuses() {
   1    the form refused the request (its message is on standard error)
   2    a wrong option, or a criterion the form does not offer with the others
   3    the user may not print
-  4    a failure: the database cannot be opened, an output failed
+  4    a failure: the database cannot be opened, an output failed or the
+       server did not record it in its audit trail
+  5    the server refused the sign-in (wrong or missing password, unknown
+       login)
 )";
 }
 

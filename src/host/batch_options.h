@@ -15,7 +15,7 @@ namespace morvane::host {
 struct BatchOptions {
   // database and user
   std::filesystem::path database;   ///< --db; empty = from the settings
-  std::string user = "admin";       ///< --user
+  std::string user;                 ///< --user; empty = admin, or the server's login
   std::filesystem::path outputDir;  ///< --out; empty = from the settings
 
   // absence types and reason

@@ -9,8 +9,9 @@ namespace morvane::host {
 
 namespace {
 
-std::unique_ptr<mvdb::Database> OpenWithRoutines(const std::filesystem::path& path, mvdb::OpenMode mode) {
-  auto db = mvdb::Database::Open(path, mode);
+std::unique_ptr<mvdb::Database> OpenWithRoutines(const std::filesystem::path& path, mvdb::OpenMode mode,
+                                                 const mvdb::Credentials& credentials = {}) {
+  auto db = mvdb::Database::Open(path, mode, credentials);
   association::RegisterAssociationRoutines(db->routines());
   return db;
 }
@@ -18,8 +19,8 @@ std::unique_ptr<mvdb::Database> OpenWithRoutines(const std::filesystem::path& pa
 }  // namespace
 
 std::unique_ptr<mvdb::Database> OpenHostDatabase(const std::filesystem::path& path, bool isDefaultDemo,
-                                                 mvdb::OpenMode mode) {
-  if (std::filesystem::exists(path) || !isDefaultDemo) return OpenWithRoutines(path, mode);
+                                                 mvdb::OpenMode mode, const mvdb::Credentials& credentials) {
+  if (std::filesystem::exists(path) || !isDefaultDemo) return OpenWithRoutines(path, mode, credentials);
   std::filesystem::create_directories(path.parent_path());
   std::cerr << "morvane: creating the demo database " << path.string() << " ...\n";
   // Built under a temporary name so that an interrupted first run leaves no

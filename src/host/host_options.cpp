@@ -57,7 +57,9 @@ makes the output without a window.
 Options:
   --db ADDRESS         the database: a file, or a server's address
                        (postgresql://host/dbname?schema=NAME)
-  --user NAME          the signed-in user, a record of DROITS (default: admin)
+  --user NAME          the signed-in user, a record of DROITS (default: admin);
+                       refused on a server database, whose login signs in
+                       (a sign-in dialog asks its password when needed)
   --out DIR            the folder of the PDF files and merged letters
   --printer NAME       the printer the printer choice selects first
   --screenshot PNG     save a picture of the form once it is ready, and quit
@@ -92,7 +94,8 @@ Exit status:
        offer with the others
   3    in the batch mode: the user may not print
   4    in the batch mode: a failure (the database cannot be opened, an output
-       failed)
+       failed or was not recorded in the server's audit trail)
+  5    the server refused the sign-in (in the window: after three tries)
 
 Examples:
   The form on the office's database, for the user marie:

@@ -13,7 +13,7 @@ namespace morvane::host {
 
 struct HostOptions {
   std::filesystem::path database;    ///< --db; empty = from the settings
-  std::string user = "admin";        ///< --user: the DROITS record of the signed-in user
+  std::string user;                  ///< --user: the DROITS record of the signed-in user; empty = admin, or the server's login
   std::filesystem::path outputDir;   ///< --out; empty = from the settings
   std::string printer;               ///< --printer: selected first in the printer choice; empty = from the settings
   std::filesystem::path screenshot;  ///< --screenshot: save the form after INIT and quit

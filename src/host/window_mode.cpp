@@ -12,6 +12,9 @@
 #include "control/a_la_sortie.h"
 #include "control/ctr_morvane.h"
 #include "host/demo_database.h"
+#include "host/output_audit.h"
+#include "host/sign_in.h"
+#include "host/sign_in_dialog.h"
 #include "mvdb/errors.h"
 #include "services/droits.h"
 #include "services/environment.h"
@@ -23,7 +26,9 @@ namespace morvane::host {
 namespace {
 
 constexpr int kWrongOutput = 2;   // an output path the host may not write
+constexpr int kWrongUser = 2;     // --user on a server database, whose login signs in
 constexpr int kOutputFailed = 4;  // an output that could not be written completely
+constexpr int kSignInRefused = 5; // the server refused the sign-in
 
 void ReportFailure(const QString& what) {
   std::cerr << "morvane: " << what.toStdString() << "\n";
@@ -49,17 +54,27 @@ int RunWindow(const HostOptions& given) {
   // outlives the window (declared first, destroyed last).
   std::unique_ptr<mvdb::Database> database;
   std::shared_ptr<services::Droits> droits;
+  std::string user = options.user;
   try {
-    database = OpenHostDatabase(options.database, isDemo);
-    droits = services::LoadDroits(*database, QString::fromStdString(options.user));
+    SignedIn signedIn = SignIn(options.database, isDemo, mvdb::OpenMode::kReadWrite, options.user,
+                               DialogPrompt(QString::fromStdString(options.database.string())));
+    database = std::move(signedIn.database);
+    user = signedIn.user;
+    droits = services::LoadDroits(*database, QString::fromStdString(user));
+  } catch (const UserFromServer& e) {
+    ReportFailure(QString::fromUtf8(e.what()));
+    return kWrongUser;
+  } catch (const SignInRefused& e) {
+    ReportFailure(QString::fromUtf8(e.what()));
+    return kSignInRefused;
   } catch (const mvdb::DbError& e) {
     const QString reason = e.IsNotFound()
-                               ? QStringLiteral("L'utilisateur %1 n'existe pas dans DROITS.").arg(QString::fromStdString(options.user))
+                               ? QStringLiteral("L'utilisateur %1 n'existe pas dans DROITS.").arg(QString::fromStdString(user))
                                : QString::fromUtf8(e.what());
     ReportFailure(reason);
     return 1;
   }
-  mvdb::Client client(options.user, options.database);
+  mvdb::Client client(user, options.database);
 
   std::error_code ignored;
   std::filesystem::create_directories(options.outputDir, ignored);
@@ -93,6 +108,10 @@ int RunWindow(const HostOptions& given) {
   control->setTheClient(&client);
   control->setTheDatabase(database.get());
   control->setDroitsUtilisateur(droits);
+  auto* audit = new OutputAudit(*control, *database);  // owned by the control
+  QObject::connect(audit, &OutputAudit::recordFailed, [](const QString& reason) {
+    ReportFailure(QStringLiteral("La sortie a été faite mais n'a pas été enregistrée dans le journal : %1").arg(reason));
+  });
   window->show();
   try {
     control->INIT();

@@ -150,9 +150,9 @@ void Assemble(Database::Impl& impl, std::unique_ptr<Storage> storage, const std:
 }
 }  // namespace
 
-std::unique_ptr<Database> Database::Open(const std::string& address, OpenMode mode) {
+std::unique_ptr<Database> Database::Open(const std::string& address, OpenMode mode, const Credentials& credentials) {
   std::unique_ptr<Database> db(new Database());
-  Assemble(*db->impl_, Storage::Open(address, mode), address);
+  Assemble(*db->impl_, Storage::Open(address, mode, credentials), address);
   return db;
 }
 

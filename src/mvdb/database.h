@@ -79,9 +79,12 @@ class Database {
   /// database (an empty file stays as it is), when it is damaged (SQLite's
   /// message, "database disk image is malformed"), when the server cannot be
   /// reached (its message: connection refused, unknown database, timeout), or
-  /// cannot be read. kReadWrite falls back to read-only when the database
-  /// cannot be written (see ReadOnlyReason).
-  static std::unique_ptr<Database> Open(const std::string& address, OpenMode mode = OpenMode::kReadWrite);
+  /// cannot be read; kPasswordNeeded or kSignInRefused when the server refuses
+  /// the sign-in (`credentials`: who signs in, see file_kind.h). kReadWrite
+  /// falls back to read-only when the database cannot be written (see
+  /// ReadOnlyReason).
+  static std::unique_ptr<Database> Open(const std::string& address, OpenMode mode = OpenMode::kReadWrite,
+                                        const Credentials& credentials = {});
   /// Creates a new, empty database (and its directory-file folder: "<file>.d"
   /// by default, or options.directoryRoot). Throws kFileExists when the file
   /// or the server's schema already exists.

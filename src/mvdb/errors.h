@@ -22,6 +22,8 @@ enum class ErrorCode : std::uint32_t {
   kRecordExists = 0x80040042,    ///< DBWrite of a new record whose key was taken meanwhile
   kInvalidArgument = 0x80040050, ///< a call with arguments outside its contract (empty key, ...)
   kNotOpen = 0x80040060,         ///< an operation on a database or file that is closed
+  kPasswordNeeded = 0x80040070,  ///< the server wants a password: none was given, or it refused the one given
+  kSignInRefused = 0x80040071,   ///< the server refused the sign-in otherwise (unknown login, login not allowed)
 };
 
 /// The exception thrown by every failing engine operation. what() is a message a
@@ -34,6 +36,10 @@ class DbError : public std::runtime_error {
   /// The code as the 32-bit number callers compare with (0x8004000B, ...).
   std::uint32_t number() const noexcept { return static_cast<std::uint32_t>(code_); }
   bool IsNotFound() const noexcept { return code_ == ErrorCode::kRecordNotFound; }
+  /// True when the server refused who was signing in (kPasswordNeeded, kSignInRefused).
+  bool IsSignInRefused() const noexcept {
+    return code_ == ErrorCode::kPasswordNeeded || code_ == ErrorCode::kSignInRefused;
+  }
 
  private:
   ErrorCode code_;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace mvdb {
 
@@ -29,6 +31,16 @@ struct CreateOptions {
   /// <root>/F/. Empty: "<path>.d" for an embedded database; a server
   /// database without one refuses directory-file writes.
   std::filesystem::path directoryRoot;
+};
+
+/// Who signs in to a server database. Empty members leave it to libpq: the
+/// address's user, else PGUSER, else the login name; a password from
+/// ~/.pgpass or PGPASSFILE, or none (peer, certificates). The embedded
+/// database ignores them. The password is read only while connecting: nothing
+/// keeps it.
+struct Credentials {
+  std::string user;
+  std::string_view password;
 };
 
 }  // namespace mvdb

@@ -82,10 +82,15 @@ class SqlBackend {
   virtual void ScanTable(const std::string& table, const RecordFn& fn) = 0;
 
   virtual IndexTables& Indexes() = 0;
+  /// The users side of a server (server_accounts.h); null for a file.
+  virtual ServerAccounts* Accounts() { return nullptr; }
 };
 
-/// The storage over a backend: the logic every storage shares.
-std::unique_ptr<Storage> MakeSqlStorage(std::unique_ptr<SqlBackend> backend, std::string readOnlyReason);
+/// The storage over a backend: the logic every storage shares. Directory
+/// files are refused writes for `directoryReadOnlyReason`, the rest for
+/// `readOnlyReason` (both empty: a database that can be written).
+std::unique_ptr<Storage> MakeSqlStorage(std::unique_ptr<SqlBackend> backend, std::string readOnlyReason,
+                                        std::string directoryReadOnlyReason);
 
 namespace sqlite {
 /// Opens a database file; readOnlyReason receives why it cannot be written.
@@ -95,8 +100,10 @@ std::unique_ptr<SqlBackend> CreateFile(const std::filesystem::path& path, const 
 }  // namespace sqlite
 
 namespace postgres {
-/// Opens the database of a server address; readOnlyReason as above.
-std::unique_ptr<SqlBackend> OpenServer(const std::string& address, OpenMode mode, std::string& readOnlyReason);
+/// Opens the database of a server address, signing in with `credentials`;
+/// readOnlyReason as above.
+std::unique_ptr<SqlBackend> OpenServer(const std::string& address, OpenMode mode, const Credentials& credentials,
+                                       std::string& readOnlyReason);
 /// Creates the database (its schema) at a server address.
 std::unique_ptr<SqlBackend> CreateServer(const std::string& address, const CreateOptions& options);
 }  // namespace postgres

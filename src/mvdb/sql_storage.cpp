@@ -27,8 +27,9 @@ void ValidateHashedKey(const std::string& file, const std::string& key) {
 
 class SqlStorage final : public Storage {
  public:
-  SqlStorage(std::unique_ptr<SqlBackend> backend, std::string readOnlyReason)
-      : db_(std::move(backend)), readOnlyReason_(std::move(readOnlyReason)), root_(db_->DirectoryRoot()) {}
+  SqlStorage(std::unique_ptr<SqlBackend> backend, std::string readOnlyReason, std::string directoryReadOnlyReason)
+      : db_(std::move(backend)), readOnlyReason_(std::move(readOnlyReason)),
+        directoryReadOnlyReason_(std::move(directoryReadOnlyReason)), root_(db_->DirectoryRoot()) {}
 
   ~SqlStorage() override {
     if (level_ != Level::kNone) db_->Rollback();
@@ -121,7 +122,7 @@ class SqlStorage final : public Storage {
 
   void Put(const std::string& file, const std::string& key, std::string_view text, bool mustBeNew) override {
     const CatalogueRow info = Info(file);
-    RequireWritable("cannot write record " + key + " of " + file);
+    RequireWritable("cannot write record " + key + " of " + file, info.kind);
     if (info.kind == FileKind::kDirectory) {
       WriteDirectoryRecord(file, key, dirfile::EncodeRecord(key, text), mustBeNew);
       return;
@@ -169,7 +170,7 @@ class SqlStorage final : public Storage {
 
   void Remove(const std::string& file, const std::string& key) override {
     const CatalogueRow info = Info(file);
-    RequireWritable("cannot remove record " + key + " of " + file);
+    RequireWritable("cannot remove record " + key + " of " + file, info.kind);
     if (info.kind == FileKind::kDirectory) {
       dirfile::ValidateKey(key);
       RequireDirectoryRoot("cannot remove record " + key + " of " + file);
@@ -203,7 +204,7 @@ class SqlStorage final : public Storage {
 
   void PutStored(const std::string& file, const std::string& key, std::string_view bytes) override {
     if (Info(file).kind != FileKind::kDirectory) return Put(file, key, bytes, false);
-    RequireWritable("cannot write record " + key + " of " + file);
+    RequireWritable("cannot write record " + key + " of " + file, FileKind::kDirectory);
     WriteDirectoryRecord(file, key, bytes, false);
   }
 
@@ -235,6 +236,7 @@ class SqlStorage final : public Storage {
     InOneState(work);
   }
 
+  ServerAccounts* Accounts() override { return db_->Accounts(); }
   IndexTables& Indexes() override { return db_->Indexes(); }
 
  private:
@@ -343,9 +345,13 @@ class SqlStorage final : public Storage {
     for (const auto& hook : hooks_) hook(file, changes);
   }
 
-  void RequireWritable(const std::string& what) const {
-    if (!readOnlyReason_.empty())
-      throw DbError(ErrorCode::kIo, what + ": database " + Address() + " is read-only (" + readOnlyReason_ + ")");
+  /// Refuses a write to a read-only database; the records of a directory
+  /// file have their own reason (their folder may be writable when the
+  /// server's tables are not).
+  void RequireWritable(const std::string& what, FileKind kind = FileKind::kHashed) const {
+    const std::string& reason = kind == FileKind::kDirectory ? directoryReadOnlyReason_ : readOnlyReason_;
+    if (!reason.empty())
+      throw DbError(ErrorCode::kIo, what + ": database " + Address() + " is read-only (" + reason + ")");
   }
 
   void RequireDirectoryRoot(const std::string& what) const {
@@ -394,6 +400,7 @@ class SqlStorage final : public Storage {
 
   std::unique_ptr<SqlBackend> db_;
   std::string readOnlyReason_;
+  std::string directoryReadOnlyReason_;
   std::filesystem::path root_;
   std::vector<dirfile::KeptFile> kept_;  // directory-file undo of the open transaction
   mutable std::map<std::string, CatalogueRow> catalogue_;
@@ -411,8 +418,10 @@ constexpr std::string_view kServerKeywords[] = {
 
 }  // namespace
 
-std::unique_ptr<Storage> MakeSqlStorage(std::unique_ptr<SqlBackend> backend, std::string readOnlyReason) {
-  return std::make_unique<SqlStorage>(std::move(backend), std::move(readOnlyReason));
+std::unique_ptr<Storage> MakeSqlStorage(std::unique_ptr<SqlBackend> backend, std::string readOnlyReason,
+                                        std::string directoryReadOnlyReason) {
+  return std::make_unique<SqlStorage>(std::move(backend), std::move(readOnlyReason),
+                                      std::move(directoryReadOnlyReason));
 }
 
 bool Storage::IsServerAddress(std::string_view address) {
@@ -426,11 +435,18 @@ bool Storage::IsServerAddress(std::string_view address) {
   return std::find(std::begin(kServerKeywords), std::end(kServerKeywords), word) != std::end(kServerKeywords);
 }
 
-std::unique_ptr<Storage> Storage::Open(const std::string& address, OpenMode mode) {
+std::unique_ptr<Storage> Storage::Open(const std::string& address, OpenMode mode, const Credentials& credentials) {
   std::string reason;
-  auto backend = IsServerAddress(address) ? postgres::OpenServer(address, mode, reason)
-                                          : sqlite::OpenFile(address, mode, reason);
-  return MakeSqlStorage(std::move(backend), std::move(reason));
+  if (!IsServerAddress(address)) {
+    auto backend = sqlite::OpenFile(address, mode, reason);
+    return MakeSqlStorage(std::move(backend), reason, reason);
+  }
+  auto backend = postgres::OpenServer(address, mode, credentials, reason);
+  // The directory files are in a shared folder that the server does not
+  // guard: a user the server lets read only (a report user) still writes
+  // them (the export's file) where the folder allows.
+  std::string directoryReason = mode == OpenMode::kReadOnly ? reason : std::string();
+  return MakeSqlStorage(std::move(backend), std::move(reason), std::move(directoryReason));
 }
 
 std::unique_ptr<Storage> Storage::Create(const std::string& address, const CreateOptions& options) {
@@ -444,7 +460,7 @@ std::unique_ptr<Storage> Storage::Create(const std::string& address, const Creat
     std::filesystem::create_directories(root, ec);
     if (ec) throw DbError(ErrorCode::kIo, "cannot create folder " + root.string() + ": " + ec.message());
   }
-  return MakeSqlStorage(std::move(backend), "");
+  return MakeSqlStorage(std::move(backend), "", "");
 }
 
 }  // namespace mvdb

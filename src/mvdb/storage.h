@@ -19,6 +19,7 @@
 namespace mvdb {
 
 class IndexTables;
+class ServerAccounts;
 
 /// One record written or removed, as a write hook sees it. The views are
 /// valid during the hook's call only.
@@ -60,8 +61,12 @@ class Storage {
   /// a database), kIo with the cause when it cannot be reached or read (the
   /// server's own message for a refused connection, an unknown database, ...).
   /// OpenMode::kReadWrite falls back to read-only when the database cannot be
-  /// written (a read-only file or folder; a server user without the right).
-  static std::unique_ptr<Storage> Open(const std::string& address, OpenMode mode);
+  /// written (a read-only file or folder; a server user without the right:
+  /// the directory files, in a folder the server does not guard, can then
+  /// still be written). A server that refuses the sign-in throws
+  /// kPasswordNeeded or kSignInRefused.
+  static std::unique_ptr<Storage> Open(const std::string& address, OpenMode mode,
+                                       const Credentials& credentials = {});
   /// Creates a new, empty database. Throws kFileExists when it exists, kIo
   /// when it cannot be created.
   static std::unique_ptr<Storage> Create(const std::string& address, const CreateOptions& options = {});
@@ -136,6 +141,9 @@ class Storage {
 
   /// The tables of the query engine's secondary indexes in this database.
   virtual IndexTables& Indexes() = 0;
+  /// The users side of a server database (server_accounts.h); null for an
+  /// embedded database. Owned by the storage.
+  virtual ServerAccounts* Accounts() { return nullptr; }
 };
 
 }  // namespace mvdb

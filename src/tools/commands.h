@@ -44,6 +44,13 @@ void Call(const Args& args, std::ostream& out);
 /// is refused (Refusal) unless --into-existing is given.
 void Demo(const Args& args, std::ostream& out);
 
+/// Adds, removes or lists the logins of a server database, each with its
+/// DROITS record, in one transaction: add|remove|list ADDRESS [NAME] [options].
+/// Refusal for an embedded database or passwords that differ.
+void User(const Args& args, std::ostream& out);
+/// Lists the audit trail of a server database: ADDRESS [--since YYYY-MM-DD].
+void Audit(const Args& args, std::ostream& out);
+
 /// A record for people: one line per attribute, numbered, values separated by
 /// " ] " and sub-values by " \ ".
 std::string FormatRecord(const std::string& text);

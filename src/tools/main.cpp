@@ -48,6 +48,19 @@ Commands:
           [--directory-root FOLDER]
                        fill a new or empty database with the demo data
                        (--into-existing: add to a database holding records)
+  user add DB NAME [--level 1|2] [--sectors 001,003] [--display TEXT]
+          [--writer] [--password-file FILE]
+                       a server database only: create the server's login NAME
+                       and its record of DROITS in one transaction. The login
+                       reads the association's tables only, unless --writer;
+                       level 2 may print (default 2); no --sectors: every
+                       sector. The password is asked twice on the terminal,
+                       or read from the first line of FILE
+  user remove DB NAME  drop the login and its record of DROITS together
+  user list DB         the logins of the database, with their rights
+  audit DB [--since YYYY-MM-DD]
+                       the outputs made on a server database: time, login,
+                       kind, rows, criteria, files (its administrator only)
 
 Options:
   -h, --help           print this text and exit (also after a command)
@@ -85,7 +98,8 @@ int main(int argc, char** argv) {
       {"export", mvdb::tool::Export},         {"read", mvdb::tool::Read},
       {"select", mvdb::tool::Select},         {"index", mvdb::tool::Index},
       {"call", mvdb::tool::Call},             {"copy", mvdb::tool::Copy},
-      {"demo", mvdb::tool::Demo},
+      {"demo", mvdb::tool::Demo},             {"user", mvdb::tool::User},
+      {"audit", mvdb::tool::Audit},
   };
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {

@@ -1,8 +1,9 @@
 // The user's rights seen from outside: whole `morvane report` runs on a demo
 // database where every sector has absent carers, every file written read back
-// as text. A sector manager sees the carers of their own sectors only, in the
-// list whatever its grouping, the planning, the export and the letters; a
-// user without the print level gets no output of any kind.
+// as text, on both storages (on the server, each demo user is a login that
+// signs in with its password). A sector manager sees the carers of their own
+// sectors only, in the list whatever its grouping, the planning, the export
+// and the letters; a user without the print level gets no output of any kind.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -18,6 +19,9 @@
 #include <vector>
 
 #include "batch_fixture.h"
+#include "mvdb/database_copy.h"
+#include "mvdb/engine_test_support.h"
+#include "support/server_logins.h"
 #include "mvdb/database.h"
 #include "mvdb/errors.h"
 #include "mvdb/storage.h"
@@ -123,8 +127,40 @@ std::set<std::string> FilesUnder(const fs::path& folder) {
   return files;
 }
 
-class BatchRights : public BatchFixture<BatchRights> {
+using mvdb::testing_support::StorageKind;
+using mvdb::testing_support::TestServer;
+
+class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithParamInterface<StorageKind> {
  public:
+  // A copy of the demo database on the tests' server, with a login for each
+  // demo user.
+  static void SetUpTestSuite() {
+    BatchFixture<BatchRights>::SetUpTestSuite();
+    if (TestServer().empty()) return;
+    const std::string schema = mvdb::testing_support::FreshSchema();
+    server_ = TestServer() + " schema=" + schema;
+    mvdb::CreateOptions options;
+    options.directoryRoot = dir_ / "server-files";
+    auto copy = mvdb::Database::Create(server_, options);
+    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    for (const char* user : {"admin", "secteur", "lecteur"}) {
+      const std::string login = std::string(user) + "_" + schema, password = "pw-" + login;
+      testing::AddLogin(*copy, login, password, false, dir_ / "pgpass", password);
+      testing::CopyRights(*copy, user, login);
+    }
+  }
+
+ protected:
+  // Runs the report as the demo user `user`: named on the command line of
+  // the embedded database, signed in as its login on the server.
+  int ReportAs(const std::string& user, std::vector<std::string> args) {
+    if (GetParam() == StorageKind::kEmbedded) {
+      args.insert(args.begin(), {"--user", user});
+      return Report(args);
+    }
+    return ReportOn(testing::SignedInAs(server_, user + "_" + server_.substr(server_.rfind('=') + 1)), OutDir(),
+                    args);
+  }
 
  protected:
   // The carers whose printed name no other carer's name could be taken for.
@@ -152,8 +188,8 @@ class BatchRights : public BatchFixture<BatchRights> {
   // back as text, the CSV with its fields apart. Fails the test when the run
   // does not end with status 0.
   Seen Run(const std::string& user, const std::string& file, std::vector<std::string> args) {
-    args.insert(args.end(), {"--user", user, "--output-file", Pdf(file).string()});
-    const int status = Report(args);
+    args.insert(args.end(), {"--output-file", Pdf(file).string()});
+    const int status = ReportAs(user, args);
     EXPECT_EQ(status, 0) << user << ": " << errors;
     Seen seen;
     std::istringstream written(output);
@@ -169,6 +205,8 @@ class BatchRights : public BatchFixture<BatchRights> {
     return seen;
   }
 
+  static inline std::string server_;  // the server's copy ("" without a test server)
+
   static std::vector<std::string> Codes(const std::vector<DemoCarer>& carers) {
     std::vector<std::string> codes;
     for (const DemoCarer& c : carers) codes.push_back(c.code + " " + c.name.toStdString());
@@ -176,6 +214,7 @@ class BatchRights : public BatchFixture<BatchRights> {
   }
 
   void SetUp() override {
+    if (GetParam() == StorageKind::kServer && server_.empty()) GTEST_SKIP() << "no test server";
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
       GTEST_SKIP() << "pdftotext is not available";
     }
@@ -188,7 +227,7 @@ const std::vector<std::string> kEveryType = {"--sick-leave", "--leave", "--other
 // of letters, the manager's output shows exactly the administrator's carers
 // of sectors 001 and 003: nobody of another sector, and nobody of their own
 // sectors missing.
-TEST_F(BatchRights, SectorManagerSeesOnlyTheirSectorsCarersInEveryOutput) {
+TEST_P(BatchRights, SectorManagerSeesOnlyTheirSectorsCarersInEveryOutput) {
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -228,7 +267,7 @@ TEST_F(BatchRights, SectorManagerSeesOnlyTheirSectorsCarersInEveryOutput) {
 }
 
 // The planning's carer count takes only the visible carers.
-TEST_F(BatchRights, PlanningCountsOnlyTheVisibleCarers) {
+TEST_P(BatchRights, PlanningCountsOnlyTheVisibleCarers) {
   std::vector<std::string> args = kEveryType;
   args.insert(args.end(), {"--all", "--from", "05/05/2025", "--to", "27/07/2025", "--output", "planning"});
   const Seen manager = Run("secteur", "secteur-count.pdf", args);
@@ -245,21 +284,21 @@ TEST_F(BatchRights, PlanningCountsOnlyTheVisibleCarers) {
 
 // "lecteur" may look but not print: every output kind ends with status 3
 // before anything is written, in the output folder or the database's folders.
-TEST_F(BatchRights, AUserWithoutThePrintLevelGetsNoOutputOfAnyKind) {
+TEST_P(BatchRights, AUserWithoutThePrintLevelGetsNoOutputOfAnyKind) {
   std::set<std::string> before = FilesUnder(dir_);
   const std::set<std::string> outBefore = FilesUnder(OutDir());
   for (const char* output : {"list", "planning", "export", "letter-type", "letter-merge"}) {
     SCOPED_TRACE(output);
     const fs::path file = Pdf(std::string("lecteur-") + output + ".pdf");
     // The criteria the letters need: sick leave alone, counted by their end.
-    EXPECT_EQ(Report({"--user", "lecteur", "--sick-leave", "--from", "02/06/2025", "--to", "29/06/2025", "--count",
-                      "ending", "--output", output, "--output-file", file.string()}),
+    EXPECT_EQ(ReportAs("lecteur", {"--sick-leave", "--from", "02/06/2025", "--to", "29/06/2025", "--count", "ending",
+                                   "--output", output, "--output-file", file.string()}),
               3);
     EXPECT_NE(errors.find("may not print"), std::string::npos) << errors;
     EXPECT_FALSE(fs::exists(file));
     // Without --output-file the printers write into the output folder.
-    EXPECT_EQ(Report({"--user", "lecteur", "--sick-leave", "--from", "02/06/2025", "--to", "29/06/2025", "--count",
-                      "ending", "--output", output}),
+    EXPECT_EQ(ReportAs("lecteur", {"--sick-leave", "--from", "02/06/2025", "--to", "29/06/2025", "--count", "ending",
+                                   "--output", output}),
               3);
     EXPECT_EQ(FilesUnder(OutDir()), outBefore);
   }
@@ -268,6 +307,8 @@ TEST_F(BatchRights, AUserWithoutThePrintLevelGetsNoOutputOfAnyKind) {
   before.erase("out");
   EXPECT_EQ(after, before);
 }
+
+INSTANTIATE_ON_BOTH_STORAGES(BatchRights);
 
 }  // namespace
 }  // namespace morvane::host

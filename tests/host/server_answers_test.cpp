@@ -15,6 +15,7 @@
 #include "batch_fixture.h"
 #include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
+#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
@@ -58,6 +59,7 @@ class ServerAnswers : public BatchFixture<ServerAnswers> {
     options.directoryRoot = dir_ / "server-files";
     auto copy = mvdb::Database::Create(server_, options);
     mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    testing::GiveSessionUserRightsOf(*copy, "admin");
   }
 
  protected:

@@ -17,6 +17,7 @@
 #include "demo/generator.h"
 #include "mvdb/engine_test_support.h"
 #include "process.h"
+#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
@@ -71,6 +72,7 @@ TEST(ServerFaults, AServerStoppedInTheMiddleOfAnExportGivesStatusFourAMessageAnd
     demo::Options demo;
     demo.carers = 4000;  // about 32,000 absences: their lines take seconds to make
     demo::Generate(*db, demo);
+    testing::GiveSessionUserRightsOf(*db, "admin");
   }
   const fs::path trace = dir / "trace.log";
   ::setenv("MVDB_TRACE", trace.c_str(), 1);

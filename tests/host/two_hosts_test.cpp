@@ -20,6 +20,7 @@
 #include "mvdb/engine_test_support.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
+#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
@@ -72,8 +73,9 @@ class TwoHosts : public ProgramsFixture<TwoHosts>,
     server_ = mvdb::testing_support::TestServer() + " schema=" + mvdb::testing_support::FreshSchema();
     mvdb::CreateOptions options;
     options.directoryRoot = dir_ / "server-files";
-    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly),
-                       *mvdb::Database::Create(server_, options));
+    auto copy = mvdb::Database::Create(server_, options);
+    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    testing::GiveSessionUserRightsOf(*copy, "admin");
   }
 
  protected:

@@ -5,11 +5,13 @@
 //   mv_files(id bigserial, name bytea UNIQUE, kind text)   the catalogue
 //   mv_settings(name text PRIMARY KEY, value bytea)         "directory_root"
 //   mvf_<id>(key bytea PRIMARY KEY, record bytea)           a hashed file
+//   mv_audit, and the groups of the users (postgres/accounts.cpp)
 // One writer at a time, as in the embedded storage: a write transaction
 // first locks the catalogue against other writers (readers never wait);
 // read snapshots are REPEATABLE READ READ ONLY transactions.
 #include <atomic>
 
+#include "mvdb/postgres/accounts.h"
 #include "mvdb/postgres/address.h"
 #include "mvdb/postgres/connection.h"
 #include "mvdb/postgres/index_tables.h"
@@ -29,20 +31,29 @@ std::string Quoted(const std::string& identifier) { return "\"" + identifier + "
 
 class PostgresBackend final : public SqlBackend {
  public:
-  explicit PostgresBackend(const ServerAddress& address)
-      : schema_(address.schema), db_(address.conninfo, address.shown), indexes_(db_) {}
+  explicit PostgresBackend(const ServerAddress& address, const Credentials& credentials = {})
+      : schema_(address.schema), db_(address.conninfo, address.shown, credentials), indexes_(db_),
+        accounts_(db_, schema_) {}
 
   /// Checks that the schema holds a database and reads its settings;
   /// readOnlyReason receives why it cannot be written.
   void Attach(OpenMode mode, std::string& readOnlyReason) {
     const Result found = db_.Run(
+        "WITH s AS (SELECT COALESCE(has_schema_privilege((SELECT oid FROM pg_namespace WHERE nspname = $1), "
+        "'USAGE'), false) AS usable) "
         "SELECT EXISTS(SELECT 1 FROM pg_namespace WHERE nspname = $1), "
-        "to_regclass(quote_ident($1) || '.mv_files') IS NOT NULL, "
-        "COALESCE(has_table_privilege(to_regclass(quote_ident($1) || '.mv_files'), 'INSERT'), false)",
+        // A schema the user may not use is not even looked into.
+        "CASE WHEN usable THEN to_regclass(quote_ident($1) || '.mv_files') IS NOT NULL ELSE true END, "
+        "CASE WHEN usable THEN COALESCE(has_table_privilege(to_regclass(quote_ident($1) || '.mv_files'), 'INSERT'), "
+        "false) ELSE false END, usable FROM s",
         {Text(schema_)});
     if (found.Int(0, 0) == 0)
       throw DbError(ErrorCode::kFileNotFound, "database " + db_.Shown() + " does not exist (the server has no schema " +
                                                   schema_ + "; make it with mvdb create)");
+    if (found.Int(0, 3) == 0)
+      throw DbError(ErrorCode::kIo, "cannot open database " + db_.Shown() + ": the server's user " +
+                                        accounts_.SessionUser() + " is no user of it (no right on schema " + schema_ +
+                                        "; mvdb user add gives one)");
     if (found.Int(0, 1) == 0)
       throw DbError(ErrorCode::kIo, "cannot open database " + db_.Shown() + ": not a database of this engine (schema " +
                                         schema_ + " has no file catalogue)");
@@ -68,6 +79,7 @@ class PostgresBackend final : public SqlBackend {
       db_.Exec(
           "CREATE TABLE mv_files(id bigserial PRIMARY KEY, name bytea UNIQUE NOT NULL, kind text NOT NULL);"
           "CREATE TABLE mv_settings(name text PRIMARY KEY, value bytea NOT NULL)");
+      MakeAuditTrail(db_, schema_);
       if (!options.directoryRoot.empty())
         db_.Run("INSERT INTO mv_settings(name, value) VALUES('directory_root', $1)",
                 {Bytes(options.directoryRoot.string())});
@@ -218,6 +230,7 @@ class PostgresBackend final : public SqlBackend {
   }
 
   IndexTables& Indexes() override { return indexes_; }
+  ServerAccounts* Accounts() override { return &accounts_; }
 
  private:
   void UseSchema() { db_.Exec("SET search_path TO " + Quoted(schema_)); }
@@ -243,14 +256,16 @@ class PostgresBackend final : public SqlBackend {
   std::string schema_;
   Connection db_;
   PostgresIndexTables indexes_;
+  PostgresAccounts accounts_;
   std::filesystem::path root_;
   long long writeWait_ = std::chrono::milliseconds(kWriteWait).count();
 };
 
 }  // namespace
 
-std::unique_ptr<SqlBackend> OpenServer(const std::string& address, OpenMode mode, std::string& readOnlyReason) {
-  auto backend = std::make_unique<PostgresBackend>(ParseServerAddress(address));
+std::unique_ptr<SqlBackend> OpenServer(const std::string& address, OpenMode mode, const Credentials& credentials,
+                                       std::string& readOnlyReason) {
+  auto backend = std::make_unique<PostgresBackend>(ParseServerAddress(address), credentials);
   backend->Attach(mode, readOnlyReason);
   return backend;
 }

@@ -95,19 +95,6 @@ std::string OneLine(std::string_view message) {
   return line;
 }
 
-Connection::Connection(const std::string& conninfo, std::string shown) : shown_(std::move(shown)) {
-  conn_ = PQconnectdb(conninfo.c_str());
-  if (conn_ == nullptr) throw DbError(ErrorCode::kIo, "cannot connect to database " + shown_ + ": out of memory");
-  if (PQstatus(conn_) != CONNECTION_OK) {
-    const std::string reason = OneLine(PQerrorMessage(conn_));
-    PQfinish(conn_);
-    conn_ = nullptr;
-    throw DbError(ErrorCode::kIo, "cannot connect to database " + shown_ + ": " + reason);
-  }
-  // The server's notices ("... does not exist, skipping") are not for users.
-  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
-}
-
 Connection::~Connection() {
   for (auto& [ticket, result] : landed_) PQclear(result);
   PQfinish(conn_);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "mvdb/errors.h"
+#include "mvdb/file_kind.h"
 
 namespace mvdb::postgres {
 
@@ -65,14 +66,28 @@ class Result {
 /// One connection, closed on destruction.
 class Connection {
  public:
-  /// Connects. Throws DbError kIo "cannot connect to database <shown>: <the
-  /// server's or libpq's reason, one line>".
-  Connection(const std::string& conninfo, std::string shown);
+  /// Connects, signing in with `credentials` (file_kind.h). Throws DbError
+  /// kPasswordNeeded when the server wants a password that was not given or
+  /// that it refused, kSignInRefused when it refused the sign-in otherwise
+  /// (known by the server's SQLSTATE, whatever the language of its
+  /// messages), else kIo "cannot connect to database <shown>: <the server's
+  /// or libpq's reason, one line>". Waits at most the address's
+  /// connect_timeout for each host.
+  Connection(const std::string& conninfo, std::string shown, const Credentials& credentials = {});
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
   const std::string& Shown() const { return shown_; }
+  /// True when no transaction is open on the connection.
+  bool Idle() const { return PQtransactionStatus(conn_) == PQTRANS_IDLE; }
+  /// `text` quoted as an SQL identifier (libpq's escaping, whatever it holds).
+  std::string Identifier(std::string_view text) const;
+  /// `text` quoted as an SQL string literal.
+  std::string Literal(std::string_view text) const;
+  /// The server's SCRAM verifier of a password for `user`, made here: the
+  /// password itself never reaches the server. Throws kIo.
+  std::string PasswordVerifier(std::string_view user, std::string_view password) const;
   /// Runs statements without parameters (several allowed), text results.
   /// Throws as Fail.
   Result Exec(const std::string& sql);

@@ -1,0 +1,289 @@
+// Who may do what on a server database, tried from outside: a refused
+// sign-in ends with its status and one line and writes nothing; the server
+// refuses every write of a report user (an import, SQL by hand, a forged or
+// erased audit trail); mvdb user keeps logins and DROITS records in step;
+// every output is recorded with the login the server signed in; the
+// window's sign-in dialog asks three times at most.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <set>
+#include <sstream>
+
+#include "batch_fixture.h"
+#include "host/sign_in.h"
+#include "host/sign_in_dialog.h"
+#include "mvdb/database_copy.h"
+#include "mvdb/engine_test_support.h"
+#include "mvdb/jsonl.h"
+#include "process.h"
+#include "support/server_logins.h"
+
+namespace morvane::host {
+namespace {
+
+namespace fs = std::filesystem;
+using mvdb::testing_support::TestServer;
+
+const fs::path kTool = fs::path(MORVANE_BINARY_DIR) / "src" / "mvdb";
+
+// Every file under `folder`, relative paths.
+std::set<std::string> FilesUnder(const fs::path& folder) {
+  std::set<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    files.insert(fs::relative(entry.path(), folder).string());
+  return files;
+}
+
+// The lines of `text` that start with `head`.
+std::vector<std::string> LinesStarting(const std::string& text, const std::string& head) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(head, 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+class ServerSignIn : public BatchFixture<ServerSignIn> {
+ public:
+  static void SetUpTestSuite() {
+    BatchFixture<ServerSignIn>::SetUpTestSuite();
+    if (TestServer().empty()) return;
+    schema_ = mvdb::testing_support::FreshSchema();
+    server_ = TestServer() + " schema=" + schema_;
+    mvdb::CreateOptions options;
+    options.directoryRoot = dir_ / "server-files";
+    auto copy = mvdb::Database::Create(server_, options);
+    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    const fs::path passwords = dir_ / "pgpass";
+    // A reader with its password on file; a login whose file holds a wrong
+    // password; one without a DROITS record; one with no password on file.
+    testing::AddLogin(*copy, Login("secteur"), "pw-secteur", false, passwords, "pw-secteur");
+    testing::CopyRights(*copy, "secteur", Login("secteur"));
+    testing::AddLogin(*copy, Login("mauvais"), "right", false, passwords, "wrong");
+    testing::CopyRights(*copy, "secteur", Login("mauvais"));
+    testing::AddLogin(*copy, Login("sansdroits"), "pw-sansdroits", false, passwords, "pw-sansdroits");
+    copy->Transaction([&] { copy->storage().Accounts()->AddLogin(Login("dialogue"), "pw-dialogue", false); });
+    testing::CopyRights(*copy, "secteur", Login("dialogue"));
+  }
+
+ protected:
+  void SetUp() override {
+    if (server_.empty()) GTEST_SKIP() << "no test server";
+  }
+  /// The suite's own login for a demo user's name (roles are the cluster's).
+  static std::string Login(const std::string& name) { return name + "_" + schema_; }
+  static std::string As(const std::string& name) { return testing::SignedInAs(server_, Login(name)); }
+  /// The whole server database as JSON Lines, read by the cluster's owner.
+  static std::string Backup() {
+    std::ostringstream out;
+    auto db = mvdb::Database::Open(server_, mvdb::OpenMode::kReadOnly);
+    mvdb::jsonl::Export(*db, {}, out);
+    return out.str();
+  }
+
+  static inline std::string schema_, server_;
+};
+
+// A wrong password, an unknown login, a login without DROITS and --user on a
+// server: each its status and one line, for a printed output and the export,
+// and not a file written.
+TEST_F(ServerSignIn, RefusedSignInsEndWithTheirStatusAndOneLineAndWriteNothing) {
+  struct Case {
+    const char* name;
+    std::string address;
+    std::vector<std::string> extra;
+    int status;
+    std::string line;  // what the one line says
+  };
+  const std::vector<Case> cases = {
+      {"wrong password", As("mauvais"), {}, 5, "password authentication failed for user \"" + Login("mauvais") + "\""},
+      {"unknown login", As("inconnu"), {}, 5, "the server asks for the password of " + Login("inconnu")},
+      {"no DROITS", As("sansdroits"), {}, 3, "user " + Login("sansdroits") + " is not in DROITS"},
+      {"--user", As("secteur"), {"--user", "admin"}, 2, "--user admin is refused on a server database"},
+  };
+  const std::set<std::string> before = FilesUnder(dir_);
+  for (const Case& c : cases) {
+    for (const char* kind : {"list", "export"}) {
+      SCOPED_TRACE(std::string(c.name) + ", " + kind);
+      std::vector<std::string> args = {"--sick-leave", "--all", "--from", "01/01/2025", "--to", "31/12/2025",
+                                       "--output", kind, "--output-file", Pdf("refused.pdf").string()};
+      args.insert(args.end(), c.extra.begin(), c.extra.end());
+      EXPECT_EQ(ReportOn(c.address, OutDir(), args), c.status);
+      const auto lines = LinesStarting(errors, "morvane report: ");
+      ASSERT_EQ(lines.size(), 1u) << errors;
+      EXPECT_NE(lines[0].find(c.line), std::string::npos) << lines[0];
+      EXPECT_EQ(output, std::string()) << "nothing announced";
+      std::set<std::string> after = FilesUnder(dir_);
+      after.erase("out");  // the output folder is made before the sign-in
+      EXPECT_EQ(after, before);
+    }
+  }
+}
+
+// A report user writes nothing the server holds: the import and SQL by hand
+// are refused, the audit trail can be neither read, forged nor erased.
+TEST_F(ServerSignIn, TheServerRefusesEveryWriteOfAReportUser) {
+  const std::string backup = Backup();
+  const fs::path records = dir_ / "records.jsonl";
+  std::ofstream(records) << R"({"file":"SECTEUR","key":"001","record":["Pris"]})" << "\n";
+  Process import({kTool.string(), "import", As("secteur"), records.string()}, dir_ / "import.log");
+  EXPECT_EQ(import.Wait(), 1);
+  EXPECT_NE(Slurp(dir_ / "import.log").find("is read-only (the server's user may not write schema"), std::string::npos)
+      << Slurp(dir_ / "import.log");
+  EXPECT_EQ(Backup(), backup);
+
+  auto db = mvdb::Database::Open(As("secteur"), mvdb::OpenMode::kReadOnly);
+  EXPECT_THROW(db->storage().Accounts()->AuditTrail(""), mvdb::DbError);
+
+  if (QStandardPaths::findExecutable(QStringLiteral("psql")).isEmpty()) GTEST_SKIP() << "no psql";
+  const std::string s = "\"" + schema_ + "\"";
+  for (const std::string& sql : {
+           "INSERT INTO " + s + ".mv_audit(at, login, kind, criteria, rows, files) VALUES (now(), 'x', 'list', '', 0, '')",
+           "DELETE FROM " + s + ".mv_audit",
+           "UPDATE " + s + ".mv_files SET kind = kind",
+           "DELETE FROM " + s + ".mv_settings",
+           "CREATE TABLE " + s + ".taken(a int)",
+       }) {
+    SCOPED_TRACE(sql);
+    QProcess psql;
+    psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                        QStringLiteral("-c"), QString::fromStdString(sql),
+                                        QString::fromStdString(testing::SignedInAs(TestServer(), Login("secteur")))});
+    ASSERT_TRUE(psql.waitForFinished(30000));
+    EXPECT_NE(psql.exitCode(), 0);
+    EXPECT_TRUE(psql.readAllStandardError().contains("permission denied")) << sql;
+  }
+  EXPECT_EQ(Backup(), backup);
+}
+
+// Each output names the login the server signed in, its kind, its criteria,
+// the absences selected and the file written; a refused request adds nothing.
+TEST_F(ServerSignIn, EveryOutputIsRecordedWithTheLoginTheServerSignedIn) {
+  const auto trail = [] {
+    return mvdb::Database::Open(server_, mvdb::OpenMode::kReadOnly)->storage().Accounts()->AuditTrail("2000-01-01");
+  };
+  const std::size_t first = trail().size();
+  const std::vector<std::string> year = {"--sick-leave", "--all", "--from", "01/01/2025", "--to", "31/12/2025"};
+  std::vector<std::string> exportArgs = year, listArgs = year, refused = year;
+  exportArgs.insert(exportArgs.end(), {"--output", "export"});
+  listArgs.insert(listArgs.end(), {"--output", "list", "--output-file", Pdf("list.pdf").string()});
+  refused.insert(refused.end(), {"--output", "planning"});  // a planning of a year is refused by the form
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), exportArgs), 0) << errors;
+  const std::string csv = output.substr(0, output.find('\n'));
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), listArgs), 0) << errors;
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), refused), 1) << errors;
+
+  const std::vector<mvdb::AuditRecord> recorded = trail();
+  ASSERT_EQ(recorded.size(), first + 2);
+  const std::string criteria = "--sick-leave --all --from 01/01/2025 --to 31/12/2025 --count within --sort name";
+  std::vector<std::string> seen, expected = {Login("secteur") + " export " + criteria + " " + csv,
+                                             Login("secteur") + " list " + criteria + " " + Pdf("list.pdf").string()};
+  for (std::size_t i = first; i < recorded.size(); ++i) {
+    const mvdb::AuditRecord& r = recorded[i];
+    seen.push_back(r.user + " " + r.kind + " " + r.criteria + " " + r.files);
+    EXPECT_GT(r.rows, 0);
+    EXPECT_EQ(r.at.size(), 19u) << r.at;
+  }
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(recorded[first].rows, recorded[first + 1].rows);  // the same selection
+}
+
+// mvdb user: the login and its DROITS record come and go together; the
+// tool refuses an embedded database and a second login of the same name.
+TEST_F(ServerSignIn, ToolKeepsLoginsAndRightsInStep) {
+  const auto tool = [this](std::vector<std::string> args) {
+    args.insert(args.begin(), kTool.string());
+    Process run(args, dir_ / "tool.log");
+    const int status = run.Wait();
+    return std::pair{status, Slurp(dir_ / "tool.log")};
+  };
+  const fs::path password = dir_ / "outil-password";
+  std::ofstream(password) << "pw-outil\n";
+  const std::string name = Login("outil");
+  const auto add = std::vector<std::string>{"user", "add", server_, name, "--level", "1", "--sectors", "2,004",
+                                            "--display", "Outil", "--password-file", password.string()};
+  EXPECT_EQ(tool(add).first, 0);
+  const std::string listed = name + " | reader | level 1 | 002,004 | Outil";
+  EXPECT_NE(tool({"user", "list", server_}).second.find(listed), std::string::npos);
+  const auto twice = tool(add);
+  EXPECT_EQ(twice.first, 1);
+  EXPECT_NE(twice.second.find("already has a login"), std::string::npos) << twice.second;
+  // The password file's line signs in (the server checks it).
+  std::ofstream(dir_ / "pgpass", std::ios::app) << "*:*:*:" << name << ":pw-outil\n";
+  EXPECT_NO_THROW(mvdb::Database::Open(testing::SignedInAs(server_, name), mvdb::OpenMode::kReadOnly));
+
+  EXPECT_EQ(tool({"user", "remove", server_, name}).first, 0);
+  EXPECT_EQ(tool({"user", "list", server_}).second.find(name), std::string::npos);
+  EXPECT_FALSE(mvdb::Database::Open(server_, mvdb::OpenMode::kReadOnly)->DBOpen("DROITS").Exists(name));
+  EXPECT_EQ(ReportOn(testing::SignedInAs(server_, name), OutDir(), {"--sick-leave"}), 5);
+
+  const auto embedded = tool({"user", "add", Database().string(), "x", "--password-file", password.string()});
+  EXPECT_EQ(embedded.first, 2);
+  EXPECT_NE(embedded.second.find("is no server database"), std::string::npos) << embedded.second;
+}
+
+// The window's dialog: the login prefilled, the server's refusal shown from
+// the second try, three tries at most; the person may cancel or sign in as
+// another login.
+TEST_F(ServerSignIn, TheSignInDialogAsksThreeTimesAtMost) {
+  struct Answer {
+    std::string user;  // "" keeps the prefilled login
+    std::string password;
+    bool cancel = false;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Answer> answers;
+    std::string signedIn;  // "" when refused
+  };
+  const std::vector<Case> cases = {
+      {"three wrong passwords", {{"", "a"}, {"", "b"}, {"", "c"}}, ""},
+      {"right at the second try", {{"", "a"}, {"", "pw-dialogue"}}, Login("dialogue")},
+      {"cancelled", {{"", "", true}}, ""},
+      {"another login", {{Login("secteur"), "pw-secteur"}}, Login("secteur")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> shown;  // the prefilled login and the refusal, per try
+    std::size_t next = 0;
+    QTimer answering;
+    QObject::connect(&answering, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<SignInDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr || next >= c.answers.size()) return;
+      const Answer& a = c.answers[next++];
+      auto* user = dialog->findChild<QLineEdit*>(QStringLiteral("Txt_Utilisateur"));
+      auto* refusal = dialog->findChild<QLabel*>(QStringLiteral("Lbl_Refus"));
+      shown.push_back(user->text().toStdString() + " | " +
+                      (refusal->isVisible() ? refusal->text().toStdString() : std::string()));
+      if (!a.user.empty()) user->setText(QString::fromStdString(a.user));
+      dialog->findChild<QLineEdit*>(QStringLiteral("Txt_MotDePasse"))->setText(QString::fromStdString(a.password));
+      a.cancel ? dialog->reject() : dialog->accept();
+    });
+    answering.start(10);
+    std::string user;
+    try {
+      user = SignIn(As("dialogue"), false, mvdb::OpenMode::kReadOnly, "", DialogPrompt(QStringLiteral("office")))
+                 .user;
+    } catch (const SignInRefused& e) {
+      EXPECT_EQ(c.signedIn, "") << e.what();
+    }
+    answering.stop();
+    EXPECT_EQ(user, c.signedIn);
+    ASSERT_EQ(shown.size(), c.answers.size());
+    EXPECT_EQ(shown[0], Login("dialogue") + " | ");
+    const std::string refused = "password authentication failed for user \"" + Login("dialogue") + "\"";
+    for (std::size_t i = 1; i < shown.size(); ++i) EXPECT_NE(shown[i].find(refused), std::string::npos) << shown[i];
+  }
+}
+
+}  // namespace
+}  // namespace morvane::host
