@@ -6,12 +6,13 @@
 namespace mvdb::query {
 
 bool ResolvedCondition::HoldsFor(std::string_view value) const {
-  bool result = tests.front().Holds(value);
+  const std::optional<double> number = numeric ? ParseNumber(value) : std::nullopt;
+  bool result = tests.front().Holds(value, number);
   for (std::size_t i = 1; i < tests.size(); ++i) {
     if (joins[i - 1] == Join::kAnd) {
-      result = result && tests[i].Holds(value);
+      result = result && tests[i].Holds(value, number);
     } else {
-      result = result || tests[i].Holds(value);
+      result = result || tests[i].Holds(value, number);
     }
   }
   return result;
@@ -59,6 +60,7 @@ Plan Resolve(Storage& storage, const Query& query) {
       for (const auto& test : condition.tests) {
         if (!r.tests.empty()) r.joins.push_back(test.join);
         r.tests.push_back(Comparison::FromTest(test));
+        r.numeric = r.numeric || r.tests.back().number.has_value();
       }
       resolved.push_back(std::move(r));
     }

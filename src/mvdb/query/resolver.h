@@ -21,6 +21,7 @@ struct ResolvedCondition {
   std::vector<Comparison> tests;
   std::vector<Join> joins;  ///< joins[i] joins tests[i + 1] to what precedes it
   std::size_t position = 0;
+  bool numeric = false;  ///< some test compares with a number: values are parsed as numbers
 
   /// True when one value satisfies the tests combined left to right.
   bool HoldsFor(std::string_view value) const;

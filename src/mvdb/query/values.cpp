@@ -34,10 +34,11 @@ bool Apply(CompareOp op, int order) {
 
 }  // namespace
 
-bool Comparison::Holds(std::string_view value) const {
+bool Comparison::Holds(std::string_view value, const std::optional<double>& valueNumber) const {
   if (prefix) return Apply(op, CompareText(value.substr(0, text.size()), text));
-  if (number) {
-    if (const auto v = ParseNumber(value)) return Apply(op, *v < *number ? -1 : (*v > *number ? 1 : 0));
+  if (number && valueNumber) {
+    const double v = *valueNumber;
+    return Apply(op, v < *number ? -1 : (v > *number ? 1 : 0));
   }
   return Apply(op, CompareText(value, text));
 }

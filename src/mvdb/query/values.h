@@ -28,7 +28,10 @@ struct Comparison {
   /// anything else as text, byte by byte. A prefix test compares the value's
   /// first bytes (as many as the prefix has) with the prefix: "=" is "begins
   /// with", "<>" is "does not begin with", "<" and the others order them.
-  bool Holds(std::string_view value) const;
+  bool Holds(std::string_view value) const { return Holds(value, number ? ParseNumber(value) : std::nullopt); }
+  /// As Holds, with the value's number parsed by the caller (nullopt when it
+  /// is not one): a value tested many times is parsed once.
+  bool Holds(std::string_view value, const std::optional<double>& valueNumber) const;
 };
 
 /// Splits text on a delimiter into views of it (one empty view for empty text);
