@@ -44,20 +44,24 @@ namespace {
 // 1..n as views (split once per record), n the highest listed.
 std::string ResultRow(const query::SelectedRecord& record, const std::vector<int>& columns,
                       std::vector<std::string_view>& attributes) {
-  int highest = *std::max_element(columns.begin(), columns.end());
+  const auto highest = static_cast<std::size_t>(*std::max_element(columns.begin(), columns.end()));
   attributes.clear();
-  std::string_view rest = record.text;
-  for (int n = 1; n <= highest; ++n) {
-    const std::size_t mark = rest.find(kAttributeMark);
-    attributes.push_back(rest.substr(0, mark));
-    if (mark == std::string_view::npos) {
-      rest = {};
-      highest = n;  // past the end: every later attribute is ""
-    } else {
-      rest.remove_prefix(mark + 1);
+  const std::string_view text = record.text;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size() && attributes.size() + 1 < highest; ++i) {
+    if (text[i] == kAttributeMark) {  // a byte loop: records are short, a call per attribute costs more
+      attributes.push_back(text.substr(start, i - start));
+      start = i + 1;
     }
   }
+  if (highest > 0) attributes.push_back(text.substr(start, text.find(kAttributeMark, start) - start));
+  std::size_t size = columns.size();
+  for (int column : columns) {
+    if (column == 0) size += record.key.size();
+    else if (static_cast<std::size_t>(column) <= attributes.size()) size += attributes[column - 1].size();
+  }
   std::string row;
+  row.reserve(size);
   for (std::size_t j = 0; j < columns.size(); ++j) {
     if (j > 0) row += kValueMark;
     if (columns[j] == 0) {

@@ -64,10 +64,13 @@ void FieldReader::Prefetch(const std::vector<const FieldDef*>& fields, const std
     if (field->kind != FieldKind::kTranslation) continue;
     auto& cached = cache_[field->targetFile];
     std::unordered_set<std::string_view> wanted;  // views into the records
+    std::string_view previous;
     for (const RecordView& record : records) {
       TargetKeys(*field, record, keys);
       for (std::string_view key : keys) {
-        if (!key.empty() && !cached.contains(key)) wanted.insert(key);
+        if (key.empty() || key == previous) continue;  // neighbours often share it
+        previous = key;
+        if (!cached.contains(key)) wanted.insert(key);
       }
     }
     std::vector<std::string> missing(wanted.begin(), wanted.end());

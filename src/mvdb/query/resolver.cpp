@@ -5,19 +5,6 @@
 
 namespace mvdb::query {
 
-bool ResolvedCondition::HoldsFor(std::string_view value) const {
-  const std::optional<double> number = numeric ? ParseNumber(value) : std::nullopt;
-  bool result = tests.front().Holds(value, number);
-  for (std::size_t i = 1; i < tests.size(); ++i) {
-    if (joins[i - 1] == Join::kAnd) {
-      result = result && tests[i].Holds(value, number);
-    } else {
-      result = result || tests[i].Holds(value, number);
-    }
-  }
-  return result;
-}
-
 std::string ResolvedCondition::Signature() const {
   std::string text = field.StoredSource();
   for (std::size_t i = 0; i < tests.size(); ++i) {
