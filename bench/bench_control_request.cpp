@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +37,22 @@ using Clock = std::chrono::steady_clock;
 using Access = morvane::control::CtrMorvaneTestAccess;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+// Processor time of this process: on a machine shared with other work the
+// wall time mostly measures the wait for a processor.
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Processor seconds since it was made (wall seconds beside).
+struct Stopwatch {
+  Clock::time_point wallStart = Clock::now();
+  double cpuStart = CpuSeconds();
+  double Cpu() const { return CpuSeconds() - cpuStart; }
+  double Wall() const { return Seconds(wallStart); }
+};
 
 std::unique_ptr<mvdb::Database> DemoDatabase(const std::filesystem::path& dir, long absences) {
   const auto path = dir / ("demo-" + std::to_string(absences) + ".mvdb");
@@ -61,12 +79,12 @@ Mesure Filtrer(morvane::control::Ctr_Morvane& control, const mvdb::DynArray& sel
   for (int row = rows.DCount(); row > lignes; --row) rows.Delete(row);
   m.lignes = rows.DCount();
   Access::State(control).ResultatSelection = std::move(rows);
-  auto start = Clock::now();
+  Stopwatch contracts;
   Access::Requete_Contrat(control);
-  m.contrats = Seconds(start);
-  start = Clock::now();
+  m.contrats = contracts.Cpu();
+  Stopwatch portions;
   Access::Exception_Absences(control);
-  m.portions = Seconds(start);
+  m.portions = portions.Cpu();
   m.gardees = Access::State(control).ResultatSelection.DCount();
   return m;
 }
@@ -76,7 +94,8 @@ Mesure Filtrer(morvane::control::Ctr_Morvane& control, const mvdb::DynArray& sel
 struct Request {
   long count = 0;
   int kept = 0;
-  double total = 0, query = 0;
+  double total = 0, query = 0;   // processor seconds
+  double totalWall = 0, queryWall = 0;
   Mesure tout, dixieme;
   bool same = false;
 };
@@ -109,10 +128,11 @@ Request Run(mvdb::Database& db) {
 
   Request r;
   // The whole selection step, as "Imprimer" runs it.
-  auto start = Clock::now();
+  const Stopwatch step;
   Access::Sablier_On(control);
   Access::Selection_Absences(control);
-  r.total = Seconds(start);
+  r.total = step.Cpu();
+  r.totalWall = step.Wall();
   const mvdb::DynArray kept = state.ResultatSelection;
   r.kept = kept.DCount();
 
@@ -125,9 +145,10 @@ Request Run(mvdb::Database& db) {
   request.SetItem(2, "ABSENCESAIDANT");
   request.SetItem(3, "0 1 2 3 29");
   db.ReadSnapshot([&] {
-    start = Clock::now();
+    const Stopwatch query;
     const mvdb::DynArray selection = db.DBSelect(request.Text(), "", r.count);
-    r.query = Seconds(start);
+    r.query = query.Cpu();
+    r.queryWall = query.Wall();
     r.tout = Filtrer(control, selection, selection.DCount());
   });
   db.ReadSnapshot([&] {
@@ -140,10 +161,12 @@ Request Run(mvdb::Database& db) {
 }
 
 void Print(const char* where, const Request& r) {
-  std::printf("-- %s\n", where);
-  std::printf("rows selected              %ld  (query %.2f s, %.0f rows/s)\n", r.count, r.query, r.count / r.query);
+  std::printf("-- %s (processor seconds; wall beside)\n", where);
+  std::printf("rows selected              %ld  (query %.2f s, %.2f s wall, %.0f rows/s)\n", r.count, r.query,
+              r.queryWall, r.count / r.query);
   std::printf("rows kept by the filters   %d\n", r.kept);
-  std::printf("whole selection step       %.2f s  (%.0f selected rows/s)\n", r.total, r.count / r.total);
+  std::printf("whole selection step       %.2f s  (%.2f s wall, %.0f selected rows/s; target <= 1.5 s)\n", r.total,
+              r.totalWall, r.count / r.total);
   std::printf("contract filter            %.2f s  (%.0f rows/s)\n", r.tout.contrats, r.tout.lignes / r.tout.contrats);
   std::printf("portion filter             %.2f s  (%.0f rows/s)\n", r.tout.portions, r.tout.lignes / r.tout.portions);
   std::printf("a tenth of the rows: contract filter %.2f s, portion filter %.2f s\n", r.dixieme.contrats,
@@ -172,8 +195,8 @@ int main(int argc, char** argv) {
     auto copy = bench::ServerCopy(*db, std::string(server) + " schema=bench_request_" + size, dir / ("server-files-" + size));
     const Request onServer = Run(*copy);
     Print("server database", onServer);
-    std::printf("server / embedded: whole selection step %.2f (target <= 2), query %.2f\n",
-                onServer.total / embedded.total, onServer.query / embedded.query);
+    std::printf("server / embedded, wall: whole selection step %.2f (target <= 2), query %.2f\n",
+                onServer.totalWall / embedded.totalWall, onServer.queryWall / embedded.queryWall);
     same = same && onServer.same && onServer.kept == embedded.kept && onServer.count == embedded.count;
   }
   return same ? 0 : 1;

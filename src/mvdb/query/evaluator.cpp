@@ -32,6 +32,13 @@ std::vector<const FieldDef*> TranslatedFields(const Plan& plan) {
   return fields;
 }
 
+// What conditions with the same result for every record share: the
+// signature, which names stored data only, and a translated field's name.
+std::string SlotName(const ResolvedCondition& condition) {
+  if (condition.field.kind != FieldKind::kTranslation) return condition.Signature();
+  return condition.field.name + " " + condition.Signature();
+}
+
 // Checks records against the plan's condition. Conditions written alike in
 // several groups (a reporting period usually is) share one result per record,
 // and each group tries them first: a record outside the period fails every
@@ -45,7 +52,7 @@ class Matcher {
     for (const auto& group : plan.groups) {
       auto& groupSteps = steps.emplace_back();
       for (const auto& condition : group) {
-        const std::size_t slot = slots.emplace(condition.Signature(), slots.size()).first->second;
+        const std::size_t slot = slots.emplace(SlotName(condition), slots.size()).first->second;
         if (slot == groupsOf.size()) groupsOf.push_back(0);
         ++groupsOf[slot];
         groupSteps.push_back({&condition, slot});
