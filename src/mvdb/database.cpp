@@ -186,7 +186,8 @@ DynArray Database::DBSelect(const std::string& request, const std::string& /*var
   count = 0;
   try {
     DynArray result = impl_->queries->Select(parts.Item(1), parts.Item(2), ParseAttributeList(parts.Item(3)), count);
-    impl_->trace->Log("DBSelect", request, std::to_string(count) + " rows", std::chrono::steady_clock::now() - started);
+    impl_->trace->Log("DBSelect", request, std::to_string(count) + " rows, " + impl_->queries->LastAccessPath(),
+                      std::chrono::steady_clock::now() - started);
     return result;
   } catch (const std::exception& e) {
     impl_->trace->Log("DBSelect", request, std::string("failed: ") + e.what(),

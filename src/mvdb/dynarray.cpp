@@ -30,6 +30,7 @@ class Attribute {
  public:
   Attribute() = default;
   explicit Attribute(std::string_view text) : text_(text) {}
+  explicit Attribute(std::string&& text) : text_(std::move(text)) {}
   Attribute(const Attribute& other) : text_(other.text_) {}
   Attribute(Attribute&&) noexcept = default;
   Attribute& operator=(const Attribute& other) {
@@ -247,6 +248,13 @@ const DynArray::Impl& DynArray::EmptyImpl() {
 #define MVDB_CONST_IMPL() (impl_ ? *impl_ : EmptyImpl())
 
 DynArray::DynArray() : impl_(std::make_unique<Impl>()) {}
+
+DynArray DynArray::FromAttributes(std::vector<std::string>&& attributes) {
+  DynArray array;
+  array.impl_->head.reserve(attributes.size());
+  for (std::string& text : attributes) array.impl_->head.emplace_back(std::move(text));
+  return array;
+}
 DynArray::DynArray(std::string_view text) : impl_(std::make_unique<Impl>()) { impl_->Parse(text); }
 DynArray::DynArray(const DynArray& other)
     : impl_(std::make_unique<Impl>(other.impl_ ? *other.impl_ : EmptyImpl())) {}

@@ -39,6 +39,10 @@ class DynArray {
   DynArray();
   /// Parses whole text (0xFE / 0xFD / 0xFC delimited).
   explicit DynArray(std::string_view text);
+  /// The array of these attributes, taken over without parsing: none may hold
+  /// an attribute mark. As DynArray(their text joined by attribute marks),
+  /// except that one empty attribute stays one attribute.
+  static DynArray FromAttributes(std::vector<std::string>&& attributes);
   DynArray(const DynArray&);
   DynArray(DynArray&&) noexcept;
   DynArray& operator=(const DynArray&);

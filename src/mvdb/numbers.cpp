@@ -6,6 +6,13 @@
 namespace mvdb {
 
 std::optional<double> ParseNumber(std::string_view text) {
+  if (!text.empty() && text.size() < 16) {
+    // Plain integers (codes, day numbers) are the common case: one pass.
+    long long whole = 0;
+    std::size_t i = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') whole = whole * 10 + (text[i++] - '0');
+    if (i == text.size()) return static_cast<double>(whole);
+  }
   std::size_t i = 0;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
   const std::size_t bodyStart = i;

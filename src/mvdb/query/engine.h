@@ -53,6 +53,11 @@ class QueryEngine {
   /// Every secondary index as (file, field name it was created with), by file.
   std::vector<std::pair<std::string, std::string>> IndexedFields() const;
 
+  /// How the last selection read its file, as the trace shows it: "scan
+  /// (...)" or "index FIELD[+FIELD...] (estimate N)" (docs/query-language.md);
+  /// empty before the first selection.
+  const std::string& LastAccessPath() const;
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -1,11 +1,9 @@
 #include "mvdb/query/evaluator.h"
 
 #include <algorithm>
-#include <numeric>
-#include <optional>
+#include <map>
 #include <unordered_map>
 
-#include "mvdb/numbers.h"
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
@@ -14,13 +12,16 @@ namespace mvdb::query {
 namespace {
 
 // Index rows counted at most when estimating a condition's selectivity.
-constexpr std::size_t kEstimateCap = 50000;
+constexpr std::size_t kEstimateCap = 10000;
 // Candidates above 1 / kScanRatio of the file are read by one scan of the file.
 constexpr std::size_t kScanRatio = 4;
+// Below this many candidates reading them by key costs little whatever the
+// file's size: the file's records are not even counted.
+constexpr std::size_t kSmallSelection = 1000;
 // Records checked together when translations need records of other files.
 constexpr std::size_t kPrefetchBatch = 5000;
 
-// The translated fields of the conditions and of the first sort.
+// The translated fields of the conditions.
 std::vector<const FieldDef*> TranslatedFields(const Plan& plan) {
   std::vector<const FieldDef*> fields;
   for (const auto& group : plan.groups) {
@@ -28,100 +29,92 @@ std::vector<const FieldDef*> TranslatedFields(const Plan& plan) {
       if (condition.field.kind == FieldKind::kTranslation) fields.push_back(&condition.field);
     }
   }
-  if (!plan.sorts.empty() && plan.sorts.front().kind == FieldKind::kTranslation) fields.push_back(&plan.sorts.front());
   return fields;
 }
 
+// What conditions with the same result for every record share: the
+// signature, which names stored data only, and a translated field's name.
+std::string SlotName(const ResolvedCondition& condition) {
+  if (condition.field.kind != FieldKind::kTranslation) return condition.Signature();
+  return condition.field.name + " " + condition.Signature();
+}
+
+// Checks records against the plan's condition. Conditions written alike in
+// several groups (a reporting period usually is) share one result per record,
+// and each group tries them first: a record outside the period fails every
+// group after one or two tests.
 class Matcher {
  public:
-  Matcher(const Plan& plan, FieldReader& reader) : plan_(plan), reader_(reader) {}
+  Matcher(const Plan& plan, FieldReader& reader) : plan_(plan), reader_(reader) {
+    std::map<std::string, std::size_t> slots;
+    std::vector<std::size_t> groupsOf;  // by slot: how many groups test it
+    std::vector<std::vector<Step>> steps;
+    for (const auto& group : plan.groups) {
+      auto& groupSteps = steps.emplace_back();
+      for (const auto& condition : group) {
+        const std::size_t slot = slots.emplace(SlotName(condition), slots.size()).first->second;
+        if (slot == groupsOf.size()) groupsOf.push_back(0);
+        ++groupsOf[slot];
+        groupSteps.push_back({&condition, slot});
+      }
+    }
+    for (auto& groupSteps : steps) {
+      std::stable_sort(groupSteps.begin(), groupSteps.end(),
+                       [&](const Step& a, const Step& b) { return groupsOf[a.slot] > groupsOf[b.slot]; });
+    }
+    steps_ = std::move(steps);
+    results_.resize(slots.size());
+  }
 
-  bool Matches(const RecordView& record) {
+  /// True when the record satisfies the condition. With storedOnly, the
+  /// translated conditions count as true: false then means that no
+  /// translation can make the record match.
+  bool Matches(const RecordView& record, bool storedOnly = false) {
     if (plan_.groups.empty()) return true;
-    for (const auto& group : plan_.groups) {
-      if (std::all_of(group.begin(), group.end(), [&](const auto& c) { return Holds(c, record); })) return true;
+    std::fill(results_.begin(), results_.end(), Result::kUnknown);
+    for (const auto& group : steps_) {
+      bool holds = true;
+      for (std::size_t c = 0; c < group.size() && holds; ++c) {
+        if (storedOnly && group[c].condition->field.kind == FieldKind::kTranslation) continue;
+        holds = Holds(*group[c].condition, group[c].slot, record);
+      }
+      if (holds) return true;
     }
     return false;
   }
 
  private:
-  bool Holds(const ResolvedCondition& condition, const RecordView& record) {
-    reader_.Values(condition.field, record, values_);
-    return std::any_of(values_.begin(), values_.end(), [&](std::string_view v) { return condition.HoldsFor(v); });
+  enum class Result : unsigned char { kUnknown, kFalse, kTrue };
+  struct Step {
+    const ResolvedCondition* condition;
+    std::size_t slot;  // of its result
+  };
+
+  bool Holds(const ResolvedCondition& condition, std::size_t slot, const RecordView& record) {
+    if (results_[slot] == Result::kUnknown) {
+      reader_.Values(condition.field, record, values_);
+      const bool holds =
+          std::any_of(values_.begin(), values_.end(), [&](std::string_view v) { return condition.HoldsFor(v); });
+      results_[slot] = holds ? Result::kTrue : Result::kFalse;
+    }
+    return results_[slot] == Result::kTrue;
   }
 
   const Plan& plan_;
   FieldReader& reader_;
+  std::vector<std::vector<Step>> steps_;  // by group, in the order tried
+  std::vector<Result> results_;          // of the record being checked, by slot
   std::vector<std::string_view> values_;
 };
 
-struct SortValue {
-  std::string text;
-  std::optional<double> number;  // R-justified fields only
-};
-
-// Numbers first in numeric order, then texts byte by byte.
-int CompareSortValues(const SortValue& a, const SortValue& b) {
-  if (a.number && b.number) return *a.number < *b.number ? -1 : (*a.number > *b.number ? 1 : 0);
-  if (a.number) return -1;
-  if (b.number) return 1;
-  return a.text.compare(b.text);
-}
-
-SortValue SortValueOf(const FieldDef& field, FieldReader& reader, const RecordView& record) {
-  SortValue value{std::string(reader.FirstValue(field, record)), std::nullopt};
-  if (field.rightJustified) value.number = ParseNumber(value.text);
-  return value;
-}
-
-/// Sorts the selected records by the plan's PAR fields, then by key. One sort
-/// key per record is held at a time: the first field's for every record, a
-/// later field's only for the records tied on the fields before it, so the
-/// memory is proportional to the rows whatever the number of fields.
-class Sorter {
- public:
-  Sorter(const Plan& plan, FieldReader& reader, const std::vector<SelectedRecord>& selected,
-         std::vector<SortValue>& firstKeys)
-      : plan_(plan), reader_(reader), selected_(selected), keys_(firstKeys) {}
-
-  std::vector<std::size_t> Order() {
-    std::vector<std::size_t> order(selected_.size());
-    std::iota(order.begin(), order.end(), 0);
-    SortRange(order.begin(), order.end(), 0);
-    return order;
+std::string Names(const std::vector<const ResolvedCondition*>& conditions) {
+  std::string names;
+  for (const ResolvedCondition* condition : conditions) {
+    if (!names.empty()) names += '+';
+    names += condition->field.name;
   }
-
- private:
-  using Iterator = std::vector<std::size_t>::iterator;
-
-  // Sorts [first, last), already ordered by the fields before `field`.
-  void SortRange(Iterator first, Iterator last, std::size_t field) {
-    if (last - first < 2) return;
-    if (field == plan_.sorts.size()) {
-      std::sort(first, last, [&](std::size_t a, std::size_t b) { return selected_[a].key < selected_[b].key; });
-      return;
-    }
-    if (field > 0) {
-      for (Iterator i = first; i != last; ++i) {
-        view_.Reset(selected_[*i].key, selected_[*i].text);
-        keys_[*i] = SortValueOf(plan_.sorts[field], reader_, view_);
-      }
-    }
-    std::sort(first, last, [&](std::size_t a, std::size_t b) { return CompareSortValues(keys_[a], keys_[b]) < 0; });
-    while (first != last) {  // each run of equal keys is ordered by the next field
-      Iterator run = first + 1;
-      while (run != last && CompareSortValues(keys_[*first], keys_[*run]) == 0) ++run;
-      SortRange(first, run, field + 1);
-      first = run;
-    }
-  }
-
-  const Plan& plan_;
-  FieldReader& reader_;
-  const std::vector<SelectedRecord>& selected_;
-  std::vector<SortValue>& keys_;
-  RecordView view_;
-};
+  return names;
+}
 
 }  // namespace
 
@@ -129,7 +122,14 @@ Evaluator::Evaluator(Storage& storage, IndexStore& indexes, bool useIndexes)
     : storage_(storage), indexes_(indexes), useIndexes_(useIndexes) {}
 
 bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& keys) {
-  if (!useIndexes_ || plan.groups.empty()) return false;
+  if (plan.groups.empty()) {
+    stats_.access = "scan (no condition)";
+    return false;
+  }
+  if (!useIndexes_) {
+    stats_.access = "scan (indexes not used)";
+    return false;
+  }
   std::unordered_map<std::string, std::size_t> estimates;  // by condition signature
   auto estimate = [&](const ResolvedCondition& condition) {
     const std::string signature = condition.Signature();
@@ -142,9 +142,9 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
 
   // The most selective indexed condition of each group; their candidates
   // united. A single group with a single indexed condition leaves no choice:
-  // nothing is estimated then.
-  std::vector<const ResolvedCondition*> perGroup;
-  std::size_t perGroupTotal = 0;
+  // nothing is estimated then, its keys are read straight away.
+  std::vector<const ResolvedCondition*> chosen;
+  std::size_t promised = 0;  // keys the chosen conditions promise, each counted up to kEstimateCap
   bool estimated = true;
   for (const auto& group : plan.groups) {
     const ResolvedCondition* best = nullptr;
@@ -164,35 +164,30 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
         bestCount = count;
       }
     }
-    if (!best) return false;  // this group needs a full scan anyway
-    perGroup.push_back(best);
-    perGroupTotal += bestCount;
-  }
-  if (!estimated) {
-    // Its keys straight away, as long as they are few.
-    indexes_.Candidates(plan.file, *perGroup.front(), keys, kEstimateCap);
-    if (keys.size() < kEstimateCap) {
-      std::sort(keys.begin(), keys.end());
-      keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-      return true;
+    if (!best) {
+      stats_.access = "scan (no index)";  // this group needs a full scan anyway
+      return false;
     }
-    keys.clear();
-    perGroupTotal = kEstimateCap;
+    chosen.push_back(best);
+    promised += bestCount;
   }
-
-  // A condition written in every group (a reporting period usually is)
-  // bounds the whole selection alone; take it when it promises fewer keys.
-  std::vector<const ResolvedCondition*> chosen = perGroup;
-  if (plan.groups.size() > 1) {
+  bool haveKeys = false;
+  if (!estimated) {
+    promised = indexes_.Candidates(plan.file, *chosen.front(), keys, kEstimateCap);
+    haveKeys = promised < kEstimateCap;
+    if (!haveKeys) keys.clear();
+  } else if (plan.groups.size() > 1) {
+    // A condition written in every group (a reporting period usually is)
+    // bounds the whole selection alone; take it when it promises fewer keys.
     for (const auto& condition : plan.groups.front()) {
       if (!indexes_.Has(plan.file, condition.field)) continue;
       const std::string signature = condition.Signature();
       const bool everywhere = std::all_of(plan.groups.begin() + 1, plan.groups.end(), [&](const auto& group) {
         return std::any_of(group.begin(), group.end(), [&](const auto& c) { return c.Signature() == signature; });
       });
-      if (everywhere && estimate(condition) <= perGroupTotal) {
+      if (everywhere && estimate(condition) <= promised) {
         chosen = {&condition};
-        perGroupTotal = estimate(condition);
+        promised = estimate(condition);
       }
     }
   }
@@ -205,20 +200,29 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     seen.push_back(std::move(signature));
     return false;
   });
-  if (perGroupTotal >= kEstimateCap) {
+  if (promised >= kSmallSelection) {
     // Many candidates: when they are more than 1 / kScanRatio of the file,
     // one pass over the file in key order beats reading them by key (and
     // fetching their keys at all).
-    if (const auto total = indexes_.RecordCount(plan.file)) {
-      std::size_t counted = 0;
-      for (const ResolvedCondition* condition : chosen)
-        counted += indexes_.Estimate(plan.file, *condition, *total / kScanRatio + 1);
-      if (counted > *total / kScanRatio) return false;
+    if (const auto records = indexes_.RecordCount(plan.file)) {
+      const std::size_t quarter = *records / kScanRatio;
+      if (promised >= kEstimateCap && quarter >= kEstimateCap) {  // counted up to the cap only: count on
+        promised = 0;
+        for (const ResolvedCondition* condition : chosen) promised += indexes_.Estimate(plan.file, *condition, quarter + 1);
+      }
+      if (promised > quarter) {
+        stats_.access = "scan (estimate " + std::to_string(promised) + " of " + std::to_string(*records) + ")";
+        keys.clear();
+        return false;
+      }
     }
   }
-  for (const ResolvedCondition* condition : chosen) indexes_.Candidates(plan.file, *condition, keys);
+  if (!haveKeys) {
+    for (const ResolvedCondition* condition : chosen) indexes_.Candidates(plan.file, *condition, keys);
+  }
   std::sort(keys.begin(), keys.end());
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  stats_.access = "index " + Names(chosen) + " (estimate " + std::to_string(promised) + ")";
   return true;
 }
 
@@ -233,35 +237,36 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
   FieldReader reader(storage_);
   Matcher matcher(plan, reader);
   RecordView record;
-  std::vector<SelectedRecord> selected;
-  std::vector<SortValue> firstKeys;  // of the first PAR field, one per selected record
+  std::vector<SelectedRecord> selected;  // in key order
 
-  auto check = [&](std::string&& key, std::string&& text) {
-    ++stats_.candidates;
-    record.Reset(key, text);
-    if (!matcher.Matches(record)) return;
-    if (!plan.sorts.empty()) firstKeys.push_back(SortValueOf(plan.sorts.front(), reader, record));
-    storage_.Remember(plan.file, key, text);  // the caller often reads it next, by key
-    selected.push_back({std::move(key), std::move(text)});
-  };
-  // With translated fields, records are checked in batches: the records of
-  // other files that a batch needs are read together first.
+  // With translated conditions, records are checked in batches: the records
+  // of other files that a batch needs are read together first. Records that
+  // fail on their own fields already are left out of the batch.
   const std::vector<const FieldDef*> translated = TranslatedFields(plan);
   std::vector<SelectedRecord> batch;
+  auto keep = [&](SelectedRecord&& match) {
+    storage_.Remember(plan.file, match.key, match.text);  // the caller often reads it next, by key
+    selected.push_back(std::move(match));
+  };
   auto checkBatch = [&] {
     std::vector<RecordView> views(batch.size());
     for (std::size_t i = 0; i < batch.size(); ++i) views[i].Reset(batch[i].key, batch[i].text);
     reader.Prefetch(translated, views);
-    for (auto& candidate : batch) check(std::move(candidate.key), std::move(candidate.text));
+    for (auto& candidate : batch) {
+      record.Reset(candidate.key, candidate.text);
+      if (matcher.Matches(record)) keep(std::move(candidate));
+    }
     batch.clear();
   };
   auto consider = [&](const std::string& key, const std::string& text) {
+    ++stats_.candidates;
+    record.Reset(key, text);
     if (translated.empty()) {
-      check(std::string(key), std::string(text));
-      return true;
+      if (matcher.Matches(record)) keep({key, text});
+    } else if (matcher.Matches(record, true)) {
+      batch.push_back({key, text});
+      if (batch.size() >= kPrefetchBatch) checkBatch();
     }
-    batch.push_back({key, text});
-    if (batch.size() >= kPrefetchBatch) checkBatch();
     return true;
   };
 
@@ -272,11 +277,10 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
     stats_.fullScan = true;
     storage_.Scan(plan.file, consider);
   }
-  checkBatch();
-  if (plan.sorts.empty()) return selected;  // already in key order
+  if (!batch.empty()) checkBatch();
+  if (plan.sorts.empty()) return selected;
 
-  const std::vector<std::size_t> order = Sorter(plan, reader, selected, firstKeys).Order();
-  firstKeys = {};
+  const std::vector<std::size_t> order = SortOrder(plan.sorts, reader, selected);
   std::vector<SelectedRecord> sorted;
   sorted.reserve(selected.size());
   for (std::size_t i : order) sorted.push_back(std::move(selected[i]));

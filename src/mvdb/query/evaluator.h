@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mvdb/query/resolver.h"
+#include "mvdb/query/sort_order.h"
 
 namespace mvdb {
 class Storage;
@@ -15,44 +16,41 @@ namespace mvdb::query {
 
 class IndexStore;
 
-/// A selected record: its key and whole text.
-struct SelectedRecord {
-  std::string key;
-  std::string text;
-};
-
 /// How the last run found its candidates (for tests and the trace).
 struct RunStats {
   bool fullScan = false;
   std::size_t candidates = 0;  ///< records read and checked
+  /// The access path as the trace shows it: "scan (no index)", "scan
+  /// (estimate N of M)" or "index FIELD[+FIELD...] (estimate N)".
+  std::string access;
 };
 
-/// Runs plans. The condition is an OR of AND-groups: for each group the most
-/// selective indexed condition (estimated by counting index rows, up to a
-/// cap) gives candidate keys; the candidates of all groups are united, read
-/// once each in key order and checked against the whole condition. A condition
-/// written in every group replaces the per-group choice when it promises fewer
-/// keys. A group without an indexed condition means one full scan of the file
-/// instead. Each run reads in one read snapshot (joining an open transaction).
+/// Runs plans. The condition is an OR of AND-groups. The access path is
+/// chosen from the indexes' estimates (index rows counted, up to a cap): for
+/// each group its most selective indexed condition; a condition written in
+/// every group instead when it promises fewer keys. When some group has no
+/// indexed condition, or the chosen conditions promise more than a quarter
+/// of the file's records, the file is read by one scan in key order;
+/// otherwise the candidates' keys are united and read in key order by a
+/// batch read. Either way each record is checked against the whole condition,
+/// each distinct condition at most once per record. Each run reads in one
+/// read snapshot (joining an open transaction).
 class Evaluator {
  public:
   /// Neither storage nor indexes are owned; both must outlive the evaluator.
   /// `useIndexes` false forces full scans (to compare both paths in tests).
   Evaluator(Storage& storage, IndexStore& indexes, bool useIndexes = true);
 
-  /// The records satisfying the plan, sorted by its PAR fields (R-justified
-  /// fields: numbers first, numerically, then other texts; L: text, byte by
-  /// byte; a field's first value is its sort value), ties broken by key; in
-  /// key order without PAR. The sort holds one key per record at a time (a
-  /// later field's only for records tied on the fields before it), so its
-  /// memory grows with the rows, not with the number of fields. Throws
-  /// DbError kIo on storage failure.
+  /// The records satisfying the plan, in the order of its PAR fields (see
+  /// SortOrder), in key order without PAR. Throws DbError kIo on storage
+  /// failure.
   std::vector<SelectedRecord> Run(const Plan& plan);
 
   const RunStats& LastStats() const { return stats_; }
 
  private:
   /// The sorted candidate keys; false when one scan of the file is better.
+  /// Sets stats_.access.
   bool CollectCandidates(const Plan& plan, std::vector<std::string>& keys);
   std::vector<SelectedRecord> RunInSnapshot(const Plan& plan);
 

@@ -1,6 +1,7 @@
 #include "mvdb/query/field_reader.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "mvdb/dynarray.h"
 #include "mvdb/storage.h"
@@ -44,12 +45,16 @@ void FieldReader::Keep(const std::string& file, std::string key, std::string tex
 }
 
 const FieldReader::Cached& FieldReader::Target(const std::string& file, std::string_view key) {
+  // Records read in key order often translate through the same record in a row.
+  if (last_ && last_->view.key == key && lastFile_ == file) return *last_;
   auto& records = cache_[file];
   auto it = records.find(key);
   if (it == records.end()) {
     Keep(file, std::string(key), storage_.Get(file, std::string(key)).value_or(std::string()));
     it = records.find(key);
   }
+  last_ = it->second.get();
+  lastFile_ = file;
   return *it->second;
 }
 
@@ -58,15 +63,18 @@ void FieldReader::Prefetch(const std::vector<const FieldDef*>& fields, const std
   for (const FieldDef* field : fields) {
     if (field->kind != FieldKind::kTranslation) continue;
     auto& cached = cache_[field->targetFile];
-    std::vector<std::string> missing;
+    std::unordered_set<std::string_view> wanted;  // views into the records
+    std::string_view previous;
     for (const RecordView& record : records) {
       TargetKeys(*field, record, keys);
       for (std::string_view key : keys) {
-        if (!key.empty() && !cached.contains(key)) missing.emplace_back(key);
+        if (key.empty() || key == previous) continue;  // neighbours often share it
+        previous = key;
+        if (!cached.contains(key)) wanted.insert(key);
       }
     }
+    std::vector<std::string> missing(wanted.begin(), wanted.end());
     std::sort(missing.begin(), missing.end());
-    missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
     storage_.GetMany(field->targetFile, missing, [&](const std::string& key, const std::string& text) {
       Keep(field->targetFile, key, text);
       return true;

@@ -73,6 +73,8 @@ class FieldReader {
   };
   using Records = std::unordered_map<std::string, std::unique_ptr<Cached>, TextHash, std::equal_to<>>;
   std::unordered_map<std::string, Records> cache_;
+  const Cached* last_ = nullptr;  ///< the last target record found, of lastFile_
+  std::string lastFile_;
   std::vector<std::string_view> scratch_;
   std::vector<std::string_view> targetKeys_;
 };

@@ -5,18 +5,6 @@
 
 namespace mvdb::query {
 
-bool ResolvedCondition::HoldsFor(std::string_view value) const {
-  bool result = tests.front().Holds(value);
-  for (std::size_t i = 1; i < tests.size(); ++i) {
-    if (joins[i - 1] == Join::kAnd) {
-      result = result && tests[i].Holds(value);
-    } else {
-      result = result || tests[i].Holds(value);
-    }
-  }
-  return result;
-}
-
 std::string ResolvedCondition::Signature() const {
   std::string text = field.StoredSource();
   for (std::size_t i = 0; i < tests.size(); ++i) {
@@ -59,6 +47,7 @@ Plan Resolve(Storage& storage, const Query& query) {
       for (const auto& test : condition.tests) {
         if (!r.tests.empty()) r.joins.push_back(test.join);
         r.tests.push_back(Comparison::FromTest(test));
+        r.numeric = r.numeric || r.tests.back().number.has_value();
       }
       resolved.push_back(std::move(r));
     }

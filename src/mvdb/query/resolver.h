@@ -21,9 +21,21 @@ struct ResolvedCondition {
   std::vector<Comparison> tests;
   std::vector<Join> joins;  ///< joins[i] joins tests[i + 1] to what precedes it
   std::size_t position = 0;
+  bool numeric = false;  ///< some test compares with a number: values are parsed as numbers
 
   /// True when one value satisfies the tests combined left to right.
-  bool HoldsFor(std::string_view value) const;
+  bool HoldsFor(std::string_view value) const {
+    const std::optional<double> number = numeric ? ParseNumber(value) : std::nullopt;
+    bool result = tests.front().Holds(value, number);
+    for (std::size_t i = 1; i < tests.size(); ++i) {
+      if (joins[i - 1] == Join::kAnd) {
+        result = result && tests[i].Holds(value, number);
+      } else {
+        result = result || tests[i].Holds(value, number);
+      }
+    }
+    return result;
+  }
   /// Text that identifies the field and tests (equal conditions share it).
   std::string Signature() const;
 };

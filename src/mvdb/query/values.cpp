@@ -4,11 +4,6 @@
 
 namespace mvdb::query {
 
-int CompareText(std::string_view a, std::string_view b) {
-  // std::char_traits<char>::compare orders bytes as unsigned char.
-  return a.compare(b);
-}
-
 Comparison Comparison::FromTest(const FieldTest& test) {
   Comparison c;
   c.op = test.op;
@@ -16,30 +11,6 @@ Comparison Comparison::FromTest(const FieldTest& test) {
   c.prefix = test.prefix;
   if (!test.prefix) c.number = ParseNumber(test.value);
   return c;
-}
-
-namespace {
-
-bool Apply(CompareOp op, int order) {
-  switch (op) {
-    case CompareOp::kEq: return order == 0;
-    case CompareOp::kNe: return order != 0;
-    case CompareOp::kLt: return order < 0;
-    case CompareOp::kLe: return order <= 0;
-    case CompareOp::kGt: return order > 0;
-    case CompareOp::kGe: return order >= 0;
-  }
-  return false;
-}
-
-}  // namespace
-
-bool Comparison::Holds(std::string_view value) const {
-  if (prefix) return Apply(op, CompareText(value.substr(0, text.size()), text));
-  if (number) {
-    if (const auto v = ParseNumber(value)) return Apply(op, *v < *number ? -1 : (*v > *number ? 1 : 0));
-  }
-  return Apply(op, CompareText(value, text));
 }
 
 void SplitOn(std::string_view text, char delimiter, std::vector<std::string_view>& out) {

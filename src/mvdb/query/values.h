@@ -12,7 +12,9 @@
 namespace mvdb::query {
 
 /// Bytewise comparison of two texts: <0, 0 or >0.
-int CompareText(std::string_view a, std::string_view b);
+inline int CompareText(std::string_view a, std::string_view b) {
+  return a.compare(b);  // std::char_traits<char>::compare orders bytes as unsigned char
+}
 
 /// A test ready to be applied to values: its number is parsed once.
 struct Comparison {
@@ -28,7 +30,27 @@ struct Comparison {
   /// anything else as text, byte by byte. A prefix test compares the value's
   /// first bytes (as many as the prefix has) with the prefix: "=" is "begins
   /// with", "<>" is "does not begin with", "<" and the others order them.
-  bool Holds(std::string_view value) const;
+  bool Holds(std::string_view value) const { return Holds(value, number ? ParseNumber(value) : std::nullopt); }
+  /// As Holds, with the value's number parsed by the caller (nullopt when it
+  /// is not one): a value tested many times is parsed once.
+  bool Holds(std::string_view value, const std::optional<double>& valueNumber) const {
+    if (prefix) return Apply(CompareText(value.substr(0, text.size()), text));
+    if (number && valueNumber) return Apply(*valueNumber < *number ? -1 : (*valueNumber > *number ? 1 : 0));
+    return Apply(CompareText(value, text));
+  }
+
+ private:
+  bool Apply(int order) const {
+    switch (op) {
+      case CompareOp::kEq: return order == 0;
+      case CompareOp::kNe: return order != 0;
+      case CompareOp::kLt: return order < 0;
+      case CompareOp::kLe: return order <= 0;
+      case CompareOp::kGt: return order > 0;
+      case CompareOp::kGe: return order >= 0;
+    }
+    return false;
+  }
 };
 
 /// Splits text on a delimiter into views of it (one empty view for empty text);

@@ -174,8 +174,11 @@ class SqliteBackend final : public SqlBackend {
   void ScanTable(const std::string& table, const RecordFn& fn) override {
     // A fresh statement: fn may read this file while the scan runs.
     sql::Statement scan(db_, "SELECT key, record FROM " + table + " ORDER BY key");
+    std::string key, record;  // reused: no allocation per record
     while (scan.Step()) {
-      if (!fn(scan.Column(0), scan.Column(1))) return;
+      key.assign(scan.ColumnText(0));
+      record.assign(scan.ColumnText(1));
+      if (!fn(key, record)) return;
     }
   }
 
@@ -218,7 +221,8 @@ std::string UriOf(const std::filesystem::path& path, const char* parameters) {
 
 std::unique_ptr<SqliteBackend> Connect(const std::filesystem::path& path, const std::string& uri, int flags) {
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(uri.c_str(), &db, flags | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+  // One thread uses a connection at a time (see Database): no mutex of its own.
+  if (sqlite3_open_v2(uri.c_str(), &db, flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
     const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close_v2(db);
     throw DbError(ErrorCode::kIo, "cannot open database " + path.string() + ": " + message);

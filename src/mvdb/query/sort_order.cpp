@@ -1,0 +1,137 @@
+#include "mvdb/query/sort_order.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
+#include "mvdb/numbers.h"
+#include "mvdb/query/field_reader.h"
+
+namespace mvdb::query {
+namespace {
+
+// Records whose translations are read together.
+constexpr std::size_t kPrefetchBatch = 20000;
+
+struct SortValue {
+  std::string_view text;
+  std::optional<double> number;  // R-justified fields only
+};
+
+// Numbers first in numeric order, then texts byte by byte.
+int CompareSortValues(const SortValue& a, const SortValue& b) {
+  if (a.number && b.number) return *a.number < *b.number ? -1 : (*a.number > *b.number ? 1 : 0);
+  if (a.number) return -1;
+  if (b.number) return 1;
+  return a.text.compare(b.text);
+}
+
+void PrefetchTranslations(const std::vector<FieldDef>& sorts, FieldReader& reader,
+                          const std::vector<SelectedRecord>& records) {
+  std::vector<const FieldDef*> translated;
+  for (const FieldDef& field : sorts) {
+    if (field.kind == FieldKind::kTranslation) translated.push_back(&field);
+  }
+  if (translated.empty()) return;
+  std::vector<RecordView> views;
+  for (std::size_t first = 0; first < records.size(); first += kPrefetchBatch) {
+    const std::size_t end = std::min(records.size(), first + kPrefetchBatch);
+    views.resize(end - first);
+    for (std::size_t i = first; i < end; ++i) views[i - first].Reset(records[i].key, records[i].text);
+    reader.Prefetch(translated, views);
+  }
+}
+
+// Writes the rank of each record's value of the field, among the field's
+// distinct values in sort order, into ranks[i * stride]. Equal sort values
+// ("1" and "01" in an R field) share a rank.
+void Rank(const FieldDef& field, FieldReader& reader, const std::vector<SelectedRecord>& records,
+          std::uint32_t* ranks, std::size_t stride) {
+  // The views point into the records, or into the reader's kept records of
+  // other files: both outlive this function.
+  std::vector<SortValue> distinct;
+  std::unordered_map<std::string_view, std::uint32_t> idOf;  // value -> its place in distinct
+  RecordView view;
+  std::string_view previous;
+  std::uint32_t id = 0;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    view.Reset(records[i].key, records[i].text);
+    const std::string_view value = reader.FirstValue(field, view);
+    // Neighbours in key order often share their value (a carer's name): no look-up then.
+    if (i == 0 || value != previous) {
+      const auto [it, added] = idOf.try_emplace(value, static_cast<std::uint32_t>(distinct.size()));
+      if (added) distinct.push_back({value, field.rightJustified ? ParseNumber(value) : std::nullopt});
+      id = it->second;
+      previous = value;
+    }
+    ranks[i * stride] = id;
+  }
+  std::vector<std::uint32_t> byValue(distinct.size());
+  std::iota(byValue.begin(), byValue.end(), 0);
+  std::sort(byValue.begin(), byValue.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return CompareSortValues(distinct[a], distinct[b]) < 0; });
+  std::vector<std::uint32_t> rankOf(distinct.size());
+  std::uint32_t rank = 0;
+  for (std::size_t i = 0; i < byValue.size(); ++i) {
+    if (i > 0 && CompareSortValues(distinct[byValue[i - 1]], distinct[byValue[i]]) != 0) ++rank;
+    rankOf[byValue[i]] = rank;
+  }
+  for (std::size_t i = 0; i < records.size(); ++i) ranks[i * stride] = rankOf[ranks[i * stride]];
+}
+
+// Bits needed to write every number below `count`.
+int BitsFor(std::size_t count) {
+  int bits = 0;
+  while (bits < 64 && (std::size_t{1} << bits) < count) ++bits;
+  return bits;
+}
+
+}  // namespace
+
+std::vector<std::size_t> SortOrder(const std::vector<FieldDef>& sorts, FieldReader& reader,
+                                   const std::vector<SelectedRecord>& records) {
+  std::vector<std::size_t> order(records.size());
+  std::iota(order.begin(), order.end(), 0);
+  const std::size_t fields = sorts.size();
+  if (fields == 0 || records.size() < 2) return order;
+  PrefetchTranslations(sorts, reader, records);
+  std::vector<std::uint32_t> ranks(records.size() * fields);
+  for (std::size_t f = 0; f < fields; ++f) Rank(sorts[f], reader, records, ranks.data() + f, fields);
+  // Records come in key order: of two records tied on every field, the
+  // first in `records` has the lower key.
+  std::vector<int> bits(fields);
+  int totalBits = BitsFor(records.size());
+  for (std::size_t f = 0; f < fields; ++f) {
+    std::uint32_t most = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) most = std::max(most, ranks[i * fields + f]);
+    bits[f] = BitsFor(most + std::size_t{1});
+    totalBits += bits[f];
+  }
+  if (totalBits <= 64) {  // the usual case: every rank and the position packed in one integer
+    const int positionBits = BitsFor(records.size());
+    std::vector<std::uint64_t> packed(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      std::uint64_t value = 0;
+      for (std::size_t f = 0; f < fields; ++f) value = (value << bits[f]) | ranks[i * fields + f];
+      packed[i] = (value << positionBits) | i;
+    }
+    std::sort(packed.begin(), packed.end());
+    const std::uint64_t mask = positionBits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << positionBits) - 1;
+    for (std::size_t i = 0; i < records.size(); ++i) order[i] = static_cast<std::size_t>(packed[i] & mask);
+    return order;
+  }
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const std::uint32_t* ra = ranks.data() + a * fields;
+    const std::uint32_t* rb = ranks.data() + b * fields;
+    for (std::size_t f = 0; f < fields; ++f) {
+      if (ra[f] != rb[f]) return ra[f] < rb[f];
+    }
+    return a < b;
+  });
+  return order;
+}
+
+}  // namespace mvdb::query
