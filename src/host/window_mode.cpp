@@ -122,7 +122,7 @@ class HostWindow : public QMainWindow {
   const HostOptions& options_;
   Objects objects_;
   UrlOpener open_;
-  bool request_ = false;  // "Imprimer" was pressed after "Sortir"
+  bool request_ = false;  // of "Imprimer" and "Sortir", "Imprimer" was pressed last
   QStringList written_;   // the files the current form's output wrote
 };
 
