@@ -100,7 +100,7 @@ services::PrinterList& Ctr_Morvane::Printers() {
   return *environment_->printers;
 }
 
-services::Printer& Ctr_Morvane::Printer() { return Printers().Current(); }
+services::Printer& Ctr_Morvane::Printer() { return apercu_ != nullptr ? *apercu_ : Printers().Current(); }
 
 services::OutilsDate& Ctr_Morvane::Dates() { return services::OutilsDate::Instance(); }
 

@@ -115,7 +115,7 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   // ---- outside components and shared helpers (ctr_morvane.cpp) ----
   services::UiServices& Ui();
   services::PrinterList& Printers();
-  services::Printer& Printer();  // throws PrinterError when none is current
+  services::Printer& Printer();  // the preview's surface, else the current printer (PrinterError when none)
   services::OutilsDate& Dates();
   services::PlanningControl& Planning();    // these three throw std::logic_error
   services::SignatureControl& Signature();  // when the environment lacks them
@@ -175,8 +175,8 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   //      calls into the parts named at the top of this file ----
   void Cmd_Imprimer_Click();
   bool Valeurs_Refusees();
-  void Imprimer(const std::function<void(int index)>& travail);
-  void Copies(void (Ctr_Morvane::*page)());
+  void Imprimer(const std::function<void(int index, int copies)>& travail);
+  void Copies(void (Ctr_Morvane::*page)(), int nombre);
   void Selection_Absences();
   void Select_Impression();
   void Imprimer_Planning(int index);
@@ -194,6 +194,7 @@ class Ctr_Morvane : public QWidget, private FormControls, private InstanceState 
   QPointer<QWidget> focusAvantSablier_;  // field that had the focus when the surface was disabled
   int callDepth_ = 0;                    // nesting of events and public calls
   bool closesHostWindow_ = true;
+  services::Printer* apercu_ = nullptr;  // the preview's surface while the printer choice draws on it
   std::exception_ptr echecEnAttente_;  // first failure of a nested event procedure
   QString procedureEnEchec_;
   bool terminated_ = false;

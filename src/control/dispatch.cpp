@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <functional>
 
+#include "control/a_la_sortie.h"
 #include "control/ctr_morvane.h"
 #include "control/selection_contrat.h"
 #include "control/selection_requete.h"
@@ -88,9 +89,9 @@ void Ctr_Morvane::Cmd_Imprimer_Click() {
         return;
       }
       if (CriteresDemande.sortie == Sortie::Liste) {
-        Imprimer([this](int) { Copies(&Ctr_Morvane::Select_Impression); });
+        Imprimer([this](int, int copies) { Copies(&Ctr_Morvane::Select_Impression, copies); });
       } else {
-        Imprimer([this](int index) { Imprimer_Planning(index); });
+        Imprimer([this](int index, int) { Imprimer_Planning(index); });
       }
       break;
     case Sortie::Fichier:
@@ -98,7 +99,7 @@ void Ctr_Morvane::Cmd_Imprimer_Click() {
       break;
     case Sortie::Lettres:
       if (CriteresDemande.lettre == Lettre::Type) {
-        Imprimer([this](int) { Copies(&Ctr_Morvane::Lettre_Type); });
+        Imprimer([this](int, int copies) { Copies(&Ctr_Morvane::Lettre_Type, copies); });
       } else if (CriteresDemande.lettre == Lettre::Publipostage) {
         Sablier sablier(*this);
         Lettre_Publi();
@@ -139,11 +140,22 @@ bool Ctr_Morvane::Valeurs_Refusees() {
 }
 
 // Prints on the printer the user chooses, pointer and surface busy meanwhile;
-// giving the choice up prints nothing. A PDF printer never writes over the
-// database's own files, and its file is announced once complete.
-void Ctr_Morvane::Imprimer(const std::function<void(int index)>& travail) {
-  QString titre;
-  const std::optional<int> index = IndexImprimante(Dates().ChoixImprimante(titre));
+// giving the choice up prints nothing. The choice's preview draws the same
+// work on its own surface. A PDF printer never writes over the database's own
+// files, and its file is announced once complete.
+void Ctr_Morvane::Imprimer(const std::function<void(int index, int copies)>& travail) {
+  Dates().ProposerApercu([this, &travail](services::Printer& surface, int index, int copies) {
+    apercu_ = &surface;
+    ALaSortie fin([this] { apercu_ = nullptr; });
+    Sablier sablier(*this, /*traiterEvenements=*/false);
+    travail(index, copies);
+  });
+  std::optional<int> index;
+  {
+    ALaSortie retirer([this] { Dates().ProposerApercu({}); });
+    QString titre;
+    index = IndexImprimante(Dates().ChoixImprimante(titre));
+  }
   Ui().ProcessEvents();
   if (!index) return;
   const services::PrinterInfo& choisie = Printers().At(*index);
@@ -152,14 +164,13 @@ void Ctr_Morvane::Imprimer(const std::function<void(int index)>& travail) {
   Printers().SetCurrent(*index);
   {
     Sablier sablier(*this);
-    travail(*index);
+    travail(*index, Dates().NbExemplaires());
   }
   if (fichier && Printer().PageCount() > 0) emit fileWritten(QString::fromStdString(choisie.outputFile.string()));
 }
 
 // Each copy after the first starts on a new page of the same print job.
-void Ctr_Morvane::Copies(void (Ctr_Morvane::*page)()) {
-  const int nombre = Dates().NbExemplaires();
+void Ctr_Morvane::Copies(void (Ctr_Morvane::*page)(), int nombre) {
   for (int n = 1; n <= nombre; ++n) {
     if (n != 1) Printer().NewPage();
     (this->*page)();
@@ -184,6 +195,7 @@ void Ctr_Morvane::Imprimer_Planning(int index) {
   demande.finPeriode = FinPeriode;
   demande.debutPeriode = DebutPeriode;
   demande.printerIndex = index;
+  demande.surface = apercu_;
   Planning().Imprimer(demande);
 }
 

@@ -50,9 +50,11 @@ std::string HostUsage() {
 Reports the absences of the association's carers: a printed list, a planning,
 a CSV statistics file or paid-leave letters.
 
-Without "report", shows the selection form in a window. With "report" (the
-batch mode), sets the form's criteria from the options, presses "Imprimer" and
-makes the output without a window.
+Without "report", shows the selection form in a window: after each output it
+tells where the files written are and shows a fresh form for the next request,
+until "Sortir" or the window is closed. With "report" (the batch mode), sets
+the form's criteria from the options, presses "Imprimer" and makes the output
+without a window.
 
 Options:
   --db ADDRESS         the database: a file, or a server's address
@@ -86,7 +88,7 @@ Settings:
   keys database, output and printer, and "#" comment lines.
 
 Exit status:
-  0    the window was closed; in the batch mode, the output was made
+  0    "Sortir" or the window closed; in the batch mode, the output was made
   1    the window could not open the database, the user or the form (the
        reason is shown and on standard error); in the batch mode, the form
        refused the request (its message is on standard error)

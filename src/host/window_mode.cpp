@@ -1,7 +1,9 @@
 #include "host/window_mode.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
@@ -9,7 +11,6 @@
 #include <iostream>
 #include <memory>
 
-#include "control/a_la_sortie.h"
 #include "control/ctr_morvane.h"
 #include "host/demo_database.h"
 #include "host/output_audit.h"
@@ -37,9 +38,106 @@ void ReportFailure(const QString& what) {
   }
 }
 
+// The host's window: one form after another on the same database and rights.
+// A form that unloads at the end of a request ("Imprimer") is replaced by a
+// fresh one, as reopening it from an office menu would; "Sortir" closes the
+// window, which ends the program.
+class HostWindow : public QMainWindow {
+ public:
+  struct Objects {
+    mvdb::Client* client;
+    mvdb::Database* database;
+    std::shared_ptr<services::Droits> droits;
+  };
+
+  HostWindow(const HostOptions& options, Objects objects, UrlOpener open)
+      : options_(options), objects_(std::move(objects)), open_(std::move(open)) {
+    setWindowTitle(QStringLiteral("Absences des aidants"));
+  }
+
+  // The form goes first: its end closes the database files.
+  ~HostWindow() override { CloseForm(); }
+
+  /// Shows a fresh form and runs its INIT; throws what INIT throws.
+  void OpenForm() {
+    auto* control = new control::Ctr_Morvane(this);  // owned by the window
+    control->setClosesHostWindow(false);
+    setCentralWidget(control);
+    setFixedSize(control->size());
+    auto environment = services::MakeDesktopEnvironment(control, options_.outputDir);
+    // The printer choice proposes a PDF file named after the output the form prints.
+    const auto output = [control] {
+      switch (control->SortieChoisie()) {
+        case control::Sortie::Planning: return QStringLiteral("planning");
+        case control::Sortie::Lettres: return QStringLiteral("lettres");
+        default: return QStringLiteral("liste");
+      }
+    };
+    services::OutilsDate::Install(
+        services::MakeOutilsDate(*environment->printers, QString::fromStdString(options_.printer), output));
+    control->SetEnvironment(std::move(environment));
+    auto* audit = new OutputAudit(*control, *objects_.database);  // owned by the control
+    connect(audit, &OutputAudit::recordFailed, this, [](const QString& reason) {
+      ReportFailure(QStringLiteral("La sortie a été faite mais n'a pas été enregistrée dans le journal : %1").arg(reason));
+    });
+    // The control asks to be unloaded after "Sortir" and at the end of a
+    // request; the last of the two buttons pressed tells which.
+    for (const char* button : {"Cmd_Imprimer", "Cmd_Sortir"}) {
+      const bool request = QLatin1String(button) == QLatin1String("Cmd_Imprimer");
+      connect(control->findChild<QPushButton*>(QLatin1String(button)), &QPushButton::pressed, this,
+              [this, request] { request_ = request; });
+    }
+    connect(control, &control::Ctr_Morvane::fileWritten, this, [this](const QString& file) { written_ << file; });
+    connect(control, &control::Ctr_Morvane::unloadRequested, this, [this] {
+      if (!request_) {
+        close();
+        return;
+      }
+      // The request is still on the stack: the form is replaced once it has returned.
+      QTimer::singleShot(0, this, [this] { NextRequest(); });
+    });
+    request_ = false;
+    written_.clear();
+
+    control->setTheClient(objects_.client);
+    control->setTheDatabase(objects_.database);
+    control->setDroitsUtilisateur(objects_.droits);
+    show();
+    control->show();
+    control->INIT();
+  }
+
+  control::Ctr_Morvane* Form() const { return qobject_cast<control::Ctr_Morvane*>(centralWidget()); }
+
+ private:
+  void NextRequest() {
+    OfferToOpen(written_, this, open_ ? open_ : UrlOpener(&QDesktopServices::openUrl));
+    CloseForm();
+    try {
+      OpenForm();
+    } catch (const std::exception& e) {
+      ReportFailure(QString::fromUtf8(e.what()));
+      QApplication::exit(1);
+    }
+  }
+
+  // The date service's printer dialog lists the form's printers, which go
+  // with it: a service that refers to nothing takes its place first.
+  void CloseForm() {
+    services::OutilsDate::Install(services::MakeBatchOutilsDate(-1, 1));
+    delete takeCentralWidget();
+  }
+
+  const HostOptions& options_;
+  Objects objects_;
+  UrlOpener open_;
+  bool request_ = false;  // of "Imprimer" and "Sortir", "Imprimer" was pressed last
+  QStringList written_;   // the files the current form's output wrote
+};
+
 }  // namespace
 
-int RunWindow(const HostOptions& given) {
+int RunWindow(const HostOptions& given, UrlOpener open) {
   const HostOptions options = WithDefaults(given);
   const bool isDemo = options.defaultDemo;
   if (!options.screenshot.empty() && services::InsideDatabase(options.screenshot, options.database)) {
@@ -79,46 +177,14 @@ int RunWindow(const HostOptions& given) {
   std::error_code ignored;
   std::filesystem::create_directories(options.outputDir, ignored);
 
-  auto window = std::make_unique<QMainWindow>();
-  window->setWindowTitle(QStringLiteral("Absences des aidants"));
-  auto* control = new control::Ctr_Morvane(window.get());  // owned by the window
-  window->setCentralWidget(control);
-  window->setFixedSize(control->size());
-  auto environment = services::MakeDesktopEnvironment(control, options.outputDir);
-  // The printer choice proposes a PDF file named after the output the form prints.
-  const auto output = [control] {
-    switch (control->SortieChoisie()) {
-      case control::Sortie::Planning: return QStringLiteral("planning");
-      case control::Sortie::Lettres: return QStringLiteral("lettres");
-      default: return QStringLiteral("liste");
-    }
-  };
-  services::OutilsDate::Install(
-      services::MakeOutilsDate(*environment->printers, QString::fromStdString(options.printer), output));
-  // On every way out the window goes first (its end destroys the control,
-  // which closes the database files); the date service's printer dialog
-  // listed the control's printers, which are gone with it: a service that
-  // refers to nothing is left.
-  control::ALaSortie unload([&window] {
-    window.reset();
-    services::OutilsDate::Install(services::MakeBatchOutilsDate(-1, 1));
-  });
-  control->SetEnvironment(std::move(environment));
-
-  control->setTheClient(&client);
-  control->setTheDatabase(database.get());
-  control->setDroitsUtilisateur(droits);
-  auto* audit = new OutputAudit(*control, *database);  // owned by the control
-  QObject::connect(audit, &OutputAudit::recordFailed, [](const QString& reason) {
-    ReportFailure(QStringLiteral("La sortie a été faite mais n'a pas été enregistrée dans le journal : %1").arg(reason));
-  });
-  window->show();
+  HostWindow window(options, {&client, database.get(), droits}, std::move(open));
   try {
-    control->INIT();
+    window.OpenForm();
   } catch (const std::exception& e) {
     ReportFailure(QString::fromUtf8(e.what()));
     return 1;
   }
+  control::Ctr_Morvane* control = window.Form();
 
   int screenshotStatus = 0;
   if (!options.screenshot.empty()) {

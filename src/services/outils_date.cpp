@@ -9,8 +9,10 @@
 #include <QStringList>
 #include <QWidget>
 #include <algorithm>
+#include <exception>
 
 #include "services/date_text.h"
+#include "services/print_preview.h"
 #include "services/printer_choice_dialog.h"
 #include "services/printer_list.h"
 #include "services/ui_services.h"
@@ -76,8 +78,24 @@ class QtOutilsDate : public DateConversions {
       dialog.ProposeFile(i, output_ ? QFileInfo(configured).dir().filePath(ProposedPdfName(output_(), now))
                                     : configured);
     }
+    // The preview's failure goes to the caller once the dialog is closed.
+    std::exception_ptr failure;
+    if (apercu_) {
+      dialog.SetPreview([this, &dialog, &failure](int row, int copies) {
+        try {
+          PrintPreviewDialog preview(printers_->At(row), [&](Printer& surface) { apercu_(surface, row, copies); },
+                                     &dialog);
+          return preview.Run();
+        } catch (...) {
+          failure = std::current_exception();
+          return false;
+        }
+      });
+    }
     copies_ = 1;
-    if (dialog.exec() != QDialog::Accepted || dialog.SelectedIndex() < 0) return QStringLiteral("-1");
+    const bool chosen = dialog.exec() == QDialog::Accepted && dialog.SelectedIndex() >= 0;
+    if (failure) std::rethrow_exception(failure);
+    if (!chosen) return QStringLiteral("-1");
     copies_ = static_cast<std::int16_t>(dialog.Copies());
     lastIndex_ = dialog.SelectedIndex();
     if (const QString file = dialog.ChosenFile(); !file.isEmpty()) {
@@ -86,11 +104,14 @@ class QtOutilsDate : public DateConversions {
     return QString::number(lastIndex_);
   }
 
+  void ProposerApercu(Apercu apercu) override { apercu_ = std::move(apercu); }
+
  private:
   std::unique_ptr<PrinterList> owned_;
   PrinterList* printers_;
   int lastIndex_ = -1;
   std::function<QString()> output_;
+  Apercu apercu_;
 };
 
 /// The non-interactive service: a fixed answer to every printer choice.

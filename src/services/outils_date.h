@@ -11,6 +11,7 @@
 
 namespace morvane::services {
 
+class Printer;
 class PrinterList;
 class UiServices;
 
@@ -51,6 +52,16 @@ class OutilsDate {
   virtual QString ChoixImprimante(QString& title) = 0;
   /// Copies chosen at the last ChoixImprimante (1 when none was chosen).
   virtual std::int16_t NbExemplaires() const = 0;
+
+  /// Draws the output about to print on `surface` as its print will, for the
+  /// printer of that index and that many copies. May throw.
+  using Apercu = std::function<void(Printer& surface, int printerIndex, int copies)>;
+  /// Offers a preview ("Aperçu") in the following printer choices, drawn by
+  /// `apercu`; an empty function withdraws it. From the preview the user
+  /// prints (the choice answers as if confirmed) or gives up (it answers
+  /// "-1"); a failure of the drawing is thrown by ChoixImprimante. A service
+  /// that shows no dialog ignores it.
+  virtual void ProposerApercu(Apercu apercu) { (void)apercu; }
 
   /// The process-wide instance, created on first use: the real printer dialog
   /// over its own PrinterList::FromPlatform, whose names and order match the

@@ -18,8 +18,8 @@ void PlanningPrintControl::Imprimer(const PlanningRequest& request) {
   DatabasePlanningSource source(*request.database, request.droits);
   const PlanningChart chart = BuildPlanningChart(request, source);
 
-  printers_.SetCurrent(request.printerIndex);
-  Printer& printer = printers_.Current();
+  if (request.surface == nullptr) printers_.SetCurrent(request.printerIndex);
+  Printer& printer = request.surface != nullptr ? *request.surface : printers_.Current();
   lastPageCount_ = PaintPlanning(printer, chart, today_());
   printer.EndDoc();
 }

@@ -18,9 +18,9 @@ class PlanningPrintControl : public PlanningControl {
   /// printing date shown on each page (default: TodayFromEnvironment()).
   explicit PlanningPrintControl(PrinterList& printers, std::function<QDate()> today = {});
 
-  /// Makes the printer of `request.printerIndex` current, prints the chart of
-  /// the request's rows between its two days in landscape, and ends the job
-  /// with EndDoc. Carers are read once each from CIVILAIDANT (a carer not
+  /// Makes the printer of `request.printerIndex` current (or takes the
+  /// request's preview surface), prints the chart of the request's rows
+  /// between its two days in landscape, and ends the job with EndDoc. Carers are read once each from CIVILAIDANT (a carer not
   /// found is shown by its code), sector labels from SECTEUR; carers of
   /// sectors the rights hide are left out.
   /// Throws std::invalid_argument for a request without database or with a

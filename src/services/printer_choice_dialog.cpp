@@ -48,10 +48,10 @@ PrinterChoiceDialog::PrinterChoiceDialog(const QStringList& names, int selected,
   fileLayout->addWidget(browse);
   fileRow_->hide();
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setEnabled(!names.isEmpty());
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(!names.isEmpty());
+  connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
   connect(list_, &QListWidget::currentRowChanged, this, &PrinterChoiceDialog::ShowFileOfRow);
 
@@ -62,7 +62,7 @@ PrinterChoiceDialog::PrinterChoiceDialog(const QStringList& names, int selected,
   layout->addWidget(list_);
   layout->addLayout(copiesRow);
   layout->addWidget(fileRow_);
-  layout->addWidget(buttons);
+  layout->addWidget(buttons_);
 
   SetSelectedIndex(selected);
 }
@@ -113,6 +113,28 @@ void PrinterChoiceDialog::Browse() {
                                                       QStringLiteral("PDF (*.pdf)"), nullptr,
                                                       QFileDialog::DontConfirmOverwrite);
   if (!chosen.isEmpty()) file_->setText(chosen);
+}
+
+void PrinterChoiceDialog::SetPreview(std::function<bool(int row, int copies)> preview) {
+  preview_ = std::move(preview);
+  if (preview_ && previewButton_ == nullptr && list_->count() > 0) {
+    previewButton_ = buttons_->addButton(QStringLiteral("Aperçu…"), QDialogButtonBox::ActionRole);
+    previewButton_->setObjectName(QStringLiteral("preview"));
+    previewButton_->setAutoDefault(false);
+    connect(previewButton_, &QPushButton::clicked, this, &PrinterChoiceDialog::Preview);
+  }
+  if (previewButton_ != nullptr) previewButton_->setEnabled(static_cast<bool>(preview_));
+}
+
+// Printing from the preview is OK (its file checks included); leaving it
+// gives the choice up.
+void PrinterChoiceDialog::Preview() {
+  if (!preview_ || SelectedIndex() < 0) return;
+  if (preview_(SelectedIndex(), Copies())) {
+    accept();
+  } else {
+    reject();
+  }
 }
 
 void PrinterChoiceDialog::accept() {

@@ -1,14 +1,18 @@
 // The printer-choice dialog behind OutilsDate::ChoixImprimante: a list of the
 // printers' names, a number of copies and, for a printer that writes a PDF
-// file, the file's name, with OK and Cancel.
+// file, the file's name, with OK, Cancel and, when the output can be drawn
+// beforehand, "Aperçu".
 #pragma once
 
 #include <QDateTime>
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 
+class QDialogButtonBox;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QSpinBox;
 class QWidget;
 
@@ -39,6 +43,11 @@ class PrinterChoiceDialog : public QDialog {
   /// printer that writes no file.
   QString ChosenFile() const;
 
+  /// Shows "Aperçu", which runs `preview` with the printer and copies chosen
+  /// so far: when it answers true (print) the dialog is accepted as by OK,
+  /// otherwise it is given up as by Cancel. `preview` must not throw.
+  void SetPreview(std::function<bool(int row, int copies)> preview);
+
   /// OK: for a printer that writes a file, refuses an empty name or a folder
   /// that does not exist, and asks before replacing an existing file ("Non"
   /// keeps the dialog open).
@@ -47,11 +56,15 @@ class PrinterChoiceDialog : public QDialog {
  private:
   void ShowFileOfRow(int row);
   void Browse();
+  void Preview();
 
   QListWidget* list_;    // owned by the dialog
   QSpinBox* copies_;     // owned by the dialog
   QWidget* fileRow_;     // owned by the dialog: label, name and "Parcourir..."
   QLineEdit* file_;      // owned by the dialog
+  QDialogButtonBox* buttons_;              // owned by the dialog
+  QPushButton* previewButton_ = nullptr;  // owned by the dialog; made by SetPreview
+  std::function<bool(int row, int copies)> preview_;
   QStringList files_;    // per row: the file written, "" for a printer
   int shownRow_ = -1;    // the row whose file the field shows
 };

@@ -1,6 +1,6 @@
 // The real print surface: a QPainter on a QPdfWriter writing a PDF file (each
-// job through an OutputFile), or on a QPrinter sending the job to a system
-// printer.
+// job through an OutputFile), on a QPrinter sending the job to a system
+// printer, or on the QPrinter of a print preview.
 //
 // Twips are measured from the top-left corner of the printable area, as on a
 // classic printer object: a system printer uses its driver's unprintable
@@ -22,6 +22,7 @@
 #include "services/output_file.h"
 #include "services/paged_printer.h"
 #include "services/print_fonts.h"
+#include "services/print_preview.h"
 #include "services/printer_list.h"
 
 namespace morvane::services {
@@ -38,6 +39,12 @@ QPageLayout::Orientation ToQt(int orientation) {
   return orientation == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
+// The sheet of the PDF printers: A4 with the quarter-inch margins.
+QPageLayout PdfLayout() {
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                     QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm), QPageLayout::Millimeter);
+}
+
 class QtPrinter : public PagedPrinter {
  public:
   QtPrinter(const QString& deviceName, std::filesystem::path pdfFile, const QString& systemPrinterName)
@@ -50,13 +57,16 @@ class QtPrinter : public PagedPrinter {
       system_->setDocName(deviceName);
     } else {
       if (pdfFile_.empty()) throw PrinterError("Imprimante PDF sans fichier de sortie : " + deviceName.toStdString());
-      pdfLayout_ = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                               QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
-                               QPageLayout::Millimeter);
-      // Text is measured on a writer of the same resolution that never writes.
-      measuring_ = std::make_unique<QPdfWriter>(&nowhere_);
-      measuring_->setResolution(kPdfDpi);
+      MeasureAsPdf();
     }
+    unitsPerTwip_ = Measured()->logicalDpiY() / kTwipsPerInch;
+  }
+
+  // The preview's surface draws on `preview` (laid out by MakePreviewTarget)
+  // and measures text as the printer it shows does, so that it breaks its
+  // pages where the print will.
+  QtPrinter(const QString& deviceName, QPrinter& preview, bool pdf) : PagedPrinter(deviceName), preview_(&preview) {
+    if (pdf) MeasureAsPdf();
     unitsPerTwip_ = Measured()->logicalDpiY() / kTwipsPerInch;
   }
 
@@ -68,8 +78,8 @@ class QtPrinter : public PagedPrinter {
   // A PDF job writes a new file under a temporary name: the file named by the
   // printer is replaced only by a complete document (see OutputFile).
   void BeginJob(int orientation) override {
-    QPagedPaintDevice* device = system_.get();
-    if (!system_) {
+    QPagedPaintDevice* device = Target();
+    if (device == nullptr) {
       if (pdfFile_.has_parent_path()) {
         std::error_code ignored;  // a folder that cannot be made shows up as the file failing
         std::filesystem::create_directories(pdfFile_.parent_path(), ignored);
@@ -77,7 +87,7 @@ class QtPrinter : public PagedPrinter {
       output_ = std::make_unique<OutputFile>(pdfFile_);
       pdf_ = std::make_unique<QPdfWriter>(&output_->Device());
       pdf_->setResolution(kPdfDpi);
-      pdf_->setPageLayout(pdfLayout_);
+      pdf_->setPageLayout(PdfLayout());
       pdf_->setTitle(DeviceName());
       device = pdf_.get();
     }
@@ -87,14 +97,14 @@ class QtPrinter : public PagedPrinter {
       painter_.reset();
       pdf_.reset();
       output_.reset();
-      const std::string target = systemName_.isEmpty() ? pdfFile_.string() : systemName_.toStdString();
+      const std::string target = pdf_ ? pdfFile_.string() : DeviceName().toStdString();
       throw PrinterError("Impossible d'ouvrir l'impression sur " + target);
     }
     fontApplied_ = false;
   }
 
   void BeginNextPage(int orientation) override {
-    QPagedPaintDevice* device = system_ ? static_cast<QPagedPaintDevice*>(system_.get()) : pdf_.get();
+    QPagedPaintDevice* device = Target();
     device->setPageOrientation(ToQt(orientation));
     if (device->newPage()) return;
     if (output_) output_->CheckWrites();  // the file's own reason first
@@ -137,7 +147,7 @@ class QtPrinter : public PagedPrinter {
   double TextAdvanceTwips(const QString& text) const override { return Metrics().horizontalAdvance(text) / unitsPerTwip_; }
 
   QSizeF PageSizeTwips(int orientation) const override {
-    QPageLayout layout = system_ ? system_->pageLayout() : pdfLayout_;
+    QPageLayout layout = preview_ ? preview_->pageLayout() : system_ ? system_->pageLayout() : PdfLayout();
     layout.setOrientation(ToQt(orientation));
     const QRectF sheet = layout.paintRect(QPageLayout::Point);
     return {sheet.width() * kTwipsPerPoint, sheet.height() * kTwipsPerPoint};
@@ -153,9 +163,24 @@ class QtPrinter : public PagedPrinter {
 
   QFont CurrentFont() const { return MakePrintFont(FontName(), FontSize(), FontBold(), FontUnderline()); }
 
-  QPaintDevice* Measured() const {
+  // The device drawn on: the system printer, the preview's printer, or the
+  // PDF job's writer (null outside a job).
+  QPagedPaintDevice* Target() const {
     if (system_) return system_.get();
-    return measuring_.get();
+    if (preview_ != nullptr) return preview_;
+    return pdf_.get();
+  }
+
+  QPaintDevice* Measured() const {
+    if (measuring_) return measuring_.get();
+    if (system_) return system_.get();
+    return preview_;
+  }
+
+  // Text is measured on a writer of the PDF printers' resolution that never writes.
+  void MeasureAsPdf() {
+    measuring_ = std::make_unique<QPdfWriter>(&nowhere_);
+    measuring_->setResolution(kPdfDpi);
   }
 
   // Metrics of the current font on the printer's resolution, cached until the font changes.
@@ -173,7 +198,7 @@ class QtPrinter : public PagedPrinter {
   std::filesystem::path pdfFile_;
   QString systemName_;
   std::unique_ptr<QPrinter> system_;  // a system printer
-  QPageLayout pdfLayout_;             // a PDF printer: A4, the quarter-inch margins
+  QPrinter* preview_ = nullptr;       // a preview's printer, not owned
   QBuffer nowhere_;
   std::unique_ptr<QPdfWriter> measuring_;
   std::unique_ptr<OutputFile> output_;  // the PDF job's file, between BeginJob and FinishJob
@@ -189,6 +214,26 @@ class QtPrinter : public PagedPrinter {
 std::unique_ptr<Printer> MakeQtPrinter(const QString& deviceName, const std::filesystem::path& pdfFile,
                                        const QString& systemPrinterName) {
   return std::make_unique<QtPrinter>(deviceName, pdfFile, systemPrinterName);
+}
+
+std::unique_ptr<QPrinter> MakePreviewTarget(const PrinterInfo& info) {
+  if (info.kind == PrinterInfo::Kind::System) {
+    const QPrinterInfo system = QPrinterInfo::printerInfo(info.name);
+    if (system.isNull()) throw PrinterError("Imprimante introuvable : " + info.name.toStdString());
+    auto printer = std::make_unique<QPrinter>(system, QPrinter::HighResolution);
+    printer->setFullPage(false);
+    return printer;
+  }
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setResolution(kPdfDpi);
+  printer->setFullPage(false);
+  printer->setPageLayout(PdfLayout());
+  return printer;
+}
+
+std::unique_ptr<Printer> MakePreviewPrinter(const PrinterInfo& info, QPrinter& target) {
+  return std::make_unique<QtPrinter>(info.name, target, info.kind != PrinterInfo::Kind::System);
 }
 
 }  // namespace morvane::services

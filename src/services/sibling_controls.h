@@ -12,6 +12,7 @@
 namespace morvane::services {
 
 class Droits;
+class Printer;
 class PrinterList;
 
 /// Everything the planning printer is handed, in the order it is handed.
@@ -28,6 +29,9 @@ struct PlanningRequest {
   std::int32_t finPeriode = 0;                ///< 13
   std::int32_t debutPeriode = 0;              ///< 14
   std::int32_t printerIndex = 0;              ///< 15
+  /// Not handed by the form: a preview's surface to draw on instead of the
+  /// printer of printerIndex (not owned; null for the print itself).
+  Printer* surface = nullptr;
 };
 
 /// Ctr_Vellaro1: prints the planning chart of the rows between the two days on

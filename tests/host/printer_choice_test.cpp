@@ -18,6 +18,7 @@
 
 #include "host/translations.h"
 #include "services/outils_date.h"
+#include "services/print_preview.h"
 #include "services/printer_choice_dialog.h"
 #include "services/printer_list.h"
 
@@ -96,6 +97,51 @@ TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
 
   qputenv("MORVANE_TODAY", today);
   fs::remove_all(dir);
+}
+
+// "Aperçu" shows the pages the output draws for the printer and copies chosen
+// so far; printing from it answers the choice, leaving it gives the choice up,
+// and a drawing that fails reaches the caller.
+TEST(PrinterChoice, ThePreviewShowsTheOutputsPagesThenPrintsOrGivesUp) {
+  services::PrinterList printers({{QStringLiteral("LASER"), services::PrinterInfo::Kind::Recording, {}}});
+  auto service = services::MakeOutilsDate(printers);
+  service->ProposerApercu([](services::Printer& surface, int index, int copies) {
+    if (copies == 9) throw services::PrinterError("lecture impossible");
+    for (int n = 1; n <= copies; ++n) {
+      if (n != 1) surface.NewPage();
+      surface.Print(surface.DeviceName() + QStringLiteral(" %1").arg(index));
+    }
+  });
+  struct Case {
+    int copies;
+    bool print;
+    std::string answer;  // or the failure's text
+    std::string seen;    // pages previewed, copies answered; "": the preview never shows
+  };
+  const Case cases[] = {{3, true, "0", "3 pages, 3 copies"},
+                        {2, false, "-1", "2 pages, 1 copies"},
+                        {9, true, "lecture impossible", ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.copies);
+    std::string seen;
+    WhenShown<PrinterChoiceDialog>([&c, &seen](PrinterChoiceDialog& dialog) {
+      dialog.SetCopies(c.copies);
+      if (!c.seen.empty()) WhenShown<services::PrintPreviewDialog>([&c, &seen](services::PrintPreviewDialog& preview) {
+        seen = std::to_string(preview.PageCount()) + " pages";
+        c.print ? preview.accept() : preview.reject();
+      });
+      dialog.findChild<QPushButton*>(QStringLiteral("preview"))->click();
+    });
+    QString title;
+    std::string answer;
+    try {
+      answer = service->ChoixImprimante(title).toStdString();
+      seen += ", " + std::to_string(service->NbExemplaires()) + " copies";
+    } catch (const services::PrinterError& e) {
+      answer = e.what();
+    }
+    EXPECT_EQ(std::tie(answer, seen), std::tie(c.answer, c.seen));
+  }
 }
 
 }  // namespace
