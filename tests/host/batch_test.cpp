@@ -58,12 +58,6 @@ TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
 // Whole runs on a demo database of a few carers.
 class BatchRun : public BatchFixture<BatchRun> {};
 
-TEST_F(BatchRun, AUserWithoutThePrintLevelIsRefused) {
-  EXPECT_EQ(Report({"--user", "lecteur", "--sick-leave", "--from", "01/06/2025", "--to", "30/06/2025"}), 3);
-  EXPECT_NE(errors.find("may not print"), std::string::npos) << errors;
-  EXPECT_EQ(Report({"--user", "inconnu", "--sick-leave"}), 3);
-}
-
 TEST_F(BatchRun, TheFormsRefusalsEndWithStatusOne) {
   EXPECT_EQ(Report({"--all", "--from", "01/06/2025", "--to", "30/06/2025"}), 1);
   EXPECT_NE(errors.find("Au moins un type d'absence doit être sélectionné."), std::string::npos) << errors;

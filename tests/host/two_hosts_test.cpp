@@ -1,17 +1,13 @@
 // Hosts as separate programs on one database, as offices run them: the
 // database tool importing absences while `morvane report` exports and two
 // exports started in the same second (on the embedded database and on the
-// tests' server), and exports killed at any moment.
+// tests' server). A writer killed midway: CrashSafety.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <chrono>
-#include <iterator>
 #include <memory>
-#include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "batch_fixture.h"
@@ -177,36 +173,6 @@ TEST_P(TwoHosts, TwoExportsStartedInTheSameSecondWriteTwoWholeFiles) {
 }
 
 INSTANTIATE_ON_BOTH_STORAGES(TwoHosts);
-
-class KilledExport : public ProgramsFixture<KilledExport> {
- public:
-  static int Carers() { return 1500; }  // about 12,000 absences
-};
-
-TEST_F(KilledExport, AnExportKilledAtAnyMomentLeavesNoPartialFile) {
-  RemoveExports();
-  auto whole = Export("whole.log");
-  ASSERT_EQ(whole->Wait(), 0) << Slurp(dir_ / "whole.log");
-  ASSERT_EQ(Exports().size(), 1u);
-  const std::string reference = Slurp(Exports().front());
-  RemoveExports();
-
-  // Killed from its start-up to its end.
-  for (int delay : {0, 50, 100, 200, 300, 450, 600, 900}) {
-    auto run = Export("killed.log");
-    std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-    run->Kill();
-  }
-  int complete = 0;
-  for (const fs::path& file : Exports()) {
-    if (file.filename().string().front() == '.') continue;  // a temporary: never read as a record
-    EXPECT_EQ(Slurp(file), reference) << file << " is not a whole export";
-    ++complete;
-  }
-  std::printf("%d of the killed exports had finished\n", complete);
-  auto after = Export("after.log");
-  EXPECT_EQ(after->Wait(), 0) << Slurp(dir_ / "after.log");  // the folder and the database still work
-}
 
 }  // namespace
 }  // namespace morvane::host
