@@ -97,22 +97,6 @@ void DrawTestDocument(Printer& p) {
   p.EndDoc();
 }
 
-TEST(QtPrinter, CourierMetricsAndA4Sheet) {
-  QTemporaryDir dir;
-  auto p = MakeQtPrinter(QStringLiteral("PDF"), (dir.path() + QStringLiteral("/m.pdf")).toStdString());
-  p->SetFontName(QStringLiteral("Courier New"));
-  p->SetFontSize(10);
-  EXPECT_NEAR(p->TextWidth(QStringLiteral("0123456789")), 1200, 6) << "fixed pitch, 0.6 em";
-  EXPECT_NEAR(p->TextHeight(), 227, 15);
-  // The printable area: A4 (rounded by Qt to whole points) less the margins.
-  EXPECT_NEAR(p->ScaleWidth(), 11906 - 2 * kMarge, 10);
-  EXPECT_NEAR(p->ScaleHeight(), 16838 - 2 * kMarge, 10);
-  p->SetOrientation(kLandscape);
-  EXPECT_NEAR(p->ScaleWidth(), 16838 - 2 * kMarge, 10);
-  EXPECT_EQ(p->PageCount(), 0);
-  EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/m.pdf"))) << "nothing drawn, nothing written";
-}
-
 TEST(QtPrinter, PdfTextSitsWhereTheTwipsSay) {
   const QString pdf = QStringLiteral(MORVANE_BINARY_DIR "/services_test_page.pdf");
   QFile::remove(pdf);
