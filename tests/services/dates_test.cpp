@@ -70,15 +70,11 @@ TEST(FormaterDate, NormalisesTheTypedForms) {
     EXPECT_EQ(service->FormaterDate(text, false), expected) << typed.toStdString();
     EXPECT_EQ(text, typed) << "the typed text is left alone";
   }
-}
-
-TEST(FormaterDate, TwoDigitYearsFollowTheFixedToday) {
-  ScopedEnv today("MORVANE_TODAY", "2000-01-01");
-  auto service = MakeBatchOutilsDate(0, 1);
-  QString a = QStringLiteral("1/1/20"), b = QStringLiteral("1/1/19"), c = QStringLiteral("1/1/99");
-  EXPECT_EQ(service->FormaterDate(a, false), QStringLiteral("01/01/1920"));
-  EXPECT_EQ(service->FormaterDate(b, false), QStringLiteral("01/01/2019"));
-  EXPECT_EQ(service->FormaterDate(c, false), QStringLiteral("01/01/1999"));
+  ScopedEnv then("MORVANE_TODAY", "2000-01-01");  // two-digit years follow the day
+  for (const auto& [typed, expected] : {std::pair{"1/1/20", "01/01/1920"}, {"1/1/19", "01/01/2019"}, {"1/1/99", "01/01/1999"}}) {
+    QString text = QString::fromLatin1(typed);
+    EXPECT_EQ(service->FormaterDate(text, false), expected) << typed;
+  }
 }
 
 // Presses a button of the modal printer dialog once it is shown.
