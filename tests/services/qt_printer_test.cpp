@@ -122,7 +122,7 @@ TEST(QtPrinter, PdfTextSitsWhereTheTwipsSay) {
     ASSERT_NE(word, nullptr) << text;
     EXPECT_EQ(word->page, page) << text;
     EXPECT_NEAR(word->x, kMarge + x, kMmInTwips) << text;
-    EXPECT_NEAR(word->y, kMarge + y, kMmInTwips / 2) << text;
+    EXPECT_NEAR(word->y, kMarge + y, kMmInTwips) << text;
   }
 }
 
