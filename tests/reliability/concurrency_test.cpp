@@ -22,20 +22,12 @@ long Import(mvdb::Database& db, const std::string& lines) {
   return mvdb::jsonl::Import(db, in).records;
 }
 
-class Concurrency : public mvdb::testing_support::BothStorages {
- protected:
-  /// A new database holding the file, its address in `path`.
-  void Create(const std::string& file, mvdb::FileKind kind) {
-    auto db = mvdb::testing_support::CreateFresh(GetParam(), folder, "db.mvdb");
-    db->CreateFile(file, kind);
-    path = db->Path();
-  }
-  reliability::ScratchDir folder;
-  std::string path;
-};
+class Concurrency : public mvdb::testing_support::BothStorages {};
 
 TEST_P(Concurrency, ASecondImportWaitsForTheFirstOrSaysAnotherWriteIsInProgress) {
-  Create("F", mvdb::FileKind::kHashed);
+  reliability::ScratchDir folder;
+  const std::string path = mvdb::testing_support::CreateFresh(GetParam(), folder, "db.mvdb")->Path();
+  mvdb::Database::Open(path)->CreateFile("F");
   Child first([&](int fd) {  // a long import: it holds the write for a second
     auto db = mvdb::Database::Open(path);
     db->Transaction([&] {
