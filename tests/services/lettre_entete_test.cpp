@@ -27,7 +27,7 @@ mvdb::DynArray Carer(const std::vector<std::pair<int, std::string>>& attributs) 
 // A known code becomes its upper-cased label; an unknown one, or one past the
 // first empty code, stays as it is.
 TEST(CodeLookUp, ReplacesAKnownCodeByItsUpperCasedLabelAndKeepsAnUnknownOne) {
-  const auto titres = Table({"1", "2", "", "3", "ALL"}, {"Monsieur", "Madame", "", "Mademoiselle", "Allée"});
+  const auto titres = Table({"1", "2", "ALL", "", "3"}, {"Monsieur", "Madame", "Allée", "", "Mademoiselle"});
   QStringList shown;
   for (const char* code : {"2", "9", "3", "ALL"}) {
     auto civil = Carer({{1, code}});
