@@ -1,7 +1,7 @@
-// The classic event semantics on plain Qt widgets where the form cannot show
-// them: LostFocus and another window, nested changes, an endless cascade.
-// When Change, Click and KeyPress run is seen through the form's own tests
-// (Formulaire, Lookup).
+// The classic event semantics on plain Qt widgets where the form's own tests
+// (Formulaire, Lookup) cannot show them: a list's Change against a pick, an
+// option's Click against its unselection, LostFocus and another window,
+// nested changes, an endless cascade.
 #include "control/event_adapter.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 #include <QWidget>
 #include <memory>
@@ -57,6 +58,29 @@ class EventAdapterTest : public ::testing::Test {
   std::vector<std::string> log_;
   std::vector<std::string> failures_;
 };
+
+TEST_F(EventAdapterTest, ListChangeRunsForTextWrittenButNotForTheTextOfAPick) {
+  adapter_->OnChange(list_, "Cbo_Change", [] {});
+  classic::AddItem(list_, "NORD", 1);
+  classic::AddItem(list_, "SUD", 2);
+  list_->setEditText("NO");
+  list_->setCurrentIndex(1);  // the text follows the selection: no Change
+  classic::ClearSelection(list_);
+  list_->setEditText("X");
+  EXPECT_EQ(log_, (std::vector<std::string>{"Cbo_Change", "Cbo_Change"}));
+}
+
+TEST_F(EventAdapterTest, OptionClickRunsOnlyWhenItBecomesSelected) {
+  auto* a = new QRadioButton(window_.get());
+  auto* b = new QRadioButton(window_.get());
+  adapter_->OnClick(a, "Opt_A_Click", [] {});
+  adapter_->OnClick(b, "Opt_B_Click", [] {});
+  a->setChecked(true);
+  b->click();
+  a->click();
+  a->click();  // already selected
+  EXPECT_EQ(log_, (std::vector<std::string>{"Opt_A_Click", "Opt_B_Click", "Opt_A_Click"}));
+}
 
 TEST_F(EventAdapterTest, LostFocusRunsWhenTheFocusMovesWithinTheWindow) {
   Show();
