@@ -1,8 +1,8 @@
 // Database, DbFile and records on both storages: reading, writing, not-found
 // as a value or an error, error codes and messages, handles outliving their
 // database, opening read-only; then what only a database file meets (a file
-// that is no database). The routine registry and the selection trace serve
-// the control's tests (Export, Requete).
+// that is no database). The routine registry and the selection trace are
+// used by the control's tests (Export; Lookup, Filtres and Dispatch).
 #include <gtest/gtest.h>
 
 #include <fstream>
