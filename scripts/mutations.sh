@@ -8,6 +8,8 @@
 # Usage: scripts/mutations.sh [ID...]        (all changes when no ID is given)
 # Builds in build-mutations/ (MORVANE_MUTATION_BUILD), -j2. Leave the
 # sources alone while it runs: a file changed meanwhile is built half old.
+# Changes that tests on a database server must notice (their filter names
+# "Server") run on a throwaway PostgreSQL cluster started for the run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 BUILD="${MORVANE_MUTATION_BUILD:-build-mutations}"
@@ -15,8 +17,8 @@ export QT_QPA_PLATFORM=offscreen
 
 # id ^ file ^ sed expression ^ test program ^ gtest filter ^ what is wrong
 MUTATIONS=$(cat <<'EOF'
-E1^src/mvdb/query/values.cpp^s/case CompareOp::kLe: return order <= 0;/case CompareOp::kLe: return order < 0;/^test_mvdb^*^the query's "<=" turned into "<"
-E2^src/mvdb/query/evaluator.cpp^s/  if (a.number) return -1;/  if (a.number) return 1;/^test_mvdb^*^numbers sorted after texts
+E1^src/mvdb/query/values.cpp^s/case CompareOp::kLe: return order <= 0;/case CompareOp::kLe: return order < 0;/^test_mvdb^*-*Server*^the query's "<=" turned into "<"
+E2^src/mvdb/query/evaluator.cpp^s/  if (a.number) return -1;/  if (a.number) return 1;/^test_mvdb^*-*Server*^numbers sorted after texts
 S1^src/services/droits.cpp^s/return sectors_->isEmpty() || sectors_->contains(code);/return sectors_->contains(code);/^test_services^Droits*^an empty sector list no longer means every sector
 S2^src/services/planning_model.cpp^s/absentToday\[day\] = 1;/absentToday[day] += 1;/^test_services^PlanningModel*^a carer counted once per absence instead of once a day
 S3^src/services/outils_date.cpp^s/kDayZero(1967, 12, 31)/kDayZero(1968, 1, 1)/^test_services^DayNumbers*:DateInterne*^day numbers one day off
@@ -39,6 +41,18 @@ C15^src/control/lookup_entite.cpp^s/code.rightJustified(kLongueurEntite/code.lef
 C16^src/control/export_calculs.cpp^s/an % 4 == 0/an % 400 == 0/^test_control^ExportChiffres.*^February of 2024 taken for 28 days
 C17^src/control/form_controls.cpp^s/: Sortie::Aucune;/: Sortie::Liste;/^test_control^Dispatch.*^no output option selected prints the list
 C18^src/control/periode.cpp^s/if (\*debut > \*fin) {/if (*debut >= *fin) {/^test_control^Formulaire.*^a single-day period refused
+C19^src/control/event_adapter.cpp^s/if (selected) Run(name, procedure);/Run(name, procedure);/^test_control^EventAdapterTest.*:Formulaire.*:Lookup.*^an option's Click run when it is unselected
+C20^src/control/event_adapter.cpp^s/if (index != LastIndex(list)) {/if (false) {/^test_control^EventAdapterTest.*:Formulaire.*:Lookup.*^a list's text following a pick runs Change
+C21^src/control/event_adapter.cpp^s/if (keyAscii == 0) return true;/if (keyAscii == 0) return false;/^test_control^Formulaire.*:Lookup.*^a key that KeyPress swallows is typed all the same
+C22^src/control/event_adapter.cpp^s/reason != Qt::ActiveWindowFocusReason && //^test_control^EventAdapterTest.*:Formulaire.*:Lookup.*^another window taking the focus runs LostFocus
+O1^src/control/export_csv.cpp^s/ChampCsv(formule ? "'" + std::string(texte) : texte)/ChampCsv(texte)/^test_control^Export.*^the CSV's apostrophe before a formula dropped
+O2^src/services/output_file.cpp^s/fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);/fd_ = ::open(final_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);/^test_services^OutputFileTest.*^an output file written under its own name
+O3^src/services/planning_model.cpp^s/const bool visible = source.SectorVisible(carer.sector);/const bool visible = true;/^test_services^PlanningModel.*^the planning shows and counts a hidden sector's carers
+O4^src/control/lettre_contrats.cpp^s/if (!lu || !AidantVisible(droits, civil)) continue;/if (!lu) continue;/^test_host^BatchRights.*^the letters' rights check skipped
+ST1^src/mvdb/postgres/backend.cpp^s/VALUES($1, $2) ON CONFLICT (key) DO NOTHING",/VALUES($1, $2) ON CONFLICT (key) DO UPDATE SET record = excluded.record",/^test_mvdb^Storages/DatabaseTest.*/Server:Storages/StorageTest.*/Server^the server's one-writer-wins: a new record overwrites
+ST2^src/mvdb/directory_files.cpp^s/if (::link(tmpPath.c_str(), finalPath.c_str()) != 0) {/if (::rename(tmpPath.c_str(), finalPath.c_str()) != 0) {/^test_mvdb^Storages/DirectoryFileTest.*^a new directory-file record replaces one of the same name
+H2^src/host/host_options.cpp^s/constexpr int kUsage = 2;/constexpr int kUsage = 1;/^test_host^CommandLine.*^a bad command line's exit status changed
+H3^src/tools/main.cpp^/catch (const mvdb::DbError& e)/,/return 1;/s/return 1;/return 0;/^test_reliability^DatabaseFiles.*^mvdb says success when its export or import failed
 EOF
 )
 
@@ -52,6 +66,18 @@ selected() {
 
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANE_BUILD_BENCH=OFF >/dev/null || exit 1
+fi
+
+# A database server for the changes whose tests need one.
+needs_server=0
+while IFS='^' read -r id file expression target filter what; do
+  if [ -n "$id" ] && selected "$id" && [[ "$filter" == *Server* ]]; then needs_server=1; fi
+done <<<"$MUTATIONS"
+if [ "$needs_server" = 1 ] && [ -z "${MORVANE_TEST_PG:-}" ]; then
+  PG_DIR="/tmp/morvane-pg-mutations-$$"
+  trap 'scripts/pg-cluster.sh stop "$PG_DIR" >/dev/null 2>&1' EXIT
+  MORVANE_TEST_PG="$(scripts/pg-cluster.sh start "$PG_DIR" | tail -n 1)" || exit 1
+  export MORVANE_TEST_PG
 fi
 
 status=0

@@ -1,13 +1,13 @@
-// The classic event semantics on plain Qt widgets: when Change, Click,
-// LostFocus and KeyPress run, and what nested changes do.
+// The classic event semantics on plain Qt widgets where the form's own tests
+// (Formulaire, Lookup) cannot show them: a list's Change against a pick, an
+// option's Click against its unselection, LostFocus and another window,
+// nested changes, an endless cascade.
 #include "control/event_adapter.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -19,8 +19,6 @@
 
 namespace morvane::control {
 namespace {
-
-using namespace classic;
 
 class EventAdapterTest : public ::testing::Test {
  protected:
@@ -61,80 +59,15 @@ class EventAdapterTest : public ::testing::Test {
   std::vector<std::string> failures_;
 };
 
-TEST_F(EventAdapterTest, FieldChangeRunsForCodeAndUserAlikeOnlyWhenTheTextChanges) {
-  Show();
-  adapter_->OnChange(field_, "Txt_Change", [] {});
-  field_->setText("12");
-  EXPECT_EQ(Count("Txt_Change"), 1);
-  field_->setText("12");
-  EXPECT_EQ(Count("Txt_Change"), 1);
-  field_->setFocus();
-  QTest::keyClicks(field_, "34");
-  EXPECT_EQ(Count("Txt_Change"), 3);
-  EXPECT_EQ(field_->text(), "1234");
-}
-
-TEST_F(EventAdapterTest, ListChangeRunsForTextWrittenButNotForSelectionChanges) {
+TEST_F(EventAdapterTest, ListChangeRunsForTextWrittenButNotForTheTextOfAPick) {
   adapter_->OnChange(list_, "Cbo_Change", [] {});
-  adapter_->OnClick(list_, "Cbo_Click", [] {});
-  AddItem(list_, "NORD", 1);
-  AddItem(list_, "SUD", 2);
-  EXPECT_EQ(ListIndex(list_), -1);  // adding selects nothing
-  EXPECT_TRUE(list_->currentText().isEmpty());
+  classic::AddItem(list_, "NORD", 1);
+  classic::AddItem(list_, "SUD", 2);
   list_->setEditText("NO");
-  EXPECT_EQ(Count("Cbo_Change"), 1);
   list_->setCurrentIndex(1);  // the text follows the selection: no Change
-  EXPECT_EQ(list_->currentText(), "SUD");
-  ClearSelection(list_);
-  EXPECT_EQ(ListIndex(list_), -1);
-  EXPECT_TRUE(list_->currentText().isEmpty());
-  EXPECT_EQ(Count("Cbo_Change"), 1);
+  classic::ClearSelection(list_);
   list_->setEditText("X");
-  EXPECT_EQ(Count("Cbo_Change"), 2);
-  list_->setCurrentIndex(0);
-  Clear(list_);  // removes the items, keeps the text, runs nothing
-  EXPECT_EQ(list_->count(), 0);
-  EXPECT_EQ(list_->currentText(), "NORD");
-  list_->setEditText("");
-  EXPECT_EQ(Count("Cbo_Change"), 3);
-  EXPECT_EQ(Count("Cbo_Click"), 0);
-}
-
-TEST_F(EventAdapterTest, ListClickRunsForAPickAndForAnIndexSetByCode) {
-  Show();
-  adapter_->OnChange(list_, "Cbo_Change", [] {});
-  adapter_->OnClick(list_, "Cbo_Click", [] {});
-  AddItem(list_, "NORD", 1);
-  AddItem(list_, "SUD", 2);
-  list_->setFocus();
-  QTest::keyClick(list_, Qt::Key_Down);  // the user moves to the first item
-  EXPECT_EQ(Count("Cbo_Click"), 1);
-  EXPECT_EQ(ListIndex(list_), 0);
-  adapter_->SetListIndex(list_, 1);
-  EXPECT_EQ(Count("Cbo_Click"), 2);
-  adapter_->SetListIndex(list_, -1);
-  EXPECT_EQ(Count("Cbo_Click"), 2);
-  EXPECT_EQ(Count("Cbo_Change"), 0);
-  EXPECT_EQ(ItemData(list_, 1), 2);
-  EXPECT_EQ(ItemData(list_, 5), 0);
-}
-
-TEST_F(EventAdapterTest, CheckBoxClickRunsOnEveryChangeOfValue) {
-  auto* box = new QCheckBox(window_.get());
-  adapter_->OnClick(box, "Cac_Click", [] {});
-  SetValue(box, 1);
-  SetValue(box, 0);
-  SetValue(box, 0);
-  EXPECT_EQ(Count("Cac_Click"), 2);
-  SetValue(box, 2);
-  EXPECT_EQ(Value(box), 2);
-  EXPECT_EQ(Count("Cac_Click"), 3);
-  box->click();  // grayed -> ticked -> unticked -> ticked: never grayed again
-  EXPECT_EQ(Value(box), 1);
-  box->click();
-  box->click();
-  EXPECT_EQ(Value(box), 1);
-  EXPECT_EQ(Count("Cac_Click"), 6);
+  EXPECT_EQ(log_, (std::vector<std::string>{"Cbo_Change", "Cbo_Change"}));
 }
 
 TEST_F(EventAdapterTest, OptionClickRunsOnlyWhenItBecomesSelected) {
@@ -146,57 +79,7 @@ TEST_F(EventAdapterTest, OptionClickRunsOnlyWhenItBecomesSelected) {
   b->click();
   a->click();
   a->click();  // already selected
-  EXPECT_EQ(Count("Opt_A_Click"), 2);
-  EXPECT_EQ(Count("Opt_B_Click"), 1);
-}
-
-TEST_F(EventAdapterTest, EnabledAndVisibleAreTheControlsOwnFlags) {
-  auto* frame = new QWidget(window_.get());
-  auto* box = new QCheckBox(frame);
-  frame->setEnabled(false);
-  EXPECT_TRUE(Enabled(box));
-  EXPECT_FALSE(box->isEnabled());
-  box->setEnabled(false);
-  frame->setEnabled(true);
-  EXPECT_FALSE(Enabled(box));
-  EXPECT_TRUE(Visible(box));  // the window is not shown, the box is not hidden
-  box->hide();
-  EXPECT_FALSE(Visible(box));
-}
-
-TEST_F(EventAdapterTest, KeyPressGetsTheCodeAndMaySwallowOrReplaceIt) {
-  Show();
-  std::vector<int> codes;
-  adapter_->OnKeyPress(field_, "Txt_KeyPress", [&](int& key) {
-    codes.push_back(key);
-    if (key == 'x') key = 0;            // swallowed
-    if (key == 'a') key = 'A';          // replaced
-  });
-  field_->setFocus();
-  QTest::keyClicks(field_, "bxa");
-  QTest::keyClick(field_, Qt::Key_Backspace);
-  QTest::keyClick(field_, Qt::Key_Return);
-  QTest::keyClick(field_, Qt::Key_Left);  // types nothing: no KeyPress
-  EXPECT_EQ(codes, (std::vector<int>{'b', 'x', 'a', 8, 13}));
-  EXPECT_EQ(field_->text(), "b");  // "bA", then Backspace
-  QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf8("é"));
-  QApplication::sendEvent(field_, &accented);
-  EXPECT_EQ(codes.back(), 233);
-}
-
-TEST_F(EventAdapterTest, EnterInAListRunsKeyPressButPicksNoItem) {
-  Show();
-  adapter_->OnClick(list_, "Cbo_Click", [] {});
-  int enters = 0;
-  adapter_->OnKeyPress(list_, "Cbo_KeyPress", [&](int& key) { enters += key == 13 ? 1 : 0; });
-  AddItem(list_, "SUD");
-  list_->setFocus();
-  QTest::keyClicks(list_, "SUD");
-  QTest::keyClick(list_, Qt::Key_Return);
-  EXPECT_EQ(enters, 1);
-  EXPECT_EQ(ListIndex(list_), -1);
-  EXPECT_EQ(Count("Cbo_Click"), 0);
-  EXPECT_EQ(list_->currentText(), "SUD");
+  EXPECT_EQ(log_, (std::vector<std::string>{"Opt_A_Click", "Opt_B_Click", "Opt_A_Click"}));
 }
 
 TEST_F(EventAdapterTest, LostFocusRunsWhenTheFocusMovesWithinTheWindow) {

@@ -1,6 +1,6 @@
 // The letters without the form: which contracts get a letter, a whole
-// letter as printed, the signature, the sector rights, failures inside a
-// letter, and the merge's keys.
+// letter as printed, the signature, failures inside a letter, and the
+// merge's keys. (The sector rights in both kinds of letters: BatchRights.)
 #include <QImage>
 
 #include "builder.h"
@@ -148,19 +148,6 @@ TEST_F(Lettres, HeadingWithCedexUnknownTitleAndALongTown) {
   // The place and date line too long for 11 cm ends at the printable area's right edge, whole.
   const auto line = printer.Texts(1, 1)[7];
   EXPECT_EQ(line.x + printer.TextWidth(line.text), printer.ScaleWidth());
-}
-
-// A sector manager's letters, printed or merged, leave out the carers of the
-// sectors they may not see.
-TEST_F(Lettres, SectorRights) {
-  droits = services::MakeDroits("secteur", 2, {"001"})->DroitsFichier("ABSENCESAIDANT");
-  Imprimer({kA2, kB1, kC1});
-  ASSERT_EQ(printer.PagesOfJob(1), 2);
-  EXPECT_TRUE(Textes(1).contains("MADAME MARTIN CLAIRE"));
-  EXPECT_TRUE(Textes(2).contains("MONSIEUR PETIT JEAN"));
-  EXPECT_EQ(Publier({kB1, kA2, kB1}), "00001001");
-  droits = services::MakeDroits("secteur", 2, {"003"})->DroitsFichier("ABSENCESAIDANT");
-  EXPECT_EQ(Publier({kA2, kB1}), "");
 }
 
 // A failure inside a letter ends that letter only: a picture that cannot be

@@ -3,17 +3,12 @@
 // stops with a clear message and its status; none crashes.
 #include <gtest/gtest.h>
 
-#include <QDate>
 #include <functional>
 #include <sstream>
 
-#include "association/hourly_rate.h"
 #include "batch_fixture.h"
-#include "control/export_calculs.h"
 #include "mvdb/storage.h"
-#include "services/ui_services.h"
 #include "support/database_setup.h"
-
 
 namespace morvane::host {
 namespace {
@@ -99,21 +94,8 @@ const DamageCase kDamages[] = {
          if (db.DBOpen("GRILLESCC").Exists(grid)) Write(db, "GRILLESCC", grid, {{10, "abc"}, {11, "yyyymm"}});
        }
      },
-     {0, 0, 0, 0, 0}, "",
-     [](const std::string& csv) {
-       // No day counts, 0 hours of a non-numeric working time, no rate.
-       const auto noEnd = RowObserved(csv, "fin abc");
-       ASSERT_EQ(noEnd.size(), 30u);
-       EXPECT_EQ((std::vector<std::string>{noEnd[0], noEnd[19], noEnd[20], noEnd[21], noEnd[29]}),
-                 (std::vector<std::string>{"00001", "", "", "0", ""}));
-       // A grid without a numeric rate: the routine falls back on the legal minimum.
-       const auto computed = RowObserved(csv, "fin 2e9");
-       ASSERT_EQ(computed.size(), 30u);
-       const QDate today = services::TodayFromEnvironment();
-       const int minimum = association::LegalMinimumHourlyRate(today.year() * 100 + today.month());
-       EXPECT_EQ(std::tuple(computed[21], computed[29]),
-                 std::tuple("0", control::MonnaieFrancaise(control::Monnaie{minimum} * 10)));
-     }},
+     // Each figure's fallback: ExportChiffres, HourlyRateTest.
+     {0, 0, 0, 0, 0}, "", nullptr},
     {"ShortKeys",
      [](mvdb::Database& db) {
        for (const std::string key : {"0", "00001", "0000101", "000010120", "00001012098", "00001 01 2098"}) {
@@ -122,12 +104,8 @@ const DamageCase kDamages[] = {
        SickLeaveInJune(db, "lettre 00001");
      },
      // Key "0" names no carer: the list stops there; the others leave its columns empty.
-     {4, 0, 0, 0, 0}, "record \"0\" not found in file CIVILAIDANT",
-     [](const std::string& csv) {
-       const auto row = RowObserved(csv, "court 000010120");
-       ASSERT_EQ(row.size(), 30u);
-       EXPECT_EQ(std::tuple(row[0], row[13]), std::tuple("00001", "01"));
-     }},
+     // (The key parts of short keys: BadData.)
+     {4, 0, 0, 0, 0}, "record \"0\" not found in file CIVILAIDANT", nullptr},
     {"MissingCodeTables",
      [](mvdb::Database& db) {
        for (const char* table : {"TITRES", "NATUREVOIE"}) db.DBOpen("TABLES").DBDelete(table);
@@ -174,12 +152,7 @@ const DamageCase kDamages[] = {
        EXPECT_TRUE(row[15].find("milieu") != std::string::npos && row[15].find("apres") != std::string::npos) << row[15];
      }},
     {"MegabyteObservation", [](mvdb::Database& db) { SickLeaveInJune(db, Megabyte()); }, {0, 0, 0, 0, 0}, "",
-     [](const std::string& csv) {
-       const auto row = RowObserved(csv, "MEGA ");
-       ASSERT_EQ(row.size(), 30u);
-       EXPECT_GT(row[15].size(), 1u << 20);  // whole, its line breaks made " | "
-       EXPECT_EQ(row[15].find('\n'), std::string::npos);
-     }},
+     [](const std::string& csv) { EXPECT_GT(RowObserved(csv, "MEGA ").at(15).size(), 1u << 20); }},
 };
 
 class DamagedRun : public BatchFixture<DamagedRun>, public ::testing::WithParamInterface<DamageCase> {

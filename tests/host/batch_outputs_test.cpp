@@ -1,14 +1,13 @@
 // What the batch says of its outputs: the files it wrote on standard output,
 // a refusal before anything is written when an output would land on the
 // database, status 4 and one line naming the file and the system's reason
-// when an output could not be written whole, and status 4 naming the damage
-// when the database file itself is damaged.
+// when an output could not be written whole. (Damage to the database ends
+// with status 4 too: Damages/DamagedRun; the storage names it: DatabaseFiles.)
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -146,41 +145,6 @@ TEST_F(BatchOutputs, AnOutputThatCannotBeWrittenWholeEndsWithStatusFourAndOneLin
     EXPECT_EQ(output, "");
   }
   EXPECT_EQ(Slurp(Pdf("fichier")), "x");
-}
-
-// Damage to the database file is a failure, not a refusal of the criteria:
-// status 4, and the one line says what the storage found.
-TEST_F(BatchOutputs, DamageToTheDatabaseFileEndsWithStatusFourNamingIt) {
-  // The pages of SECTEUR, in the database file itself, overwritten.
-  const fs::path damaged = Pdf("abime.mvdb");
-  fs::copy_file(Database(), damaged, fs::copy_options::overwrite_existing);
-  int page = 0, pageSize = 0;
-  {
-    sqlite3* handle = nullptr;
-    ASSERT_EQ(sqlite3_open(damaged.c_str(), &handle), SQLITE_OK);
-    const auto number = [&](const std::string& sql) {
-      sqlite3_stmt* statement = nullptr;
-      sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr);
-      const int value = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : 0;
-      sqlite3_finalize(statement);
-      return value;
-    };
-    const int id = number("SELECT id FROM mv_files WHERE name = 'SECTEUR'");
-    page = number("SELECT rootpage FROM sqlite_master WHERE name = 'mvf_" + std::to_string(id) + "'");
-    pageSize = number("PRAGMA page_size");
-    sqlite3_close(handle);
-  }
-  ASSERT_GT(page, 1);
-  {
-    std::fstream file(damaged, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(static_cast<std::streamoff>(page - 1) * pageSize);
-    file << std::string(static_cast<std::size_t>(pageSize), '\xFF');
-  }
-  EXPECT_EQ(ReportOn(damaged, OutDir(), With(kJune, {"--output-file", Pdf("abime.pdf").string()})), 4);
-  const auto lines = Lines(errors);
-  ASSERT_EQ(lines.size(), 1u) << errors;
-  EXPECT_NE(lines[0].find("database disk image is malformed"), std::string::npos) << errors;
-  EXPECT_FALSE(fs::exists(Pdf("abime.pdf")));
 }
 
 // Standard output may be the output itself (a pipe to a PDF reader): the

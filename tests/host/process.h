@@ -1,5 +1,5 @@
 // A program started by a test, as another office would start it: its output
-// goes to a log file; the test waits for it or kills it.
+// goes to a log file; the test waits for it.
 #pragma once
 
 #include <fcntl.h>
@@ -45,11 +45,6 @@ class Process {
     const bool reaped = pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_;
     pid_ = -1;
     return reaped && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  /// SIGKILL, then waits: what a power cut does to this program.
-  void Kill() {
-    if (pid_ > 0) ::kill(pid_, SIGKILL);
-    Wait();
   }
 
  private:

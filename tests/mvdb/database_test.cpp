@@ -1,15 +1,13 @@
 // Database, DbFile and records on both storages: reading, writing, not-found
 // as a value or an error, error codes and messages, handles outliving their
 // database, opening read-only; then what only a database file meets (a file
-// that is no database), the routine registry and the trace.
+// that is no database). The routine registry and the selection trace are
+// used by the control's tests (Export; Lookup, Filtres and Dispatch).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "engine_test_support.h"
-#include "mvdb/routines.h"
 
 namespace mvdb {
 namespace {
@@ -129,26 +127,6 @@ TEST_F(DatabaseFileTest, AFileThatIsNotADatabaseIsRefusedAndLeftAsItIs) {
   }
   EXPECT_EQ(std::filesystem::file_size(empty), 0u);
   EXPECT_EQ(std::filesystem::file_size(text), 64u);
-}
-
-TEST_F(DatabaseFileTest, RoutinesRunByNameAndSelectionsAndCallsAreTraced) {
-  const auto log = t.dir() / "trace.log";
-  ::setenv("MVDB_TRACE", log.c_str(), 1);
-  auto traced = Database::Open(db().Path());
-  ::unsetenv("MVDB_TRACE");
-  traced->routines().Register("ECHO", [](Database&, const DynArray& args) { return DynArray(args.Item(1)); });
-  std::int32_t status = 1;
-  EXPECT_EQ(traced->DBCall("ECHO", status, Attrs({"hello"})).Text(), "hello");
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(CodeOf([&] { traced->DBCall("echo", status, ""); }), 0x80040030u);
-  long count = 0;
-  traced->DBSelect(Attrs({"SSELECT CIVILAIDANT", "", "0"}), "", count);
-  std::ifstream in(log);
-  std::stringstream text;
-  text << in.rdbuf();
-  for (const char* logged : {"DBCall ECHO", "answer hello", "DBCall echo", "unknown routine", "SSELECT CIVILAIDANT",
-                             "0 rows"})
-    EXPECT_NE(text.str().find(logged), std::string::npos) << logged << " not in:\n" << text.str();
 }
 
 }  // namespace

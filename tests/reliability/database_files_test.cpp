@@ -1,7 +1,7 @@
 // The database file as people leave it, and backups through the mvdb program:
-// a damaged file, a read-only folder, an empty file; a backup of the demo
+// a damaged file, a read-only folder; a backup of the demo
 // database that restores byte for byte, exports that fail leaving nothing,
-// imports that fail changing nothing, and refusals of the mvdb program.
+// imports that fail changing nothing, and the mvdb program's statuses.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -120,25 +120,6 @@ TEST(DatabaseFiles, TheDemoDatabaseBacksUpAndRestoresByteForByteThroughMvdb) {
   EXPECT_EQ(Mvdb({"import", db, (folder / "bad.jsonl").string()}, folder / "bad.out").status, 1);
   ASSERT_EQ(Mvdb({"export", db}, folder / "b6.jsonl").status, 0);
   EXPECT_EQ(Slurp(folder / "b6.jsonl"), Slurp(folder / "b1.jsonl"));
-}
-
-TEST(DatabaseFiles, MvdbRefusesWhatWouldHarmAndSaysWhy) {
-  reliability::ScratchDir folder;
-  const auto empty = folder / "empty.mvdb";
-  std::ofstream{empty};
-  const auto run = Mvdb({"files", empty.string()}, folder / "files.out");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "mvdb: cannot open database " + empty.string() + ": not a database (the file is empty) (error 0x80040040)\n");
-  EXPECT_EQ(std::filesystem::file_size(empty), 0u);
-
-  const auto db = (folder / "db.mvdb").string();
-  ASSERT_EQ(Mvdb({"create", db}, folder / "create.out").status, 0);
-  ASSERT_EQ(Mvdb({"create-file", db, "F"}, folder / "file.out").status, 0);
-  std::string query = "SSELECT F";
-  for (int i = 0; i < 300; ++i) query += " PAR 1";
-  const auto sorts = Mvdb({"select", db, query}, folder / "select.out");
-  EXPECT_EQ(sorts.status, 1);
-  EXPECT_EQ(sorts.err, "mvdb: position 107: at most 16 PAR clauses in a query, not more (error 0x80040020)\n");
 }
 
 }  // namespace

@@ -39,26 +39,18 @@ TEST(DayNumbers, RoundTripThroughTheServiceFrom1968To2100) {
   }
 }
 
+// Days that do not exist have no number; text that is no number has no date.
 TEST(DateInterne, RefusesDaysThatDoNotExist) {
   auto service = MakeBatchOutilsDate(0, 1);
-  EXPECT_EQ(service->DateInterne(QStringLiteral("31/02/2024")), QString());
-  EXPECT_EQ(service->DateInterne(QStringLiteral("29/02/1900")), QString());
-  EXPECT_EQ(service->DateInterne(QStringLiteral("29/02/2023")), QString());
-  EXPECT_EQ(service->DateInterne(QStringLiteral("00/01/2024")), QString());
-  EXPECT_EQ(service->DateInterne(QStringLiteral("12/13/2024")), QString());
-  EXPECT_EQ(service->DateInterne(QStringLiteral("")), QString());
-  EXPECT_EQ(service->DateInterne(QStringLiteral("demain")), QString());
-  EXPECT_FALSE(service->DateInterne(QStringLiteral("29/02/2000")).isEmpty());
-  EXPECT_FALSE(service->DateInterne(QStringLiteral("29/02/2024")).isEmpty());
+  QStringList numbers, dates;
+  for (const char* typed : {"31/02/2024", "29/02/1900", "29/02/2023", "00/01/2024", "12/13/2024", "", "demain",
+                            "29/02/2000", "29/02/2024"}) {
+    numbers << service->DateInterne(QString::fromLatin1(typed));
+  }
+  for (const char* number : {"", "abc", "12.5", " 16071 "}) dates << service->DateExterne(QString::fromLatin1(number));
+  EXPECT_EQ(numbers, QStringList({"", "", "", "", "", "", "", "11748", "20514"}));
+  EXPECT_EQ(dates, QStringList({"", "", "", "31/12/2011"}));
   EXPECT_FALSE(service->ErreurSignalee());
-}
-
-TEST(DateExterne, EmptyForTextThatIsNoDayNumber) {
-  auto service = MakeBatchOutilsDate(0, 1);
-  EXPECT_EQ(service->DateExterne(QString()), QString());
-  EXPECT_EQ(service->DateExterne(QStringLiteral("abc")), QString());
-  EXPECT_EQ(service->DateExterne(QStringLiteral("12.5")), QString());
-  EXPECT_EQ(service->DateExterne(QStringLiteral(" 16071 ")), QStringLiteral("31/12/2011"));
 }
 
 TEST(FormaterDate, NormalisesTheTypedForms) {
@@ -78,35 +70,11 @@ TEST(FormaterDate, NormalisesTheTypedForms) {
     EXPECT_EQ(service->FormaterDate(text, false), expected) << typed.toStdString();
     EXPECT_EQ(text, typed) << "the typed text is left alone";
   }
-}
-
-TEST(FormaterDate, TwoDigitYearsFollowTheFixedToday) {
-  ScopedEnv today("MORVANE_TODAY", "2000-01-01");
-  auto service = MakeBatchOutilsDate(0, 1);
-  QString a = QStringLiteral("1/1/20"), b = QStringLiteral("1/1/19"), c = QStringLiteral("1/1/99");
-  EXPECT_EQ(service->FormaterDate(a, false), QStringLiteral("01/01/1920"));
-  EXPECT_EQ(service->FormaterDate(b, false), QStringLiteral("01/01/2019"));
-  EXPECT_EQ(service->FormaterDate(c, false), QStringLiteral("01/01/1999"));
-}
-
-TEST(BatchPrinterChoice, AnswersTheFixedPrinterAndCopies) {
-  QString title;
-  auto chosen = MakeBatchOutilsDate(2, 3);
-  EXPECT_EQ(chosen->NbExemplaires(), 1);
-  EXPECT_EQ(chosen->ChoixImprimante(title), QStringLiteral("2"));
-  EXPECT_EQ(chosen->NbExemplaires(), 3);
-
-  auto givenUp = MakeBatchOutilsDate(-1, 5);
-  EXPECT_EQ(givenUp->ChoixImprimante(title), QStringLiteral("-1"));
-  EXPECT_EQ(givenUp->NbExemplaires(), 1);
-}
-
-TEST(OutilsDateInstance, InstallReplacesTheProcessWideService) {
-  OutilsDate::Install(MakeBatchOutilsDate(4, 2));
-  QString title;
-  EXPECT_EQ(OutilsDate::Instance().ChoixImprimante(title), QStringLiteral("4"));
-  EXPECT_EQ(OutilsDate::Instance().NbExemplaires(), 2);
-  OutilsDate::Install(nullptr);
+  ScopedEnv then("MORVANE_TODAY", "2000-01-01");  // two-digit years follow the day
+  for (const auto& [typed, expected] : {std::pair{"1/1/20", "01/01/1920"}, {"1/1/19", "01/01/2019"}, {"1/1/99", "01/01/1999"}}) {
+    QString text = QString::fromLatin1(typed);
+    EXPECT_EQ(service->FormaterDate(text, false), expected) << typed;
+  }
 }
 
 // Presses a button of the modal printer dialog once it is shown.

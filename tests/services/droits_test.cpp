@@ -1,10 +1,7 @@
-// Rights: levels per file and visible sectors, in memory and from DROITS.
+// Rights: levels per file and visible sectors of a DROITS record (read from a
+// database by the batch runs: BatchRights, BatchRun).
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QTemporaryDir>
-
-#include "mvdb/database.h"
 #include "mvdb/dynarray.h"
 #include "services/droits.h"
 #include "services/droits_record.h"
@@ -54,41 +51,6 @@ TEST(Droits, SectorsRestrictedOrUnrestricted) {
                          ->DroitsFichier(QStringLiteral("ABSENCESAIDANT"));
   EXPECT_EQ(everySector->SecteurAutorise(QStringLiteral("999"), true), std::optional<bool>(true));
   EXPECT_EQ(everySector->SecteurAutorise(QStringLiteral("  "), true), std::nullopt);
-}
-
-TEST(Droits, MadeInMemory) {
-  auto droits = MakeDroits(QStringLiteral("test"), 2, {QStringLiteral("003")});
-  auto absences = droits->DroitsFichier(QStringLiteral("ABSENCESAIDANT"));
-  EXPECT_EQ(absences->NiveauAcces(), 2);
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("ANYTHING"))->NiveauAcces(), 2);
-  EXPECT_EQ(absences->SecteurAutorise(QStringLiteral("003"), false), std::optional<bool>(true));
-  EXPECT_EQ(absences->SecteurAutorise(QStringLiteral("005"), false), std::optional<bool>(false));
-  EXPECT_EQ(MakeDroits(QStringLiteral("x"), 0)->DroitsFichier(QStringLiteral("A"))->SecteurAutorise(
-                QStringLiteral("005"), true),
-            std::optional<bool>(true));
-}
-
-TEST(Droits, LoadedFromTheDatabase) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  auto db = mvdb::Database::Create(QDir(dir.path()).filePath(QStringLiteral("rights.db")).toStdString());
-  db->CreateFile("DROITS");
-  mvdb::DynArray record = db->DBOpen("DROITS").DBNew("marie");
-  record.SetText(Record(Values({"ABSENCESAIDANT", "CIVILAIDANT"}), Values({"2", "1"}), Values({"002"})).Text());
-  record.DBWrite();
-
-  auto droits = LoadDroits(*db, QStringLiteral("marie"));
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("ABSENCESAIDANT"))->NiveauAcces(), 2);
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("CIVILAIDANT"))->NiveauAcces(), 1);
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("ABSENCESAIDANT"))->SecteurAutorise(QStringLiteral("002"), false),
-            std::optional<bool>(true));
-
-  try {
-    LoadDroits(*db, QStringLiteral("nobody"));
-    FAIL() << "an unknown user must fail";
-  } catch (const mvdb::DbError& e) {
-    EXPECT_TRUE(e.IsNotFound());
-  }
 }
 
 }  // namespace

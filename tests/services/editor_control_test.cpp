@@ -100,27 +100,6 @@ class EditorTest : public ::testing::Test {
   std::unique_ptr<mvdb::Database> db_;
 };
 
-TEST_F(EditorTest, MergeFieldsReplaceExpandAndDrop) {
-  ModeleLettre modele;
-  modele.paragraphes = {{QStringLiteral("Bonjour {{NOM}} {{INCONNU}}"), QStringLiteral("G")},
-                        {QStringLiteral("{{LIGNES_CP}}"), QString()},
-                        {QStringLiteral("  {{VIDE}}  "), QString()},
-                        {QStringLiteral("{{SIGNATURE}}"), QStringLiteral("D")},
-                        {QString(), QString()}};
-  const ChampsFusion champs = {{QStringLiteral("NOM"), {QStringLiteral("MARTIN")}},
-                               {QStringLiteral("LIGNES_CP"), {QStringLiteral("ligne 1"), QStringLiteral("ligne 2")}},
-                               {QStringLiteral("VIDE"), {}}};
-  const auto lettre = Fusionner(modele, champs);
-  ASSERT_EQ(lettre.size(), 5u);
-  EXPECT_EQ(lettre[0].texte, "Bonjour MARTIN {{INCONNU}}");
-  EXPECT_EQ(lettre[0].style, "G");
-  EXPECT_EQ(lettre[1].texte, "ligne 1");
-  EXPECT_EQ(lettre[2].texte, "ligne 2");
-  EXPECT_TRUE(lettre[3].signature);
-  EXPECT_EQ(lettre[3].style, "D");
-  EXPECT_EQ(lettre[4].texte, "");
-}
-
 TEST_F(EditorTest, FieldsOfAContractAreThoseOfThePrintedLetter) {
   const TablesCodes tables{db_->DBOpen("TABLES").DBRead("NATUREVOIE"), db_->DBOpen("TABLES").DBRead("TITRES")};
   const auto champs = ChampsDuContrat(*db_, "00001001", tables, QDate(2025, 2, 15));

@@ -99,12 +99,5 @@ TEST(LeaveLetter, EveryKindOfLineInOrderWithItsUnitAndDeadline) {
   EXPECT_EQ(l.ligneEnCours, "21 jours ouvrables acquis sur la période du 01/06/2024 au 30/06/2024");
 }
 
-TEST(LeaveLetter, NoSectionOneLineWhenEveryFigureIsEmptyOrZero) {
-  const auto contrat = Record({{39, {"0"}}, {63, {"202405"}}, {162, {"0"}}});
-  const auto l = CalculerConges(contrat, Record({{28, {"0"}}}), Record({{24, {"05"}}}));
-  EXPECT_TRUE(l.lignesAcquises.isEmpty());
-  EXPECT_EQ(l.ligneEnCours, "Aucun jour ouvrable acquis.");
-}
-
 }  // namespace
 }  // namespace morvane::services::conges

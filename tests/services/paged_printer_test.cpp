@@ -53,20 +53,5 @@ TEST(PagedPrinter, PositionsPagesAndJobs) {
   EXPECT_EQ(std::tuple(p.JobCount(), p.EndDocCount(), p.PagesOfJob(2)), std::tuple(2, 1, 2));
 }
 
-TEST(RecordingPrinterList, EntriesKeepTheirRecorderAcrossJobs) {
-  RecordingPrinterList list({QStringLiteral("LASER"), QStringLiteral("Epson Matricielle")});
-  EXPECT_EQ(list.IndexOf(QStringLiteral("epson MATRICIELLE")), 1);
-  EXPECT_THROW(list.Current(), PrinterError);
-  list.SetCurrent(1);
-  EXPECT_EQ(list.Current().DeviceName(), QStringLiteral("Epson Matricielle"));
-  list.Current().Print(QStringLiteral("copy 1"));
-  list.Current().EndDoc();
-  list.SetCurrent(1);
-  list.Current().Print(QStringLiteral("again"));
-  list.SetCurrent(0);
-  EXPECT_EQ(std::tuple(list.Recorder(1).JobCount(), list.Recorder(0).JobCount()), std::tuple(2, 0));
-  EXPECT_THROW(PrinterList({{QStringLiteral("R"), PrinterInfo::Kind::Recording, {}}}).SetCurrent(0), PrinterError);
-}
-
 }  // namespace
 }  // namespace morvane::services

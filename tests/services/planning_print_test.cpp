@@ -6,11 +6,9 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <set>
 
 #include "planning_test_support.h"
-#include "services/droits.h"
 #include "services/planning_control.h"
 #include "services/planning_layout.h"
 #include "services/planning_painter.h"
@@ -180,26 +178,21 @@ class PlanningControlTest : public PlanningPrintTest {
 };
 
 // On the chosen printer, the job ended; a carer not on file prints by its
-// code; carers of a sector the user may not see (a carer not on file has no
-// sector) are left out.
-TEST_F(PlanningControlTest, PrintsTheVisibleCarersOnTheChosenPrinter) {
+// code. (The sectors a user may not see: BatchRights.)
+TEST_F(PlanningControlTest, PrintsOnTheChosenPrinter) {
   AddAbsence(request.resultat, "00001", 12, first, std::to_string(first + 2));
-  AddAbsence(request.resultat, "00001", 1, first + 7, std::to_string(first + 8));
   AddAbsence(request.resultat, "00002", 1, first + 3, std::to_string(first + 4));
   AddAbsence(request.resultat, "00077", 8, first + 3, std::to_string(first + 3));  // carer not on file
-  for (const bool agent : {false, true}) {
-    if (agent) request.droits = MakeDroits("agent", 2, {"001"});
-    PlanningPrintControl control(printers, [] { return kPrinted; });
-    control.Imprimer(request);
-    RecordingPrinter& used = printers.Recorder(1);
-    EXPECT_EQ(std::tuple(used.EndDocCount(), printers.Recorder(0).JobCount(), control.LastPageCount()),
-              std::tuple(agent ? 2 : 1, 0, 1));
-    const int job = agent ? 2 : 1;
-    for (const char* text : {"MARTIN Anne", "DURAND Paul", "00077", "Secteur 001 - NORD", "Secteur 002"}) {
-      const bool visible = !agent || std::string(text) == "MARTIN Anne" || std::string(text) == "Secteur 001 - NORD";
-      EXPECT_EQ(used.FindText(text, 0, job) != nullptr, visible) << text << (agent ? " (agent)" : "");
-    }
+  PlanningPrintControl control(printers, [] { return kPrinted; });
+  control.Imprimer(request);
+  RecordingPrinter& used = printers.Recorder(1);
+  EXPECT_EQ(std::tuple(used.EndDocCount(), printers.Recorder(0).JobCount(), control.LastPageCount()),
+            std::tuple(1, 0, 1));
+  for (const char* text : {"MARTIN Anne", "DURAND Paul", "00077", "Secteur 001 - NORD", "Secteur 002"}) {
+    EXPECT_NE(used.FindText(text), nullptr) << text;
   }
+  request.printerIndex = 9;
+  EXPECT_THROW(control.Imprimer(request), std::out_of_range);
 }
 
 TEST_F(PlanningControlTest, ReadsEachCarerOnceAndTheValidationFlag) {
@@ -216,19 +209,6 @@ TEST_F(PlanningControlTest, ReadsEachCarerOnceAndTheValidationFlag) {
   EXPECT_EQ(bars[0].kind, AbsenceKind::AValider);
   EXPECT_EQ(bars[1].kind, AbsenceKind::Conges);
   EXPECT_EQ(source.ReadCount(), 1 + 1 + 2);  // the carer, its sector label, two absences
-}
-
-TEST_F(PlanningControlTest, FailuresComeBackAsExceptions) {
-  PlanningPrintControl control(printers, [] { return kPrinted; });
-  PlanningRequest noDatabase = request;
-  noDatabase.database = nullptr;
-  EXPECT_THROW(control.Imprimer(noDatabase), std::invalid_argument);
-  request.printerIndex = 9;
-  EXPECT_THROW(control.Imprimer(request), std::out_of_range);
-  request.printerIndex = 0;
-  request.finPeriode = request.debutPeriode + 90;
-  EXPECT_THROW(control.Imprimer(request), std::invalid_argument);
-  EXPECT_EQ(printers.Recorder(0).JobCount(), 0);
 }
 
 // Four absences of one carer over the same days stack in four lanes, too thin

@@ -31,35 +31,27 @@ class SignatureTest : public ::testing::Test {
   std::unique_ptr<mvdb::Database> db_;
 };
 
-TEST_F(SignatureTest, FindsThePictureOfTheTypeAndEntity) {
+// The picture of a type and an entity, or none: no database, no file, no such
+// picture, or a name that would leave the folder.
+TEST_F(SignatureTest, FindsThePictureOfTheTypeAndEntityOnlyInsideTheFolder) {
+  SignatureFinder finder;
+  const auto Chemin = [&](const char* type, const char* entite) {
+    return finder.CheminSignature(QString::fromLatin1(type), QString(), QString::fromLatin1(entite));
+  };
+  EXPECT_EQ(Chemin("LETTREINFOCP", "010"), "");
+  finder.SetBase(db_.get());
+  EXPECT_EQ(Chemin("LETTREINFOCP", "010"), "");
   db_->CreateFile(kFichierSignatures, mvdb::FileKind::kDirectory);
   std::filesystem::create_directories(Folder());
   QImage picture(34, 10, QImage::Format_ARGB32);
   picture.fill(Qt::blue);
   ASSERT_TRUE(picture.save(QString::fromStdString((Folder() / "LETTREINFOCP_010.png").string())));
-
-  SignatureFinder finder;
-  finder.SetBase(db_.get());
-  const QString path = finder.CheminSignature(QStringLiteral("LETTREINFOCP"), QString(), QStringLiteral("010"));
-  ASSERT_FALSE(path.isEmpty());
-  EXPECT_TRUE(std::filesystem::path(path.toStdString()).is_absolute());
-  EXPECT_EQ(QImage(path).size(), QSize(34, 10));
-
-  EXPECT_EQ(finder.CheminSignature(QStringLiteral("LETTREINFOCP"), QString(), QStringLiteral("020")), "");
-  EXPECT_EQ(finder.CheminSignature(QStringLiteral("AUTRE"), QString(), QStringLiteral("010")), "");
-  EXPECT_EQ(finder.CheminSignature(QStringLiteral("LETTREINFOCP"), QString(), QString()), "");
-}
-
-TEST_F(SignatureTest, NoPictureWithoutDatabaseOrFileAndNoEscapeFromTheFolder) {
-  SignatureFinder finder;
-  EXPECT_EQ(finder.CheminSignature(QStringLiteral("LETTREINFOCP"), QString(), QStringLiteral("010")), "");
-  finder.SetBase(db_.get());
-  EXPECT_EQ(finder.CheminSignature(QStringLiteral("LETTREINFOCP"), QString(), QStringLiteral("010")), "");
-
-  db_->CreateFile(kFichierSignatures, mvdb::FileKind::kDirectory);
   std::ofstream(dir_ / "LETTREINFOCP_x.png") << "outside";
-  EXPECT_EQ(finder.CheminSignature(QStringLiteral("..") , QString(), QStringLiteral("x")), "");
-  EXPECT_EQ(finder.CheminSignature(QStringLiteral("LETTREINFOCP"), QString(), QStringLiteral("../x")), "");
+  EXPECT_EQ(Chemin("LETTREINFOCP", "010").toStdString(), (Folder() / "LETTREINFOCP_010.png").string());
+  for (const auto& [type, entite] : {std::pair{"LETTREINFOCP", "020"}, {"AUTRE", "010"}, {"LETTREINFOCP", ""},
+                                     {"..", "x"}, {"LETTREINFOCP", "../x"}}) {
+    EXPECT_EQ(Chemin(type, entite), "") << type << " " << entite;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "support/recording_printer.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace morvane::services {
@@ -62,19 +63,10 @@ bool RecordingPrinter::Matches(const PrintOp& op, PrintOp::Kind kind, int page, 
   return op.kind == kind && (page == 0 || op.page == page) && (job == 0 || op.job == job);
 }
 
-std::vector<PrintOp> RecordingPrinter::Texts(int page, int job) const {
+std::vector<PrintOp> RecordingPrinter::Of(PrintOp::Kind kind, int page, int job) const {
   std::vector<PrintOp> found;
-  for (const auto& op : ops_) {
-    if (Matches(op, PrintOp::Kind::Text, page, job)) found.push_back(op);
-  }
-  return found;
-}
-
-std::vector<PrintOp> RecordingPrinter::Lines(int page, int job) const {
-  std::vector<PrintOp> found;
-  for (const auto& op : ops_) {
-    if (Matches(op, PrintOp::Kind::Line, page, job)) found.push_back(op);
-  }
+  std::copy_if(ops_.begin(), ops_.end(), std::back_inserter(found),
+               [&](const PrintOp& op) { return Matches(op, kind, page, job); });
   return found;
 }
 
@@ -179,13 +171,12 @@ void RecordingPrinter::DrawLine(double x1, double y1, double x2, double y2, int 
   ops_.push_back(op);
 }
 
-void RecordingPrinter::DrawPicture(const QImage& picture, double x, double y, double width, double height) {
+void RecordingPrinter::DrawPicture(const QImage&, double x, double y, double width, double height) {
   PrintOp op = Op(PrintOp::Kind::Picture);
   op.x = x;
   op.y = y;
   op.width = width;
   op.height = height;
-  op.pictureSize = picture.size();
   ops_.push_back(op);
 }
 

@@ -10,7 +10,6 @@
 
 #include <QColor>
 #include <QImage>
-#include <QSize>
 #include <QString>
 #include <map>
 #include <memory>
@@ -41,7 +40,6 @@ struct PrintOp {
   bool bold = false, underline = false;  ///< Text
   int drawWidth = 0;             ///< Line
   int orientation = 0;           ///< Orientation: the value set; NewPage: the new page's
-  QSize pictureSize;             ///< Picture: the picture's own size in pixels
 };
 
 class RecordingPrinter : public PagedPrinter {
@@ -53,10 +51,9 @@ class RecordingPrinter : public PagedPrinter {
 
   /// Every operation in order.
   const std::vector<PrintOp>& Ops() const { return ops_; }
-  /// Texts printed on that page (job 0 = any job), in order.
-  std::vector<PrintOp> Texts(int page, int job = 0) const;
-  /// Lines drawn on that page (job 0 = any job), in order.
-  std::vector<PrintOp> Lines(int page, int job = 0) const;
+  /// Texts printed, lines drawn on that page (job 0 = any job), in order.
+  std::vector<PrintOp> Texts(int page, int job = 0) const { return Of(PrintOp::Kind::Text, page, job); }
+  std::vector<PrintOp> Lines(int page, int job = 0) const { return Of(PrintOp::Kind::Line, page, job); }
   /// The first text op containing `needle` (any page when page is 0), or null.
   const PrintOp* FindText(const QString& needle, int page = 0, int job = 0) const;
   /// The texts of one page joined by text line: y -> the texts at that y in
@@ -91,6 +88,7 @@ class RecordingPrinter : public PagedPrinter {
 
  private:
   PrintOp Op(PrintOp::Kind kind) const;
+  std::vector<PrintOp> Of(PrintOp::Kind kind, int page, int job) const;
   bool Matches(const PrintOp& op, PrintOp::Kind kind, int page, int job) const;
 
   std::vector<PrintOp> ops_;
