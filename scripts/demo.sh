@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 BUILD="${MORVANE_BUILD:-build}"
 OUT="$(realpath -m "${1:-out}")"
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$BUILD" -j2 --target mvdb morvane
 mkdir -p "$OUT"
 DB="${MORVANE_DEMO_DB:-$OUT/demo.mvdb}"

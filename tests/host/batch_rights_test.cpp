@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "support/pdf_text.h"
 #include "batch_fixture.h"
 #include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
@@ -95,14 +96,11 @@ std::vector<QString> OtherSectorsWords(const fs::path& database, const std::vect
 
 // The text of a PDF with every run of blanks made one space; nullopt when
 // pdftotext is not installed.
-std::optional<QString> PdfText(const fs::path& pdf) {
-  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) return std::nullopt;
-  QProcess tool;
-  tool.start(QStringLiteral("pdftotext"),
-             {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QString::fromStdString(pdf.string()), QStringLiteral("-")});
-  if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return QString();
+std::optional<QString> PdfWords(const fs::path& pdf) {
+  std::optional<QString> text = testing::PdfText(pdf);
   static const QRegularExpression blanks(QStringLiteral("\\s+"));
-  return QString::fromUtf8(tool.readAllStandardOutput()).replace(blanks, QStringLiteral(" "));
+  if (text) text->replace(blanks, QStringLiteral(" "));
+  return text;
 }
 
 // Whether `name` stands in `text` as whole words, not inside a longer name,
@@ -194,7 +192,7 @@ class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithPara
     Seen seen;
     std::istringstream written(output);
     for (std::string path; std::getline(written, path);) {
-      if (path.ends_with(".pdf")) seen.text += PdfText(path).value_or(QString());
+      if (path.ends_with(".pdf")) seen.text += PdfWords(path).value_or(QString());
       if (path.ends_with(".csv")) seen.text += QString::fromStdString(Slurp(path)).replace(QLatin1Char(';'), QLatin1Char(' '));
     }
     EXPECT_FALSE(seen.text.isEmpty()) << user << ": no file read back from " << output;

@@ -15,6 +15,10 @@ extern char** environ;
 
 namespace morvane::host {
 
+/// The two programs as the build made them.
+inline const std::filesystem::path kMorvane = std::filesystem::path(MORVANE_BINARY_DIR) / "src" / "morvane";
+inline const std::filesystem::path kTool = std::filesystem::path(MORVANE_BINARY_DIR) / "src" / "mvdb";
+
 /// Starts `args` (args[0] a path) with standard output and error in `log`.
 /// The destructor kills and reaps a program still running.
 class Process {

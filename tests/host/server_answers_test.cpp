@@ -12,6 +12,7 @@
 #include <fstream>
 #include <set>
 
+#include "support/pdf_text.h"
 #include "batch_fixture.h"
 #include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
@@ -22,15 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using mvdb::testing_support::TestServer;
-
-// The text of a PDF as pdftotext gives it ("" when it cannot be read).
-std::string PdfText(const fs::path& pdf) {
-  QProcess tool;
-  tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
-                                           QString::fromStdString(pdf.string()), QStringLiteral("-")});
-  if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return {};
-  return tool.readAllStandardOutput().toStdString();
-}
 
 // The requests of every DBSelect of a trace, as the control wrote them: the
 // trace shows attribute marks as "^" (the control's requests hold no other
@@ -88,7 +80,7 @@ class ServerAnswers : public BatchFixture<ServerAnswers> {
       if (!before.contains(entry.path())) outcome += Slurp(entry.path());
     }
     for (const auto& entry : fs::directory_iterator(out)) {
-      if (entry.path().extension() == ".pdf") outcome += entry.path().filename().string() + "\n" + PdfText(entry.path());
+      if (entry.path().extension() == ".pdf") outcome += entry.path().filename().string() + "\n" + testing::PdfText(entry.path()).value_or(QString()).toStdString();
       fs::remove(entry.path());
     }
     return outcome;

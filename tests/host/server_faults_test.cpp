@@ -25,7 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using mvdb::testing_support::ScratchDir;
 
-const fs::path kMorvane = fs::path(MORVANE_BINARY_DIR) / "src" / "morvane";
 const fs::path kCluster = fs::path(MORVANE_SOURCE_DIR) / "scripts" / "pg-cluster.sh";
 
 /// A cluster of its own (the test stops it), removed at the end.

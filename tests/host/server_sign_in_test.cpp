@@ -32,7 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 using mvdb::testing_support::TestServer;
 
-const fs::path kTool = fs::path(MORVANE_BINARY_DIR) / "src" / "mvdb";
 
 // Every file under `folder`, relative paths.
 std::set<std::string> FilesUnder(const fs::path& folder) {

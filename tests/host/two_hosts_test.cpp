@@ -23,8 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kMorvane = fs::path(MORVANE_BINARY_DIR) / "src" / "morvane";
-const fs::path kTool = fs::path(MORVANE_BINARY_DIR) / "src" / "mvdb";
 
 /// Suites that run the programs themselves on the suite's demo database
 /// (address_: the embedded file unless a suite sets another).

@@ -22,7 +22,7 @@ using reliability::ExpectedText;
 using reliability::ImportLines;
 using reliability::KeyOf;
 
-constexpr long kRecords = 100000;
+constexpr long kRecords = 20000;
 
 /// Serves a text and, given a pipe, signals the parent once half of it has been read.
 class SignallingBuffer : public std::streambuf {
@@ -85,7 +85,7 @@ class CrashSafety : public mvdb::testing_support::BothStorages {
 
 TEST_P(CrashSafety, ImportKilledHalfwayLandsNothingOfItselfAndKeepsEveryCommittedBatchWhole) {
   Create(mvdb::FileKind::kHashed);
-  constexpr long kBatch = 25000;
+  constexpr long kBatch = 5000;
   Child child([&](int fd) {
     auto db = mvdb::Database::Open(address);
     for (long first = 0; first < kRecords; first += kBatch) {

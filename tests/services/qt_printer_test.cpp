@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 
+#include "support/pdf_text.h"
 #include "services/printer_list.h"
 
 namespace morvane::services {
@@ -42,11 +43,9 @@ struct PdfLayout {
 
 // Runs `pdftotext -bbox` and reads its page sizes and word boxes.
 std::optional<PdfLayout> ReadLayout(const QString& pdf) {
-  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) return std::nullopt;
-  QProcess tool;
-  tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-  if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return std::nullopt;
-  const QString html = QString::fromUtf8(tool.readAllStandardOutput());
+  const std::optional<QString> text = morvane::testing::PdfText(pdf.toStdString(), {QStringLiteral("-bbox")});
+  if (!text || text->isEmpty()) return std::nullopt;
+  const QString& html = *text;
 
   PdfLayout layout;
   static const QRegularExpression tag(
