@@ -19,7 +19,8 @@ namespace {
 std::string Named(const std::string& name, std::size_t position) { return name + "@" + std::to_string(position); }
 
 std::string ConditionText(const Condition& condition) {
-  std::string text = "[" + Named(condition.field.name, condition.field.position);
+  std::string text(1, '[');  // appended, not "[" + ...: GCC 12 warns of a false overlap there
+  text += Named(condition.field.name, condition.field.position);
   for (std::size_t t = 0; t < condition.tests.size(); ++t) {
     const FieldTest& test = condition.tests[t];
     if (t > 0) text += test.join == Join::kAnd ? " AND" : " OR";
