@@ -107,7 +107,7 @@ struct ContratsAidant {
 class Filtrage {
  public:
   Filtrage(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources)
-      : resultat_(resultat), filtre_(filtre), sources_(sources), contrats_(sources), absences_(sources) {}
+      : resultat_(resultat), filtre_(filtre), sources_(sources), contrats_(sources), absences_(sources, LecteurAbsences::Memoire::Garde) {}
 
   void Executer() {
     const int n = resultat_.DCount();
@@ -218,6 +218,7 @@ class Filtrage {
 }  // namespace
 
 void FiltrerParContrat(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
+  if (sources.absencesLues) sources.absencesLues->clear();  // from an earlier walk
   if (resultat.Empty()) return;
   Filtrage(resultat, filtre, sources).Executer();
 }

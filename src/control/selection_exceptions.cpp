@@ -35,11 +35,13 @@ bool PortionConvient(const FiltreEntite& f, const std::optional<ResumeContrat>& 
 
 }  // namespace
 
-void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
+namespace {
+
+void Appliquer(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
   if (resultat.Empty()) return;
   if (filtre.prestataire && filtre.mandataire) return;  // both types: the whole absence counts
   CacheContrats contrats(sources);
-  LecteurAbsences absences(sources);
+  LecteurAbsences absences(sources, LecteurAbsences::Memoire::Reprend);
   const int n = resultat.DCount();
   for (int i = n; i >= 1; --i) {
     if ((n - i) % LecteurAbsences::kLot == 0) {
@@ -73,6 +75,13 @@ void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, con
     resultat.SetItem(i, 4, CodeDemiJour(absence.Valeur(kPortionDemiJourFin, retenue)));
   }
   absences.Terminer();
+}
+
+}  // namespace
+
+void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
+  Appliquer(resultat, filtre, sources);
+  if (sources.absencesLues) sources.absencesLues->clear();
 }
 
 }  // namespace morvane::control

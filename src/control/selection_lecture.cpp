@@ -44,13 +44,17 @@ int VueEnregistrement::NombreValeurs(int i) const {
   return static_cast<int>(std::count(attribut.begin(), attribut.end(), mvdb::kValueMark)) + 1;
 }
 
-LecteurAbsences::LecteurAbsences(const SourcesFiltre& sources) : sources_(sources) {
+LecteurAbsences::LecteurAbsences(const SourcesFiltre& sources, Memoire memoire)
+    : sources_(sources), memoire_(memoire) {
   courant_.Charger(sources.enregAbsence.Text());
 }
 
 void LecteurAbsences::Prevoir(std::vector<std::string> cles) {
   lot_.clear();
   std::erase(cles, std::string());  // no record has an empty key
+  if (memoire_ == Memoire::Reprend && sources_.absencesLues) {
+    std::erase_if(cles, [&](const std::string& cle) { return sources_.absencesLues->contains(cle); });
+  }
   std::sort(cles.begin(), cles.end());
   cles.erase(std::unique(cles.begin(), cles.end()), cles.end());
   if (cles.empty() || !sources_.absences.IsOpen()) return;
@@ -69,17 +73,28 @@ void LecteurAbsences::Prevoir(std::vector<std::string> cles) {
   }
 }
 
+void LecteurAbsences::Lu(const std::string& cle, std::string_view texte) {
+  courant_.Charger(texte);
+  if (memoire_ == Memoire::Garde && sources_.absencesLues) sources_.absencesLues->insert_or_assign(cle, texte);
+}
+
 bool LecteurAbsences::Lire(const std::string& cle) {
   lu_ = true;
+  if (memoire_ == Memoire::Reprend && sources_.absencesLues) {
+    if (const auto it = sources_.absencesLues->find(cle); it != sources_.absencesLues->end()) {
+      courant_.Charger(it->second);
+      return true;
+    }
+  }
   if (const auto it = lot_.find(cle); it != lot_.end()) {
     if (!it->second) return false;
-    courant_.Charger(*it->second);
+    Lu(cle, *it->second);
     return true;
   }
   try {
     const auto record = sources_.absences.Find(cle);
     if (!record) return false;
-    courant_.Charger(record->Text());
+    Lu(cle, record->Text());
   } catch (const mvdb::DbError&) {
     // Resumed: the previous record stays current.
   }

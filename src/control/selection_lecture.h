@@ -40,9 +40,14 @@ class VueEnregistrement {
 /// record stays the previous one. A failing batch read is forgotten and its
 /// keys are read one by one. `Terminer` leaves the last record read in the
 /// absence slot (unbound to its file), as the per-row reads did.
+///
+/// With SourcesFiltre::absencesLues, a reader that `Garde` puts there every
+/// record it reads from the file; any other reader takes its records from
+/// there first.
 class LecteurAbsences {
  public:
-  explicit LecteurAbsences(const SourcesFiltre& sources);
+  enum class Memoire { Garde, Reprend };
+  LecteurAbsences(const SourcesFiltre& sources, Memoire memoire);
 
   /// Reads these keys ahead (any order, repeats and empty keys allowed),
   /// replacing the previous batch.
@@ -58,7 +63,10 @@ class LecteurAbsences {
   static constexpr std::size_t kLot = 4096;
 
  private:
+  void Lu(const std::string& cle, std::string_view texte);
+
   const SourcesFiltre& sources_;
+  const Memoire memoire_;
   VueEnregistrement courant_;
   bool lu_ = false;
   std::unordered_map<std::string, std::optional<std::string>> lot_;
