@@ -53,12 +53,12 @@ void SelectionAbsences::Completer_Selection(mvdb::DynArray& resultat) {
 // weeks.
 void SelectionAbsences::Requete_Contrat(mvdb::DynArray& resultat) {
   FiltrerParContrat(resultat, Filtre(criteres_, entiteDefaut_, saisie_),
-                    {*fichiers_.base, fichiers_.absences, fichiers_.contrats, enregAbsence_, enregContrat_, &absencesLues_});
+                    {*fichiers_.base, fichiers_.absences, fichiers_.contrats, enregAbsence_, enregContrat_});
 }
 
 void SelectionAbsences::Exception_Absences(mvdb::DynArray& resultat) {
   AppliquerPortions(resultat, Filtre(criteres_, entiteDefaut_, {}),
-                    {*fichiers_.base, fichiers_.absences, fichiers_.contrats, enregAbsence_, enregContrat_, &absencesLues_});
+                    {*fichiers_.base, fichiers_.absences, fichiers_.contrats, enregAbsence_, enregContrat_});
 }
 
 }  // namespace morvane::control

@@ -7,7 +7,6 @@
 #include <QString>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 
 #include "control/criteres.h"
 #include "control/fichiers.h"
@@ -42,9 +41,7 @@ class SelectionAbsences {
   void Completer_Selection(mvdb::DynArray& resultat);
   /// The contract filter (FiltrerParContrat); never throws a DbError.
   void Requete_Contrat(mvdb::DynArray& resultat);
-  /// The portion filter (AppliquerPortions); never throws a DbError. Takes the
-  /// absences that Requete_Contrat just read rather than reading them again:
-  /// call both in one read snapshot.
+  /// The portion filter (AppliquerPortions); never throws a DbError.
   void Exception_Absences(mvdb::DynArray& resultat);
 
  private:
@@ -55,7 +52,6 @@ class SelectionAbsences {
   Fichiers fichiers_;
   mvdb::DynArray enregAbsence_;  // the last absence and contract read, as
   mvdb::DynArray enregContrat_;  // module Variable's current records
-  std::unordered_map<std::string, std::string> absencesLues_;  // from Requete_Contrat to Exception_Absences
 };
 
 }  // namespace morvane::control

@@ -107,34 +107,15 @@ struct ContratsAidant {
 class Filtrage {
  public:
   Filtrage(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources)
-      : resultat_(resultat), filtre_(filtre), sources_(sources), contrats_(sources), absences_(sources, LecteurAbsences::Memoire::Garde) {}
+      : resultat_(resultat), filtre_(filtre), sources_(sources), contrats_(sources), absences_(sources) {}
 
   void Executer() {
-    const int n = resultat_.DCount();
-    for (int i = n; i >= 1; --i) {
-      if ((n - i) % LecteurAbsences::kLot == 0) Prevoir(i);
-      Ligne(i);
-    }
+    for (int i = resultat_.DCount(); i >= 1; --i) Ligne(i);
     absences_.Terminer();
   }
 
  private:
   static std::string Motif(const std::string& cle) { return cle.size() >= 7 ? cle.substr(5, 2) : std::string(); }
-  static bool LitLAbsence(const std::string& motif) {
-    return motif == "03" || motif == "13" || ContratsDeLAbsence(motif);
-  }
-
-  // Reads ahead the absences of the rows from i down, the next ones walked
-  // (a row's own work never moves the rows above it).
-  void Prevoir(int i) {
-    std::vector<std::string> cles;
-    const int dernier = std::max(1, i - static_cast<int>(LecteurAbsences::kLot) + 1);
-    for (int r = i; r >= dernier; --r) {
-      std::string cle = resultat_.Item(r, 1);
-      if (LitLAbsence(Motif(cle))) cles.push_back(std::move(cle));
-    }
-    absences_.Prevoir(std::move(cles));
-  }
 
   void Ligne(int i) {
     const std::string cle = resultat_.Item(i, 1);
@@ -218,7 +199,6 @@ class Filtrage {
 }  // namespace
 
 void FiltrerParContrat(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
-  if (sources.absencesLues) sources.absencesLues->clear();  // from an earlier walk
   if (resultat.Empty()) return;
   Filtrage(resultat, filtre, sources).Executer();
 }

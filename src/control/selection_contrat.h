@@ -36,10 +36,6 @@ struct SourcesFiltre {
   const mvdb::DbFile& contrats;
   mvdb::DynArray& enregAbsence;
   mvdb::DynArray& enregContrat;
-  /// Absence records (key -> whole text) that the contract filter read and
-  /// the portion filter then takes instead of reading them again; the portion
-  /// filter empties it. Both must run in one read snapshot. Null: none kept.
-  std::unordered_map<std::string, std::string>* absencesLues = nullptr;
 };
 
 /// Reads `key` into `slot`, resuming after failures: returns false only when

@@ -4,9 +4,7 @@
 // that belongs to a fitting contract, or goes when none fits.
 #include "control/selection_exceptions.h"
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "control/selection_lecture.h"
 
@@ -35,22 +33,12 @@ bool PortionConvient(const FiltreEntite& f, const std::optional<ResumeContrat>& 
 
 }  // namespace
 
-namespace {
-
-void Appliquer(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
+void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
   if (resultat.Empty()) return;
   if (filtre.prestataire && filtre.mandataire) return;  // both types: the whole absence counts
   CacheContrats contrats(sources);
-  LecteurAbsences absences(sources, LecteurAbsences::Memoire::Reprend);
-  const int n = resultat.DCount();
-  for (int i = n; i >= 1; --i) {
-    if ((n - i) % LecteurAbsences::kLot == 0) {
-      // The next rows walked: a row's own work never moves the rows above it.
-      std::vector<std::string> cles;
-      const int dernier = std::max(1, i - static_cast<int>(LecteurAbsences::kLot) + 1);
-      for (int r = i; r >= dernier; --r) cles.push_back(resultat.Item(r, 1));
-      absences.Prevoir(std::move(cles));
-    }
+  LecteurAbsences absences(sources);
+  for (int i = resultat.DCount(); i >= 1; --i) {
     const std::string cle = resultat.Item(i, 1);
     if (!absences.Lire(cle)) continue;
     const VueEnregistrement& absence = absences.Courant();
@@ -75,13 +63,6 @@ void Appliquer(mvdb::DynArray& resultat, const FiltreEntite& filtre, const Sourc
     resultat.SetItem(i, 4, CodeDemiJour(absence.Valeur(kPortionDemiJourFin, retenue)));
   }
   absences.Terminer();
-}
-
-}  // namespace
-
-void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources) {
-  Appliquer(resultat, filtre, sources);
-  if (sources.absencesLues) sources.absencesLues->clear();
 }
 
 }  // namespace morvane::control

@@ -1,4 +1,4 @@
-// Batch reading of absence records for the selection filters.
+// Reading absence records for the selection filters without parsing them.
 #include "control/selection_lecture.h"
 
 #include <algorithm>
@@ -44,57 +44,18 @@ int VueEnregistrement::NombreValeurs(int i) const {
   return static_cast<int>(std::count(attribut.begin(), attribut.end(), mvdb::kValueMark)) + 1;
 }
 
-LecteurAbsences::LecteurAbsences(const SourcesFiltre& sources, Memoire memoire)
-    : sources_(sources), memoire_(memoire) {
+LecteurAbsences::LecteurAbsences(const SourcesFiltre& sources) : sources_(sources) {
   courant_.Charger(sources.enregAbsence.Text());
-}
-
-void LecteurAbsences::Prevoir(std::vector<std::string> cles) {
-  lot_.clear();
-  std::erase(cles, std::string());  // no record has an empty key
-  if (memoire_ == Memoire::Reprend && sources_.absencesLues) {
-    std::erase_if(cles, [&](const std::string& cle) { return sources_.absencesLues->contains(cle); });
-  }
-  std::sort(cles.begin(), cles.end());
-  cles.erase(std::unique(cles.begin(), cles.end()), cles.end());
-  if (cles.empty() || !sources_.absences.IsOpen()) return;
-  try {
-    std::unordered_map<std::string, std::optional<std::string>> lot;
-    lot.reserve(cles.size());
-    for (const std::string& cle : cles) lot.try_emplace(cle);
-    sources_.base.storage().GetMany(sources_.absences.Name(), cles,
-                                    [&](const std::string& cle, const std::string& texte) {
-                                      lot[cle] = texte;
-                                      return true;
-                                    });
-    lot_ = std::move(lot);
-  } catch (const mvdb::DbError&) {
-    // Forgotten: each key is then read on its own, with its own failure.
-  }
-}
-
-void LecteurAbsences::Lu(const std::string& cle, std::string_view texte) {
-  courant_.Charger(texte);
-  if (memoire_ == Memoire::Garde && sources_.absencesLues) sources_.absencesLues->insert_or_assign(cle, texte);
 }
 
 bool LecteurAbsences::Lire(const std::string& cle) {
   lu_ = true;
-  if (memoire_ == Memoire::Reprend && sources_.absencesLues) {
-    if (const auto it = sources_.absencesLues->find(cle); it != sources_.absencesLues->end()) {
-      courant_.Charger(it->second);
-      return true;
-    }
-  }
-  if (const auto it = lot_.find(cle); it != lot_.end()) {
-    if (!it->second) return false;
-    Lu(cle, *it->second);
-    return true;
-  }
   try {
-    const auto record = sources_.absences.Find(cle);
-    if (!record) return false;
-    Lu(cle, record->Text());
+    // The text alone: the storage's own read, without parsing it into a DynArray.
+    if (!sources_.absences.IsOpen()) sources_.absences.Find(cle);  // throws why
+    const auto texte = sources_.base.storage().Get(sources_.absences.Name(), cle);
+    if (!texte) return false;
+    courant_.Charger(*texte);
   } catch (const mvdb::DbError&) {
     // Resumed: the previous record stays current.
   }
