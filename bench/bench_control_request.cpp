@@ -13,6 +13,7 @@
 #include <time.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -88,7 +89,14 @@ struct Request {
   double totalWall = 0, queryWall = 0;
   Mesure tout, dixieme;
   bool same = false;
+  std::uint64_t empreinte = 0;  // FNV-1a of the kept rows' text, to compare runs
 };
+
+std::uint64_t Empreinte(const std::string& text) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (const unsigned char c : text) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
 
 Request Run(mvdb::Database& db) {
   // Three absence types, every carer, the year 2025, entity "020" (not the
@@ -127,6 +135,7 @@ Request Run(mvdb::Database& db) {
   r.total = step.Cpu();
   r.totalWall = step.Wall();
   r.kept = kept.DCount();
+  r.empreinte = Empreinte(kept.Text());
 
   // The query alone, then each filter on all rows and on a tenth of them,
   // each time in one read snapshot with the query, as the selection step
@@ -151,7 +160,8 @@ void Print(const char* where, const Request& r) {
   std::printf("-- %s (processor seconds; wall beside)\n", where);
   std::printf("rows selected              %ld  (query %.2f s, %.2f s wall, %.0f rows/s)\n", r.count, r.query,
               r.queryWall, r.count / r.query);
-  std::printf("rows kept by the filters   %d\n", r.kept);
+  std::printf("rows kept by the filters   %d  (text hash %016llx)\n", r.kept,
+              static_cast<unsigned long long>(r.empreinte));
   std::printf("whole selection step       %.2f s  (%.2f s wall, %.0f selected rows/s; target <= 1.5 s)\n", r.total,
               r.totalWall, r.count / r.total);
   std::printf("contract filter            %.2f s  (%.0f rows/s)\n", r.tout.contrats, r.tout.lignes / r.tout.contrats);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "control/selection_lecture.h"
 #include "control/selection_requete.h"
 #include "mvdb/errors.h"
 #include "mvdb/numbers.h"
@@ -106,24 +107,27 @@ struct ContratsAidant {
 class Filtrage {
  public:
   Filtrage(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources)
-      : resultat_(resultat), filtre_(filtre), sources_(sources), contrats_(sources) {}
+      : resultat_(resultat), filtre_(filtre), sources_(sources), contrats_(sources), absences_(sources) {}
 
   void Executer() {
     for (int i = resultat_.DCount(); i >= 1; --i) Ligne(i);
+    absences_.Terminer();
   }
 
  private:
+  static std::string Motif(const std::string& cle) { return cle.size() >= 7 ? cle.substr(5, 2) : std::string(); }
+
   void Ligne(int i) {
     const std::string cle = resultat_.Item(i, 1);
-    const std::string motif = cle.size() >= 7 ? cle.substr(5, 2) : std::string();
+    const std::string motif = Motif(cle);
     bool absenceLue = false;
     if (motif == "03" || motif == "13") {
-      absenceLue = LireEnReprise(sources_.absences, cle, sources_.enregAbsence);
-      const std::string activite = sources_.enregAbsence.Item(47);
+      absenceLue = absences_.Lire(cle);
+      const std::string_view activite = absences_.Courant().Attribut(47);
       if (absenceLue && !activite.empty()) resultat_.SetItem(i, 7, activite);
     }
     if (ContratsDeLAbsence(motif)) {
-      if (!absenceLue && !LireEnReprise(sources_.absences, cle, sources_.enregAbsence)) return;
+      if (!absenceLue && !absences_.Lire(cle)) return;
       ContratsListes(i);
     } else {
       ContratsSelectionnes(i, cle.substr(0, 5));
@@ -132,11 +136,11 @@ class Filtrage {
 
   // The absence names its contracts in attribute 17; the last one that fits wins.
   void ContratsListes(int i) {
-    const mvdb::DynArray& absence = sources_.enregAbsence;
-    const int n = absence.DCount(17);
+    const VueEnregistrement& absence = absences_.Courant();
+    const int n = absence.NombreValeurs(17);
     bool trouve = false;
     for (int k = 1; k <= n; ++k) {
-      const std::string cleContrat = absence.Item(17, k);
+      const std::string cleContrat(absence.Valeur(17, k));
       const std::optional<ResumeContrat>& contrat = contrats_.Lire(cleContrat);
       if (!contrat || !Convient(filtre_, *contrat)) continue;
       const RegleActivite regle = Appliquer(filtre_, *contrat);
@@ -188,6 +192,7 @@ class Filtrage {
   const FiltreEntite& filtre_;
   const SourcesFiltre& sources_;
   CacheContrats contrats_;
+  LecteurAbsences absences_;
   std::unordered_map<std::string, ContratsAidant> parAidant_;
 };
 

@@ -4,6 +4,10 @@
 // that belongs to a fitting contract, or goes when none fits.
 #include "control/selection_exceptions.h"
 
+#include <string>
+
+#include "control/selection_lecture.h"
+
 namespace morvane::control {
 
 namespace {
@@ -17,10 +21,10 @@ constexpr int kPortionDemiJourFin = 25;    // "M" midday, otherwise evening
 constexpr int kPortionContrat = 26;
 
 // Half-day marker of a portion turned into the code of a result row.
-const char* CodeDemiJour(const std::string& marqueur) { return marqueur == "M" ? "1" : "2"; }
+const char* CodeDemiJour(std::string_view marqueur) { return marqueur == "M" ? "1" : "2"; }
 
 bool PortionConvient(const FiltreEntite& f, const std::optional<ResumeContrat>& contrat,
-                     const std::string& applique) {
+                     std::string_view applique) {
   if (!contrat) return false;
   if (f.FiltreActif() && contrat->entite != f.entite) return false;
   const bool typeCoche = (f.prestataire && !contrat->Mandataire()) || (f.mandataire && contrat->Mandataire());
@@ -33,16 +37,17 @@ void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, con
   if (resultat.Empty()) return;
   if (filtre.prestataire && filtre.mandataire) return;  // both types: the whole absence counts
   CacheContrats contrats(sources);
-  mvdb::DynArray& absence = sources.enregAbsence;
+  LecteurAbsences absences(sources);
   for (int i = resultat.DCount(); i >= 1; --i) {
     const std::string cle = resultat.Item(i, 1);
-    if (!LireEnReprise(sources.absences, cle, absence)) continue;
-    const int portions = absence.DCount(kPortionContrat);
+    if (!absences.Lire(cle)) continue;
+    const VueEnregistrement& absence = absences.Courant();
+    const int portions = absence.NombreValeurs(kPortionContrat);
     if (portions == 0) continue;
     int retenue = 0;
     for (int k = 1; k <= portions; ++k) {
-      if (PortionConvient(filtre, contrats.Lire(absence.Item(kPortionContrat, k)),
-                          absence.Item(kPortionApplique, k))) {
+      if (PortionConvient(filtre, contrats.Lire(std::string(absence.Valeur(kPortionContrat, k))),
+                          absence.Valeur(kPortionApplique, k))) {
         retenue = k;  // the last fitting portion wins
       }
     }
@@ -52,11 +57,12 @@ void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, con
     }
     // Characters 8 onward of column 1 now hold the portion's first day; the
     // absence key itself stays in kColonneCleAbsence.
-    resultat.SetItem(i, 1, cle.substr(0, 7) + absence.Item(kPortionDebut, retenue));
-    resultat.SetItem(i, 2, CodeDemiJour(absence.Item(kPortionDemiJourDebut, retenue)));
-    resultat.SetItem(i, 3, absence.Item(kPortionFin, retenue));
-    resultat.SetItem(i, 4, CodeDemiJour(absence.Item(kPortionDemiJourFin, retenue)));
+    resultat.SetItem(i, 1, cle.substr(0, 7) + std::string(absence.Valeur(kPortionDebut, retenue)));
+    resultat.SetItem(i, 2, CodeDemiJour(absence.Valeur(kPortionDemiJourDebut, retenue)));
+    resultat.SetItem(i, 3, absence.Valeur(kPortionFin, retenue));
+    resultat.SetItem(i, 4, CodeDemiJour(absence.Valeur(kPortionDemiJourFin, retenue)));
   }
+  absences.Terminer();
 }
 
 }  // namespace morvane::control

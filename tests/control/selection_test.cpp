@@ -1,11 +1,12 @@
 // The absence selection without the form: the whole query text for every
 // type, reason, carer, period and sort criterion; the contract filter; the
-// per-contract portions.
+// per-contract portions; the record view the filters read absences through.
 #include <functional>
 
 #include "builder.h"
 #include "control/selection.h"
 #include "control/selection_exceptions.h"
+#include "control/selection_lecture.h"
 #include "control/selection_requete.h"
 
 namespace morvane::testing {
@@ -237,6 +238,22 @@ TEST_F(Filtres, PortionsRewriteTheRowFromTheLastFittingOne) {
 
 // Every variant is a query the database runs; the selection completes the
 // rows from the absence records and keeps each key in column 8.
+
+
+// The filters' record view reads a text as a DynArray does, marks at the edges included.
+TEST(Selection, RecordViewReadsAsADynArray) {
+  for (const std::string text : {"", "a", "\xFE", "\xFE\xFE", "a\xFE" "b", "a\xFD" "b\xFD", "\xFDx\xFCy\xFDz\xFEq\xFE"}) {
+    control::VueEnregistrement vue;
+    vue.Charger(text);
+    const mvdb::DynArray array(text);
+    for (int i = 0; i <= 4; ++i) {
+      EXPECT_EQ(vue.Attribut(i), array.Item(i)) << i;
+      EXPECT_EQ(vue.NombreValeurs(i), array.DCount(i)) << i;
+      for (int j = 0; j <= 4; ++j) EXPECT_EQ(vue.Valeur(i, j), array.Item(i, j)) << i << "," << j;
+    }
+  }
+}
+
 TEST(Selection, EveryVariantRunsAndTheRowsAreCompleted) {
   Base base;
   base.Write("CIVILAIDANT", "00001", {{2, {"DURAND"}}, {11, {"LYON"}}, {31, {"001"}}});

@@ -1,0 +1,54 @@
+// Reading the absence records of a filter walk: a record's text is taken from
+// the storage and looked at through its attribute offsets instead of being
+// parsed into a DynArray.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "control/selection_contrat.h"
+
+namespace morvane::control {
+
+/// A record's text with the offsets of its attributes: reads give what
+/// DynArray's Item and DCount give on the same text.
+class VueEnregistrement {
+ public:
+  /// Takes the record's whole text and indexes its attribute marks.
+  void Charger(std::string_view texte);
+  const std::string& Texte() const { return texte_; }
+  /// Attribute i (from 1); empty past the end.
+  std::string_view Attribut(int i) const;
+  /// Value j of attribute i, sub-value marks included; empty past the end.
+  std::string_view Valeur(int i, int j) const;
+  /// Number of values of attribute i (0 when it is empty).
+  int NombreValeurs(int i) const;
+
+ private:
+  std::string texte_;
+  std::vector<std::uint32_t> debuts_;  // offset of each attribute's first byte
+};
+
+/// Reads absences for one walk of a filter, resuming after failures as
+/// LireEnReprise does: the current record stays the previous one (at first,
+/// the one in the absence slot). `Terminer` leaves the last record read in
+/// the absence slot (unbound to its file), as the per-row reads did.
+class LecteurAbsences {
+ public:
+  explicit LecteurAbsences(const SourcesFiltre& sources);
+
+  /// False when the file holds no such record (the current record stays).
+  bool Lire(const std::string& cle);
+  const VueEnregistrement& Courant() const { return courant_; }
+  /// Puts the current record into the absence slot when any was read.
+  void Terminer();
+
+ private:
+  const SourcesFiltre& sources_;
+  VueEnregistrement courant_;
+  bool lu_ = false;
+};
+
+}  // namespace morvane::control
