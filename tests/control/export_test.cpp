@@ -1,9 +1,7 @@
 // The statistics export without the form: the day's file names, whole files
-// of both formats, the CSV rules, the reason label, the figures of the long
-// format, and two writers at once.
-#include <barrier>
+// of both formats, the CSV rules, the reason label and the figures of the
+// long format.
 #include <set>
-#include <thread>
 
 #include "builder.h"
 #include "control/export_fichier.h"
@@ -197,36 +195,6 @@ TEST_F(Export, LongFormatLines) {
   EXPECT_NE(fevrier[1].find(";30;4;151,67;20,92;EMPLOYE B;"), std::string::npos) << fevrier[1];
   EXPECT_NE(fevrier[2].find(";2;2;151,67;10,46;AGENT A;"), std::string::npos) << fevrier[2];
   EXPECT_EQ(appels.size(), 2u);
-}
-
-// Two writers racing for the day's names, each with its own connection:
-// every file lands under its own name and none is lost.
-TEST_F(Export, ConcurrentExportsNeverOverwriteEachOther) {
-  constexpr int kParEcrivain = 8;
-  const QDate jour(2024, 3, 15);
-  std::barrier ensemble(2);
-  std::vector<std::string> noms[2];
-  auto ecrivain = [&](int e) {
-    auto db = mvdb::Database::Open(base.db().Path());
-    const mvdb::DbFile stat = db->DBOpen("STATAIDANT");
-    for (int i = 0; i < kParEcrivain; ++i) {
-      mvdb::DynArray fichier = stat.DBNew(PremierNomLibre(stat, jour));
-      fichier.SetItem(1, std::to_string(e) + "/" + std::to_string(i));
-      ensemble.arrive_and_wait();  // both probed the same free name
-      noms[e].push_back(EcrireNouveauFichier(stat, jour, fichier));
-    }
-  };
-  std::thread premier(ecrivain, 0), second(ecrivain, 1);
-  premier.join();
-  second.join();
-  std::set<std::string> tous;
-  for (int e = 0; e < 2; ++e) {
-    for (int i = 0; i < kParEcrivain; ++i) {
-      tous.insert(noms[e][i]);
-      EXPECT_EQ(Octets(noms[e][i]), kBom + std::to_string(e) + "/" + std::to_string(i) + "\r\n");
-    }
-  }
-  EXPECT_EQ(tous.size(), 2u * kParEcrivain);
 }
 
 // ---- the figures ----

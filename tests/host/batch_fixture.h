@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ namespace morvane::host {
 inline std::string Slurp(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// Every file under `folder` (SQLite's side files left out), relative paths.
+inline std::set<std::string> FilesUnder(const std::filesystem::path& folder) {
+  std::set<std::string> files;
+  if (!std::filesystem::exists(folder)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.ends_with("-wal") || name.ends_with("-shm") || name.ends_with("-journal")) continue;
+    files.insert(std::filesystem::relative(entry.path(), folder).string());
+  }
+  return files;
 }
 
 /// Copies into `to` (a new file) the demo database of that many carers,

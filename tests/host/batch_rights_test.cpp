@@ -113,18 +113,6 @@ bool Shows(const QString& text, const QString& name) {
   return whole.match(text).hasMatch();
 }
 
-// Every file under `folder` (SQLite's side files left out), relative paths.
-std::set<std::string> FilesUnder(const fs::path& folder) {
-  std::set<std::string> files;
-  if (!fs::exists(folder)) return files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    const std::string name = entry.path().filename().string();
-    if (name.ends_with("-wal") || name.ends_with("-shm") || name.ends_with("-journal")) continue;
-    files.insert(fs::relative(entry.path(), folder).string());
-  }
-  return files;
-}
-
 using mvdb::testing_support::StorageKind;
 using mvdb::testing_support::TestServer;
 

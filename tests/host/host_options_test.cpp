@@ -93,15 +93,6 @@ TEST(CommandLine, HelpVersionAndSettingsAreAnsweredAndAnythingElseRuns) {
                                                {"report", "--sick-leave", "--sector", "--entity=010"}}) {
     EXPECT_EQ(Ask(runs).status, std::nullopt);
   }
-  // The man page is made from the help: it names every option of both modes.
-  const std::string help = HostUsage();
-  for (const char* option : {"--db", "--user", "--out", "--printer", "--screenshot", "--settings", "--version",
-                             "--sick-leave", "--leave", "--other", "--to-validate", "--reason", "--sector",
-                             "--commune", "--all", "--entity", "--provider", "--agent", "--from", "--to", "--count",
-                             "--no-return-date", "--sort", "--output", "--copies", "--output-file",
-                             "--list-printers", "Exit status:", "Examples:", "MORVANE_DB"}) {
-    EXPECT_NE(help.find(option), std::string::npos) << option;
-  }
 }
 
 /// Puts back, at the end of a test, the environment variables it changes.
@@ -186,19 +177,6 @@ TEST(Settings, EachLevelGivesWayToTheOneAboveItAndSettingsSaysWhere) {
                                                     c.systemFile1.empty() && c.systemFile2.empty());
   }
 
-  // A bad line or key is skipped with a warning naming the file and line; the
-  // next level then gives the value.
-  write(user, "", "printer LASER\ncolour = blue\n");
-  ::testing::internal::CaptureStderr();
-  const Answer answer = Ask({"report", "--settings", "--out=/cmd/out"});
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "morvane: settings: " + user.string() + ":2: not a \"key = value\" line, ignored\n" +
-                "morvane: settings: " + user.string() + ":3: unknown key \"colour\" (database, output or printer), " +
-                "ignored\n");
-  EXPECT_EQ(answer.out, substituted("# built-in default: the demo database, made on first run\n"
-                                    "database = DATA/morvane/demo.mvdb\n"
-                                    "# from the command line (--out)\noutput = /cmd/out\n"
-                                    "# from the system's settings (SYS2)\nprinter = MATRIX\n"));
   fs::remove_all(dir);
 }
 

@@ -18,7 +18,6 @@
 
 #include "host/translations.h"
 #include "services/outils_date.h"
-#include "services/print_preview.h"
 #include "services/printer_choice_dialog.h"
 #include "services/printer_list.h"
 
@@ -38,10 +37,6 @@ void WhenShown(std::function<void(W&)> step) {
   });
 }
 
-QString ButtonText(QDialogButtonBox& box, QDialogButtonBox::StandardButton which) {
-  return box.button(which)->text().remove(QLatin1Char('&'));
-}
-
 TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
   ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance()));
   const fs::path dir = fs::temp_directory_path() / ("morvane-choice-" + std::to_string(::getpid()));
@@ -54,13 +49,12 @@ TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
   services::PrinterList printers({{QStringLiteral("LASER"), services::PrinterInfo::Kind::Recording, {}},
                                   {QStringLiteral("PDF"), services::PrinterInfo::Kind::Pdf, dir / "impression.pdf"}});
   auto service = services::MakeOutilsDate(printers, QStringLiteral("pdf"), [] { return QStringLiteral("planning"); });
-  QString title;
-  QString proposed;
+  QString title, proposed;
   QStringList questions;  // the overwrite question's text and buttons, each time it is asked
 
   WhenShown<PrinterChoiceDialog>([&](PrinterChoiceDialog& dialog) {
     auto& buttons = *dialog.findChild<QDialogButtonBox*>();
-    EXPECT_EQ(ButtonText(buttons, QDialogButtonBox::Cancel).toStdString(), "Annuler");
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove('&').toStdString(), "Annuler");
     EXPECT_EQ(dialog.SelectedIndex(), 1);  // the printer of the settings
     auto& file = *dialog.findChild<QLineEdit*>(QStringLiteral("file"));
     proposed = file.text();
@@ -73,9 +67,7 @@ TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
         box.button(answer)->click();
       });
       buttons.button(QDialogButtonBox::Ok)->click();
-      if (answer == QMessageBox::No) {
-        EXPECT_TRUE(dialog.isVisible());
-      }
+      if (answer == QMessageBox::No) EXPECT_TRUE(dialog.isVisible());
     }
   });
   EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("1"));
@@ -90,58 +82,8 @@ TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
   EXPECT_EQ(questions.join(QLatin1Char('|')).toStdString(), question + "|" + question);
   EXPECT_EQ(printers.At(1).outputFile, existing);  // the next job writes the chosen file
 
-  // Giving up changes nothing.
-  WhenShown<PrinterChoiceDialog>([](PrinterChoiceDialog& dialog) { dialog.reject(); });
-  EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("-1"));
-  EXPECT_EQ(printers.At(1).outputFile, existing);
-
   qputenv("MORVANE_TODAY", today);
   fs::remove_all(dir);
-}
-
-// "Aperçu" shows the pages the output draws for the printer and copies chosen
-// so far; printing from it answers the choice, leaving it gives the choice up,
-// and a drawing that fails reaches the caller.
-TEST(PrinterChoice, ThePreviewShowsTheOutputsPagesThenPrintsOrGivesUp) {
-  services::PrinterList printers({{QStringLiteral("LASER"), services::PrinterInfo::Kind::Recording, {}}});
-  auto service = services::MakeOutilsDate(printers);
-  service->ProposerApercu([](services::Printer& surface, int index, int copies) {
-    if (copies == 9) throw services::PrinterError("lecture impossible");
-    for (int n = 1; n <= copies; ++n) {
-      if (n != 1) surface.NewPage();
-      surface.Print(surface.DeviceName() + QStringLiteral(" %1").arg(index));
-    }
-  });
-  struct Case {
-    int copies;
-    bool print;
-    std::string answer;  // or the failure's text
-    std::string seen;    // pages previewed, copies answered; "": the preview never shows
-  };
-  const Case cases[] = {{3, true, "0", "3 pages, 3 copies"},
-                        {2, false, "-1", "2 pages, 1 copies"},
-                        {9, true, "lecture impossible", ""}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.copies);
-    std::string seen;
-    WhenShown<PrinterChoiceDialog>([&c, &seen](PrinterChoiceDialog& dialog) {
-      dialog.SetCopies(c.copies);
-      if (!c.seen.empty()) WhenShown<services::PrintPreviewDialog>([&c, &seen](services::PrintPreviewDialog& preview) {
-        seen = std::to_string(preview.PageCount()) + " pages";
-        c.print ? preview.accept() : preview.reject();
-      });
-      dialog.findChild<QPushButton*>(QStringLiteral("preview"))->click();
-    });
-    QString title;
-    std::string answer;
-    try {
-      answer = service->ChoixImprimante(title).toStdString();
-      seen += ", " + std::to_string(service->NbExemplaires()) + " copies";
-    } catch (const services::PrinterError& e) {
-      answer = e.what();
-    }
-    EXPECT_EQ(std::tie(answer, seen), std::tie(c.answer, c.seen));
-  }
 }
 
 }  // namespace

@@ -32,15 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 using mvdb::testing_support::TestServer;
 
-
-// Every file under `folder`, relative paths.
-std::set<std::string> FilesUnder(const fs::path& folder) {
-  std::set<std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    files.insert(fs::relative(entry.path(), folder).string());
-  return files;
-}
-
 // The lines of `text` that start with `head`.
 std::vector<std::string> LinesStarting(const std::string& text, const std::string& head) {
   std::vector<std::string> lines;
@@ -197,7 +188,7 @@ TEST_F(ServerSignIn, EveryOutputIsRecordedWithTheLoginTheServerSignedIn) {
 }
 
 // mvdb user: the login and its DROITS record come and go together; the
-// tool refuses an embedded database and a second login of the same name.
+// tool refuses a second login of the same name.
 TEST_F(ServerSignIn, ToolKeepsLoginsAndRightsInStep) {
   const auto tool = [this](std::vector<std::string> args) {
     args.insert(args.begin(), kTool.string());
@@ -224,10 +215,6 @@ TEST_F(ServerSignIn, ToolKeepsLoginsAndRightsInStep) {
   EXPECT_EQ(tool({"user", "list", server_}).second.find(name), std::string::npos);
   EXPECT_FALSE(mvdb::Database::Open(server_, mvdb::OpenMode::kReadOnly)->DBOpen("DROITS").Exists(name));
   EXPECT_EQ(ReportOn(testing::SignedInAs(server_, name), OutDir(), {"--sick-leave"}), 5);
-
-  const auto embedded = tool({"user", "add", Database().string(), "x", "--password-file", password.string()});
-  EXPECT_EQ(embedded.first, 2);
-  EXPECT_NE(embedded.second.find("is no server database"), std::string::npos) << embedded.second;
 }
 
 // The window's dialog: the login prefilled, the server's refusal shown from

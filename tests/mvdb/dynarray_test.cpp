@@ -86,30 +86,5 @@ TEST(DynArray, RandomEditsMatchASimpleModel) {
   EXPECT_EQ(a.Text(), joined);
 }
 
-// Values of short attributes are scanned (resuming from the last one read),
-// long ones indexed: both must agree with a plain vector of values.
-TEST(DynArray, RandomValueEditsMatchASimpleModelInShortAndLongAttributes) {
-  for (const std::size_t width : {1u, 40u}) {
-    std::mt19937 random(11);
-    DynArray a;
-    std::vector<std::string> model;
-    for (int step = 0; step < 5000; ++step) {
-      const std::size_t j = random() % (model.size() + 3) + 1;
-      const int op = static_cast<int>(random() % 3);
-      if (op == 0 || (op == 1 && step % 7 == 0)) {
-        const std::string text = op == 0 ? std::string(random() % width, 'v') + std::to_string(step) : "p\xFDq";
-        a.SetItem(2, static_cast<int>(j), text);  // "p" VM "q": one write, two values
-        if (model.size() < j) model.resize(j);
-        model[j - 1] = op == 0 ? text : "q";
-        if (op == 1) model.insert(model.begin() + static_cast<std::ptrdiff_t>(j) - 1, "p");
-      } else {
-        ASSERT_EQ(a.Item(2, static_cast<int>(j)), j <= model.size() ? model[j - 1] : "") << "step " << step;
-      }
-      const bool empty = model.empty() || (model.size() == 1 && model[0].empty());
-      ASSERT_EQ(a.DCount(2), empty ? 0 : static_cast<int>(model.size())) << "width " << width << " step " << step;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace mvdb

@@ -133,7 +133,7 @@ TEST_P(QueryIndexTest, CreateIndexFlagsTheFieldSurvivesReopeningAndRefusesWhatIt
             (std::vector<std::string>{"000010616050", "000040116050"}));
 }
 
-TEST_P(QueryIndexTest, EachQueryTakesTheCheaperPathAndBothPathsSelectTheSame) {
+TEST_P(QueryIndexTest, EachQueryTakesTheCheaperPath) {
   // 8,000 absences spread evenly over days 15980-16179 and reasons 1-60.
   std::vector<KeyedRecord> records;
   for (unsigned i = 0; i < 8000; ++i)
@@ -158,12 +158,9 @@ TEST_P(QueryIndexTest, EachQueryTakesTheCheaperPathAndBothPathsSelectTheSame) {
        " AND AVEC DebAbsAidant < \"16010\"", "scan (no index)"},
       {"SSELECT ABSENCESAIDANT PAR 28", "scan (no condition)"},
   };
-  for (const auto& [query, path] : cases) {
-    const auto viaIndex = Keys(query);
-    const std::string access = t.db().queries().LastAccessPath();
-    EXPECT_EQ(access, path) << query;
-    EXPECT_EQ(viaIndex, t.db().queries().SelectKeys(query, false)) << query;
-    EXPECT_FALSE(viaIndex.empty()) << query;
+  for (const auto& [query, path] : cases) {  // both paths agree: IndexedAndFullScanSelectionsAgree...
+    EXPECT_FALSE(Keys(query).empty()) << query;
+    EXPECT_EQ(t.db().queries().LastAccessPath(), path) << query;
   }
 }
 

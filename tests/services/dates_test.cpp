@@ -27,18 +27,6 @@ TEST(DayNumbers, AnchorsOfTheInternalCalendar) {
   EXPECT_EQ(DateOfDay(-1), QDate(1967, 12, 30));
 }
 
-TEST(DayNumbers, RoundTripThroughTheServiceFrom1968To2100) {
-  auto service = MakeBatchOutilsDate(0, 1);
-  const int first = DayNumber(QDate(1968, 1, 1));
-  const int last = DayNumber(QDate(2100, 12, 31));
-  QDate expected(1968, 1, 1);
-  for (int day = first; day <= last; ++day, expected = expected.addDays(1)) {
-    const QString display = service->DateExterne(QString::number(day));
-    ASSERT_EQ(display, expected.toString(QStringLiteral("dd/MM/yyyy"))) << day;
-    ASSERT_EQ(service->DateInterne(display), QString::number(day)) << display.toStdString();
-  }
-}
-
 // Days that do not exist have no number; text that is no number has no date.
 TEST(DateInterne, RefusesDaysThatDoNotExist) {
   auto service = MakeBatchOutilsDate(0, 1);

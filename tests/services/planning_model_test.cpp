@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
 
 #include "planning_test_support.h"
 #include "services/planning_model.h"
@@ -121,19 +120,6 @@ TEST_F(PlanningModel, TypesFollowTheReasonFamiliesAndTheValidationFlag) {
   EXPECT_EQ(letters, "AAAAAAEEEEECCCCCCEEEEVCECCCCAACEEEEEEEEEEEEEEEEEEEEEEEEEEEEE");
   source.awaitingValidation.insert(testing::AbsenceKey("00001", 12, first));
   EXPECT_EQ(Chart([&](PlanningRequest& r) { Add(r, "00001", 12, 0, 0); }), ":\n  MARTIN Anne: V0-2\nabsent: 10000000000000");
-}
-
-TEST_F(PlanningModel, RefusesReversedOrTooLongPeriods) {
-  PlanningRequest request;
-  request.debutPeriode = first;
-  for (const auto& [fin, refused] : {std::pair{first - 1, true}, {first + 83, false}, {first + 84, true}}) {
-    request.finPeriode = fin;
-    if (refused) {
-      EXPECT_THROW(BuildPlanningChart(request, source), std::invalid_argument) << fin - first;
-    } else {
-      EXPECT_NO_THROW(BuildPlanningChart(request, source));
-    }
-  }
 }
 
 }  // namespace

@@ -211,57 +211,5 @@ TEST_F(PlanningControlTest, ReadsEachCarerOnceAndTheValidationFlag) {
   EXPECT_EQ(source.ReadCount(), 1 + 1 + 2);  // the carer, its sector label, two absences
 }
 
-// Four absences of one carer over the same days stack in four lanes, too thin
-// for a type letter: each bar still shows its type by its own pattern, so the
-// chart reads in black and white; a later absence goes back to the first lane.
-TEST_F(PlanningPrintTest, StackedBarsEachShowTheirTypeByTheirPattern) {
-  source.carers["00001"] = {"MARTIN Anne", "001", ""};
-  struct Bar {
-    int reason;
-    AbsenceKind kind;
-    int horizontal, vertical, rising;  // lines inside the bar, outline left out
-  };
-  const Bar bars[] = {{1, AbsenceKind::Arret, 0, 0, 0},
-                      {12, AbsenceKind::Conges, 1, 0, 0},
-                      {7, AbsenceKind::Autre, 0, 1, 0},
-                      {22, AbsenceKind::AValider, 0, 0, 1}};
-  for (const Bar& bar : bars) AddAbsence(request.resultat, "00001", bar.reason, first, std::to_string(first + 1));
-  AddAbsence(request.resultat, "00001", 12, first + 5, std::to_string(first + 6));  // after them all
-  request.arretTravail = request.autres = request.aValider = true;
-  Paint();
-
-  const PlanningLayout layout = ComputePlanningLayout(kLandscapeWidth, kLandscapeHeight, 14);
-  std::vector<PrintOp> inRow;
-  for (const PrintOp& fill : Fills(1)) {
-    if (fill.y > layout.bodyTop && fill.y < layout.RowTop(1) && fill.x >= layout.daysLeft) inRow.push_back(fill);
-  }
-  std::set<double> tops;
-  for (const Bar& bar : bars) {
-    SCOPED_TRACE(bar.reason);
-    const auto fill = std::find_if(inRow.begin(), inRow.end(), [&](const PrintOp& op) {
-      return op.color == FillOf(bar.kind).background && op.x < layout.DayX(1);
-    });
-    ASSERT_NE(fill, inRow.end());
-    tops.insert(fill->y);
-    int horizontal = 0, vertical = 0, rising = 0;
-    for (const PrintOp& line : printer.Lines(1)) {
-      const auto inside = [&](double x, double y) {
-        return x > fill->x + 1 && x < fill->x + fill->width - 1 && y > fill->y + 1 && y < fill->y + fill->height - 1;
-      };
-      if (!inside((line.x + line.x2) / 2, (line.y + line.y2) / 2)) continue;
-      if (line.y == line.y2) ++horizontal;
-      else if (line.x == line.x2) ++vertical;
-      else ++rising;
-    }
-    EXPECT_EQ(std::min(horizontal, 1), bar.horizontal);
-    EXPECT_EQ(std::min(vertical, 1), bar.vertical);
-    EXPECT_EQ(std::min(rising, 1), bar.rising);
-  }
-  EXPECT_EQ(tops.size(), 4u) << "four lanes, none hiding another";
-  const auto later = std::find_if(inRow.begin(), inRow.end(), [&](const PrintOp& op) { return op.x > layout.DayX(4); });
-  ASSERT_NE(later, inRow.end());
-  EXPECT_EQ(later->y, *tops.begin());
-}
-
 }  // namespace
 }  // namespace morvane::services

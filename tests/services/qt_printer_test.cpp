@@ -125,34 +125,6 @@ TEST(QtPrinter, PdfTextSitsWhereTheTwipsSay) {
   }
 }
 
-// A landscape orientation set before the first drawing turns the first page;
-// a drawing after EndDoc starts a new job that replaces the file.
-TEST(QtPrinter, LandscapeBeforeTheFirstDrawingAndANewJobAfterEndDoc) {
-  QTemporaryDir dir;
-  const QString pdf = dir.path() + QStringLiteral("/job.pdf");
-  auto p = MakeQtPrinter(QStringLiteral("PDF"), pdf.toStdString());
-  p->SetOrientation(kLandscape);
-  p->SetCurrentX(25 * kCm);
-  p->Print(QStringLiteral("LARGE"));
-  p->EndDoc();
-  auto layout = ReadLayout(pdf);
-  if (!layout) GTEST_SKIP() << "pdftotext is not available";
-  ASSERT_EQ(layout->pages.size(), 1u);
-  EXPECT_GT(layout->pages[0].width, layout->pages[0].height);
-  ASSERT_NE(layout->Find(QStringLiteral("LARGE")), nullptr) << "27 cm fit across a landscape A4 sheet";
-  EXPECT_NEAR(layout->Find(QStringLiteral("LARGE"))->x, kMarge + 25 * kCm, kMmInTwips);
-
-  p->Print(QStringLiteral("SECOND"));
-  p->NewPage();
-  p->Print(QStringLiteral("SECOND2"));
-  p->EndDoc();
-  EXPECT_EQ(p->PageCount(), 2);
-  layout = ReadLayout(pdf);
-  EXPECT_EQ(layout->pages.size(), 2u);
-  EXPECT_NE(layout->Find(QStringLiteral("SECOND2")), nullptr);
-  EXPECT_EQ(layout->Find(QStringLiteral("LARGE")), nullptr);
-}
-
 TEST(QtPrinter, APrinterWithoutFileOrUnknownFailsWithPrinterError) {
   EXPECT_THROW(MakeQtPrinter(QStringLiteral("PDF"), {}), PrinterError);
   EXPECT_THROW(MakeQtPrinter(QStringLiteral("X"), {}, QStringLiteral("no such printer here")), PrinterError);
