@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the project with AddressSanitizer + UndefinedBehaviorSanitizer in a
-# separate Debug build and runs the tests there.
+# separate Debug build and runs the tests there (test sources compiled in
+# batches, as scripts/test.sh does).
 # Usage: scripts/sanitize.sh [build-dir] [ctest -R pattern]
 #   build-dir defaults to build-asan; the pattern limits the tests run.
 #   MORVANE_SANITIZE_TARGETS="test_mvdb test_demo" builds only those targets.
@@ -12,7 +13,7 @@ PATTERN="${2:-}"
 JOBS="${JOBS:-2}"
 
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=ON \
-  -DMORVANE_BUILD_BENCH=OFF >/dev/null
+  -DMORVANE_BUILD_BENCH=OFF -DMORVANE_UNITY_TESTS=ON >/dev/null
 if [ -n "${MORVANE_SANITIZE_TARGETS:-}" ]; then
   # shellcheck disable=SC2086
   nice -n 10 cmake --build "$BUILD" -j"$JOBS" --target ${MORVANE_SANITIZE_TARGETS}
