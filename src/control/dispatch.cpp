@@ -160,7 +160,8 @@ void Ctr_Morvane::Imprimer(const std::function<void(int index, int copies)>& tra
   if (!index) return;
   const services::PrinterInfo& choisie = Printers().At(*index);
   const bool fichier = choisie.kind == services::PrinterInfo::Kind::Pdf;
-  if (fichier) services::RefuseInsideDatabase(choisie.outputFile, Variable::TheDatabase->Path());
+  if (fichier) services::RefuseInsideDatabase(choisie.outputFile, Variable::TheDatabase->Path(),
+                                               Variable::TheDatabase->DirectoryRoot());
   Printers().SetCurrent(*index);
   {
     Sablier sablier(*this);

@@ -222,16 +222,18 @@ std::unique_ptr<services::Environment> BatchEnvironment(const BatchOptions& o, s
 }
 
 /// Refuses, before anything is written, an output file that is the database,
-/// one of its companions or inside its folder: the printer's file for the
-/// printed outputs, the output folder for the merged letters.
-void RefuseOutputsInsideDatabase(const BatchOptions& o, const services::PrinterInfo& printer) {
+/// one of its companions, inside its folder or inside `directoryRoot` (known
+/// once the database is open): the printer's file for the printed outputs,
+/// the output folder for the merged letters.
+void RefuseOutputsInsideDatabase(const BatchOptions& o, const services::PrinterInfo& printer,
+                                 const std::filesystem::path& directoryRoot = {}) {
   std::filesystem::path target;
   if (o.output == BatchOptions::Output::LetterMerge) {
     target = o.outputDir;
   } else if (o.output != BatchOptions::Output::Export && printer.kind == services::PrinterInfo::Kind::Pdf) {
     target = printer.outputFile;
   }
-  if (!target.empty() && services::InsideDatabase(target, o.database)) {
+  if (!target.empty() && services::InsideDatabase(target, o.database, directoryRoot)) {
     throw BatchStop(kUsage, target.string() + " belongs to the database " + o.database.string() +
                                 ": an output may not write there");
   }
@@ -268,8 +270,6 @@ int Run(const BatchOptions& given) {
   const int printer = environment->printers->IndexOf(QString::fromStdString(o.printer));
   if (printer < 0) throw BatchStop(kUsage, "no printer named \"" + o.printer + "\" (see --list-printers)");
   RefuseOutputsInsideDatabase(o, environment->printers->At(printer));
-  std::error_code ignored;
-  std::filesystem::create_directories(o.outputDir, ignored);
   services::OutilsDate::Install(services::MakeBatchOutilsDate(printer, o.copies));
 
   std::unique_ptr<mvdb::Database> database;
@@ -290,6 +290,9 @@ int Run(const BatchOptions& given) {
     if (e.IsNotFound()) throw BatchStop(kNoRight, "user " + o.user + " is not in DROITS");
     throw;
   }
+  RefuseOutputsInsideDatabase(o, environment->printers->At(printer), database->DirectoryRoot());
+  std::error_code ignored;
+  std::filesystem::create_directories(o.outputDir, ignored);
   mvdb::Client client(o.user, o.database);
 
   // The host form: a window the control lives in, shown on the platform the

@@ -168,6 +168,11 @@ std::filesystem::path Database::DirectoryFolder(const std::string& fileName) con
   return impl_->storage->DirectoryFolder(fileName);
 }
 
+std::filesystem::path Database::DirectoryRoot() const {
+  // "<root>/" for the empty name: its parent is the root itself.
+  return impl_->storage->DirectoryFolder("").parent_path();
+}
+
 const std::string& Database::ReadOnlyReason() const { return impl_->storage->ReadOnlyReason(); }
 
 DbFile Database::DBOpen(const std::string& fileName) {

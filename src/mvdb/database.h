@@ -98,6 +98,9 @@ class Database {
   /// The folder holding the records of a directory file ("<root>/<file>");
   /// empty when the database keeps no folder for directory files.
   std::filesystem::path DirectoryFolder(const std::string& fileName) const;
+  /// The folder holding every directory file's folder; empty when the
+  /// database keeps none. Outputs must never be written inside it.
+  std::filesystem::path DirectoryRoot() const;
   /// Why this database cannot be written; empty when it can. Every write of a
   /// read-only database throws kIo naming the database and this reason.
   const std::string& ReadOnlyReason() const;

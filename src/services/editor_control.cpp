@@ -231,8 +231,8 @@ void MailMergeEditor::Executer() {
   const std::string base = "publipostage-" + cleModele_.toStdString();
   const auto odt = outputDir_ / (base + ".odt");
   const auto pdf = outputDir_ / (base + ".pdf");
-  RefuseInsideDatabase(odt, db_->Path());
-  RefuseInsideDatabase(pdf, db_->Path());
+  RefuseInsideDatabase(odt, db_->Path(), db_->DirectoryRoot());
+  RefuseInsideDatabase(pdf, db_->Path(), db_->DirectoryRoot());
 
   const ModeleLettre modele = LireModele(db_->DBOpen(kFichierModeles).DBRead(cleModele_.toStdString()));
   const QStringList cles = listeCles_.split(QLatin1Char('|'), Qt::SkipEmptyParts);

@@ -55,7 +55,8 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
-bool InsideDatabase(const fs::path& target, const fs::path& database) {
+bool InsideDatabase(const fs::path& target, const fs::path& database, const fs::path& directoryRoot) {
+  if (!directoryRoot.empty() && Under(Resolved(target), Resolved(directoryRoot))) return true;
   if (database.empty() || database.native().find("://") != std::string::npos) return false;
   const fs::path file = Resolved(database);
   for (const char* companion : {"", "-wal", "-shm", "-journal"}) {
@@ -64,8 +65,8 @@ bool InsideDatabase(const fs::path& target, const fs::path& database) {
   return Under(Resolved(target), Resolved(fs::path(file.native() + ".d")));
 }
 
-void RefuseInsideDatabase(const fs::path& target, const fs::path& database) {
-  if (!InsideDatabase(target, database)) return;
+void RefuseInsideDatabase(const fs::path& target, const fs::path& database, const fs::path& directoryRoot) {
+  if (!InsideDatabase(target, database, directoryRoot)) return;
   throw OutputError("Le fichier " + target.string() + " appartient à la base de données " + database.string() +
                     " : une édition ne peut pas l'écrire.");
 }

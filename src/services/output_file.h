@@ -20,14 +20,18 @@ class OutputError : public std::runtime_error {
 };
 
 /// True when writing `target` would touch the database whose file is
-/// `database`: that file, its "-wal", "-shm" and "-journal" companions, or
-/// anything inside its ".d" folder (the directory files). Symbolic links and
-/// ".." are resolved and hard links recognised. An empty `database` (a server
-/// address) protects nothing.
-bool InsideDatabase(const std::filesystem::path& target, const std::filesystem::path& database);
+/// `database`: that file, its "-wal", "-shm" and "-journal" companions,
+/// anything inside its ".d" folder, or anything inside `directoryRoot` (the
+/// folder of the directory files an open database names, which a server
+/// database or a moved root keeps elsewhere). Symbolic links and ".." are
+/// resolved and hard links recognised. A server address protects only
+/// `directoryRoot`; empty paths protect nothing.
+bool InsideDatabase(const std::filesystem::path& target, const std::filesystem::path& database,
+                    const std::filesystem::path& directoryRoot = {});
 
-/// Throws OutputError naming `target` when InsideDatabase(target, database).
-void RefuseInsideDatabase(const std::filesystem::path& target, const std::filesystem::path& database);
+/// Throws OutputError naming `target` when InsideDatabase(target, database, directoryRoot).
+void RefuseInsideDatabase(const std::filesystem::path& target, const std::filesystem::path& database,
+                          const std::filesystem::path& directoryRoot = {});
 
 class OutputFile {
  public:

@@ -72,6 +72,10 @@ TEST_F(OutputFileTest, TheDatabaseItsCompanionsAndItsFolderAreRefused) {
   }
   EXPECT_FALSE(InsideDatabase(db, {})) << "no database file: nothing to protect";
   EXPECT_FALSE(InsideDatabase(db, "postgresql://localhost/morvane"));
+  // A server database keeps its directory files in a root of its own.
+  const fs::path root = Dir() / "racine";
+  EXPECT_TRUE(InsideDatabase(Dir() / "raccourci" / ".." / "racine" / "STATAIDANT" / "x.pdf", "postgresql://h/m", root));
+  EXPECT_FALSE(InsideDatabase(Dir() / "racine2" / "x.pdf", "postgresql://h/m", root));
 }
 
 TEST_F(OutputFileTest, AnExistingFileIsReplacedOnlyByACompleteOne) {
