@@ -27,11 +27,15 @@ bool RoleExists(Connection& db, const std::string& name) {
   return Exists(db, "SELECT EXISTS(SELECT 1 FROM pg_roles WHERE rolname = $1)", name);
 }
 
+bool HasAuditTrail(Connection& db, const std::string& schema) {
+  return Exists(db, "SELECT to_regclass(quote_ident($1) || '.mv_audit') IS NOT NULL", schema);
+}
+
 }  // namespace
 
 void MakeAuditTrail(Connection& db, const std::string& schema) {
   const std::string s = db.Identifier(schema);
-  if (Exists(db, "SELECT to_regclass(quote_ident($1) || '.mv_audit') IS NOT NULL", schema)) return;
+  if (HasAuditTrail(db, schema)) return;
   db.Exec("CREATE TABLE " + s +
           ".mv_audit(id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, at timestamptz NOT NULL, "
           "login text NOT NULL, kind text NOT NULL, criteria text NOT NULL, rows bigint NOT NULL, "
@@ -121,18 +125,29 @@ std::vector<ServerLogin> PostgresAccounts::Logins() {
 void PostgresAccounts::RecordOutput(const AuditRecord& output) {
   const std::string what = "cannot record the output in the audit trail of database " + db_.Shown();
   if (!db_.Idle()) throw DbError(ErrorCode::kIo, what + ": a transaction is open");
-  // A database opened read-only has its transactions read-only by default.
-  db_.Exec("START TRANSACTION READ WRITE");
-  try {
-    db_.Run("SELECT " + db_.Identifier(schema_) + ".mv_record_output($1, $2, $3::bigint, $4)",
-            {Text(output.kind), Text(output.criteria), Text(std::to_string(output.rows)), Text(output.files)});
-    db_.Exec("COMMIT");
-  } catch (const DbError& e) {
+  const auto record = [&](bool makeTrail) {
+    // A database opened read-only has its transactions read-only by default.
+    db_.Exec("START TRANSACTION READ WRITE");
     try {
-      db_.Exec("ROLLBACK");
-    } catch (const DbError&) {  // the connection is gone: so is the transaction
+      if (makeTrail) MakeAuditTrail(db_, schema_);
+      db_.Run("SELECT " + db_.Identifier(schema_) + ".mv_record_output($1, $2, $3::bigint, $4)",
+              {Text(output.kind), Text(output.criteria), Text(std::to_string(output.rows)), Text(output.files)});
+      db_.Exec("COMMIT");
+    } catch (const DbError& e) {
+      try {
+        db_.Exec("ROLLBACK");
+      } catch (const DbError&) {  // the connection is gone: so is the transaction
+      }
+      throw DbError(ErrorCode::kIo, what + ": " + e.what());
     }
-    throw DbError(ErrorCode::kIo, what + ": " + e.what());
+  };
+  try {
+    record(false);
+  } catch (const DbError&) {
+    // A database made before outputs were recorded has no trail: its owner,
+    // the only one signing in to it then, makes it with the first output.
+    if (!db_.Idle() || HasAuditTrail(db_, schema_)) throw;
+    record(true);
   }
 }
 
