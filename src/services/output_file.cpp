@@ -107,8 +107,11 @@ OutputFile::OutputFile(fs::path target) : target_(std::move(target)), final_(tar
 
   const fs::path folder = final_.has_parent_path() ? final_.parent_path() : fs::path(".");
   for (int attempt = 0; fd_ < 0; ++attempt) {
-    temporary_ = folder / ("." + final_.filename().string() + "." +
-                           QString::number(QRandomGenerator::global()->generate(), 36).toStdString());
+    std::string name = ".";
+    name += final_.filename().string();
+    name += '.';
+    name += QString::number(QRandomGenerator::global()->generate(), 36).toStdString();
+    temporary_ = folder / name;
     // 0666 less the umask, as any new file; a replaced file keeps its permissions.
     fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && (errno != EEXIST || attempt == 100)) {
