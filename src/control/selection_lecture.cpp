@@ -48,8 +48,41 @@ LecteurAbsences::LecteurAbsences(const SourcesFiltre& sources) : sources_(source
   courant_.Charger(sources.enregAbsence.Text());
 }
 
+void LecteurAbsences::Precharger(std::vector<std::string> cles) {
+  cles_.clear();
+  places_.clear();
+  textes_.clear();
+  if (!sources_.absences.IsOpen()) return;
+  std::sort(cles.begin(), cles.end());
+  cles.erase(std::unique(cles.begin(), cles.end()), cles.end());
+  if (!cles.empty() && cles.front().empty()) cles.erase(cles.begin());  // no record has an empty key
+  std::vector<Place> places(cles.size());
+  std::string textes;
+  try {
+    std::size_t k = 0;
+    sources_.base.storage().GetMany(sources_.absences.Name(), cles, [&](const std::string& cle, const std::string& texte) {
+      while (k < cles.size() && cles[k] < cle) ++k;
+      if (k < cles.size()) places[k] = {textes.size(), texte.size()};
+      textes += texte;
+      return true;
+    });
+  } catch (const mvdb::DbError&) {
+    return;  // each record is read on its own instead
+  }
+  cles_ = std::move(cles);
+  places_ = std::move(places);
+  textes_ = std::move(textes);
+}
+
 bool LecteurAbsences::Lire(const std::string& cle) {
   lu_ = true;
+  const auto trouve = std::lower_bound(cles_.begin(), cles_.end(), cle);
+  if (trouve != cles_.end() && *trouve == cle) {
+    const Place place = places_[static_cast<std::size_t>(trouve - cles_.begin())];
+    if (place.taille == kAbsent) return false;
+    courant_.Charger(std::string_view(textes_).substr(place.debut, place.taille));
+    return true;
+  }
   try {
     // The text alone: the storage's own read, without parsing it into a DynArray.
     if (!sources_.absences.IsOpen()) sources_.absences.Find(cle);  // throws why

@@ -39,6 +39,11 @@ class LecteurAbsences {
  public:
   explicit LecteurAbsences(const SourcesFiltre& sources);
 
+  /// Reads the records of `cles` (any order, repeats allowed) at once, in key
+  /// order, so that Lire then finds them in memory. When the storage fails
+  /// here, or the file is not open, nothing is kept and Lire reads each
+  /// record itself (and meets the failure there, as before).
+  void Precharger(std::vector<std::string> cles);
   /// False when the file holds no such record (the current record stays).
   bool Lire(const std::string& cle);
   const VueEnregistrement& Courant() const { return courant_; }
@@ -46,9 +51,20 @@ class LecteurAbsences {
   void Terminer();
 
  private:
+  /// Where a record read ahead lies in textes_; taille is kAbsent when the
+  /// file lacks it.
+  struct Place {
+    std::size_t debut = 0;
+    std::size_t taille = kAbsent;
+  };
+  static constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
+
   const SourcesFiltre& sources_;
   VueEnregistrement courant_;
   bool lu_ = false;
+  std::vector<std::string> cles_;    // the keys read ahead, ascending
+  std::vector<Place> places_;        // per key
+  std::string textes_;               // the texts read ahead, one after the other
 };
 
 }  // namespace morvane::control

@@ -192,12 +192,41 @@ TEST_F(Filtres, OtherReasonsAskTheDatabaseOncePerCarer) {
   EXPECT_EQ(Filtrer(keys, true, false),
             (std::vector<std::string>{keys[0] + "|1|20020|2|00001002|", keys[1] + "|1|20020|2|00001002|",
                                       keys[2] + "|1|20020|2|00001002|", partiel + "|1|20020|2|00001002|5000"}));
-  EXPECT_EQ(base.Requetes().size() - avant, 2u);  // carers 1 and 3
-  EXPECT_EQ(base.Requetes().back(),
-            "SSELECT CONTRAT AVEC CodeAidant = \"00003\" AND AVEC 65 = \"\" AND AVEC 2 = \"001\" AND AVEC 1 <> \"02\""
-            " AND AVEC 7 <= \"20040\" AND AVEC 8 >= \"20010\" OR = \"\"");
-  // "Mandataire" only: an agent-mode contract exists, the row stays, column 6 untouched.
+  // Carers 1 and 3 asked at once, by their contracts' other conditions.
+  const std::string conditions = " AVEC 65 = \"\" AND AVEC 2 = \"001\" AND AVEC 1 <> \"02\""
+                                 " AND AVEC 7 <= \"20040\" AND AVEC 8 >= \"20010\" OR = \"\"";
+  EXPECT_EQ(base.Requetes().size() - avant, 1u);
+  EXPECT_EQ(base.Requetes().back(), "SSELECT CONTRAT" + conditions);
+  // "Mandataire" only, one carer, asked alone: an agent-mode contract exists,
+  // the row stays, column 6 untouched.
   EXPECT_EQ(Filtrer({keys[0]}, false, true), std::vector<std::string>{keys[0] + "|1|20020|2||"});
+  EXPECT_EQ(base.Requetes().back(),
+            "SSELECT CONTRAT AVEC CodeAidant = \"00001\" AND AVEC 65 = \"\" AND AVEC 2 = \"001\" AND AVEC 1 = \"02\""
+            " AND AVEC 7 <= \"20040\" AND AVEC 8 >= \"20010\" OR = \"\"");
+}
+
+// Carers asked at once find the contracts each carer's own query finds:
+// numbers compare as numbers, other codes as text; a code ending in "]"
+// begins a prefix test, one with a quote fails its query (the row stays).
+TEST_F(Filtres, CarersAskedAtOnceFindWhatEachCarersQueryFinds) {
+  const char* contrats[] = {"00007001", "7", "+0007002", "7.000", "-0007001", "0007A001", "00 07001",
+                            "ABCDE001", "abcde001", "\xC3\xA9" "0001"};
+  for (const char* cle : contrats) Contrat(cle, "01", "001", "19000", "");
+  const char* aidants[] = {"00007", "7.000", "-0007", "0007A", "00 07", "ABCDE", "0000]",
+                           "00\"07", "\xC3\xA9" "0", "00008", "7    "};
+  std::vector<std::string> keys, seuls;
+  for (const char* aidant : aidants) {
+    keys.push_back(Absence(aidant + std::string("1520020"), {}));
+    for (const std::string& ligne : Filtrer({keys.back()}, true, false)) seuls.push_back(ligne);
+  }
+  const std::size_t avant = base.Requetes().size();
+  EXPECT_EQ(Filtrer(keys, true, false), seuls);
+  EXPECT_EQ(base.Requetes().size() - avant, 2u);  // all at once, and the quoted code's own, which fails
+  const std::string suite = "1520020|1|20020|2|";
+  EXPECT_EQ(seuls, (std::vector<std::string>{"00007" + suite + "7.000|", "7.000" + suite + "7.000|",
+                                             "-0007" + suite + "-0007001|", "0007A" + suite + "0007A001|",
+                                             "00 07" + suite + "00 07001|", "ABCDE" + suite + "ABCDE001|",
+                                             "0000]" + suite + "00007001|", "00\"07" + suite + "|"}));
 }
 
 TEST_F(Filtres, PortionsRewriteTheRowFromTheLastFittingOne) {
