@@ -194,12 +194,17 @@ void MemoriserClesAbsences(mvdb::DynArray& resultat) {
   for (std::size_t debut = 0;;) {
     const std::size_t fin = std::min(texte.find(mvdb::kAttributeMark, debut), texte.size());
     const std::string_view ligne = std::string_view(texte).substr(debut, fin - debut);
-    std::string& reecrite = lignes.emplace_back(ligne);
-    const auto colonnes = static_cast<int>(std::count(ligne.begin(), ligne.end(), mvdb::kValueMark)) + 1;
+    const std::string_view cle = ligne.substr(0, ligne.find(mvdb::kValueMark));
+    int colonnes = 1;
+    for (std::size_t at = cle.size(); at < ligne.size(); at = ligne.find(mvdb::kValueMark, at + 1)) ++colonnes;
+    std::string& reecrite = lignes.emplace_back();
     if (colonnes < kColonneCleAbsence && !ligne.empty()) {
+      reecrite.reserve(ligne.size() + static_cast<std::size_t>(kColonneCleAbsence - colonnes) + cle.size());
+      reecrite += ligne;
       reecrite.append(static_cast<std::size_t>(kColonneCleAbsence - colonnes), mvdb::kValueMark);
-      reecrite += ligne.substr(0, ligne.find(mvdb::kValueMark));
+      reecrite += cle;
     } else {
+      reecrite = ligne;
       aReprendre.push_back(static_cast<int>(lignes.size()));
     }
     if (fin == texte.size()) break;

@@ -142,6 +142,7 @@ class SqliteBackend final : public SqlBackend {
     sql::Statement walk(db_, "SELECT key, record FROM " + table + " WHERE key >= ?1 ORDER BY key");
     bool placed = false;  // the cursor stands on a record, at or below the next key
     std::string current;  // its key, copied: fn may use the connection before the next step
+    std::string record;   // reused: no allocation per record
     for (const std::string& key : keys) {
       for (int steps = 0; placed && current < key && steps < kStepsBeforeSeek; ++steps) {
         if (!walk.Step()) return;  // past the last record: none of the keys left is held
@@ -154,7 +155,9 @@ class SqliteBackend final : public SqlBackend {
         current.assign(walk.ColumnText(0));
         placed = true;
       }
-      if (current == key && !fn(key, walk.Column(1))) return;
+      if (current != key) continue;
+      record.assign(walk.ColumnText(1));
+      if (!fn(key, record)) return;
     }
   }
 
@@ -212,7 +215,7 @@ class SqliteBackend final : public SqlBackend {
   }
 
   /// Records ReadMany steps over before it seeks the next key instead.
-  static constexpr int kStepsBeforeSeek = 8;
+  static constexpr int kStepsBeforeSeek = 4;
 
   std::filesystem::path path_;
   std::string address_;
