@@ -9,22 +9,41 @@
 namespace morvane::control {
 
 void VueEnregistrement::Charger(std::string_view texte) {
-  texte_.assign(texte);
-  debuts_.clear();
-  if (texte_.empty()) return;
-  debuts_.push_back(0);
-  for (std::size_t at = texte_.find(mvdb::kAttributeMark); at != std::string::npos;
-       at = texte_.find(mvdb::kAttributeMark, at + 1)) {
-    debuts_.push_back(static_cast<std::uint32_t>(at + 1));
+  copie_.assign(texte);
+  Viser(copie_);
+}
+
+void VueEnregistrement::Viser(std::string_view texte) {
+  texte_ = texte;
+  debuts_.assign(1, 0);
+  complet_ = texte_.empty();
+}
+
+void VueEnregistrement::Garder() {
+  if (texte_.data() == copie_.data()) return;
+  copie_.assign(texte_);
+  texte_ = copie_;
+}
+
+void VueEnregistrement::Decouper(int i) const {
+  while (!complet_ && debuts_.size() <= static_cast<std::size_t>(i)) {
+    const std::size_t marque = texte_.find(mvdb::kAttributeMark, debuts_.back());
+    if (marque == std::string_view::npos) {
+      complet_ = true;
+    } else {
+      debuts_.push_back(static_cast<std::uint32_t>(marque + 1));
+    }
   }
 }
 
 std::string_view VueEnregistrement::Attribut(int i) const {
-  if (i < 1 || static_cast<std::size_t>(i) > debuts_.size()) return {};
-  const std::size_t debut = debuts_[static_cast<std::size_t>(i - 1)];
-  const std::size_t fin =
-      static_cast<std::size_t>(i) < debuts_.size() ? debuts_[static_cast<std::size_t>(i)] - 1 : texte_.size();
-  return std::string_view(texte_).substr(debut, fin - debut);
+  if (i < 1 || texte_.empty()) return {};
+  Decouper(i);
+  const auto n = static_cast<std::size_t>(i);
+  if (n > debuts_.size()) return {};
+  const std::size_t debut = debuts_[n - 1];
+  const std::size_t fin = n < debuts_.size() ? debuts_[n] - 1 : texte_.size();
+  return texte_.substr(debut, fin - debut);
 }
 
 std::string_view VueEnregistrement::Valeur(int i, int j) const {
@@ -49,6 +68,7 @@ LecteurAbsences::LecteurAbsences(const SourcesFiltre& sources) : sources_(source
 }
 
 void LecteurAbsences::Precharger(std::vector<std::string> cles) {
+  courant_.Garder();  // it may read a text kept from an earlier call
   cles_.clear();
   places_.clear();
   textes_.clear();
@@ -80,7 +100,7 @@ bool LecteurAbsences::Lire(const std::string& cle) {
   if (trouve != cles_.end() && *trouve == cle) {
     const Place place = places_[static_cast<std::size_t>(trouve - cles_.begin())];
     if (place.taille == kAbsent) return false;
-    courant_.Charger(std::string_view(textes_).substr(place.debut, place.taille));
+    courant_.Viser(std::string_view(textes_).substr(place.debut, place.taille));
     return true;
   }
   try {

@@ -12,13 +12,23 @@
 
 namespace morvane::control {
 
-/// A record's text with the offsets of its attributes: reads give what
-/// DynArray's Item and DCount give on the same text.
+/// A record's text with the offsets of its attributes, found as far as the
+/// reads need them: reads give what DynArray's Item and DCount give on the
+/// same text. Not copyable (it may point into its own copy of the text).
 class VueEnregistrement {
  public:
-  /// Takes the record's whole text and indexes its attribute marks.
+  VueEnregistrement() = default;
+  VueEnregistrement(const VueEnregistrement&) = delete;
+  VueEnregistrement& operator=(const VueEnregistrement&) = delete;
+
+  /// Takes a copy of the record's whole text.
   void Charger(std::string_view texte);
-  const std::string& Texte() const { return texte_; }
+  /// Reads a text that the caller keeps alive and unchanged until the next
+  /// Charger, Viser or Garder.
+  void Viser(std::string_view texte);
+  /// Takes a copy of the text it reads, if it does not own it yet.
+  void Garder();
+  std::string_view Texte() const { return texte_; }
   /// Attribute i (from 1); empty past the end.
   std::string_view Attribut(int i) const;
   /// Value j of attribute i, sub-value marks included; empty past the end.
@@ -27,8 +37,13 @@ class VueEnregistrement {
   int NombreValeurs(int i) const;
 
  private:
-  std::string texte_;
-  std::vector<std::uint32_t> debuts_;  // offset of each attribute's first byte
+  /// Finds attribute starts until attribute i + 1's, or the text's end.
+  void Decouper(int i) const;
+
+  std::string copie_;
+  std::string_view texte_;
+  mutable std::vector<std::uint32_t> debuts_;  // offset of each attribute's first byte, as far as found
+  mutable bool complet_ = false;                // every attribute start is found
 };
 
 /// Reads absences for one walk of a filter, resuming after failures as
