@@ -71,9 +71,8 @@ ContratsGroupes::ContratsGroupes(mvdb::Database& base, mvdb::query::Query commun
     : base_(base), commune_(std::move(commune)), cles_(std::move(cles)), textes_(std::move(textes)) {}
 
 const ContratsGroupes::ValeursChamp& ContratsGroupes::Valeurs(const mvdb::query::FieldDef& champ) {
-  auto [it, nouveau] = champs_.try_emplace(champ.name);
-  ValeursChamp& v = it->second;
-  if (!nouveau) return v;
+  if (const auto connu = champs_.find(champ.name); connu != champs_.end()) return connu->second;
+  ValeursChamp v;  // kept only once whole: reading a translated field may throw
   mvdb::query::FieldReader lecteur(base_.storage());
   mvdb::query::RecordView vue;
   std::vector<std::string_view> valeurs;
@@ -84,10 +83,11 @@ const ContratsGroupes::ValeursChamp& ContratsGroupes::Valeurs(const mvdb::query:
     for (const std::string_view valeur : valeurs) {
       v.parContrat[c].emplace_back(valeur);
       v.parTexte[std::string(valeur)].push_back(c);
+      // -0 and 0 are one number, as the test compares them.
       if (const auto nombre = mvdb::ParseNumber(valeur)) v.parNombre[*nombre == 0 ? 0.0 : *nombre].push_back(c);
     }
   }
-  return v;
+  return champs_.emplace(champ.name, std::move(v)).first->second;
 }
 
 std::optional<std::vector<std::string>> ContratsGroupes::Cles(const std::string& requete) {
