@@ -72,35 +72,58 @@ void LecteurAbsences::Precharger(std::vector<std::string> cles) {
   cles_.clear();
   places_.clear();
   textes_.clear();
+  attendus_.clear();
+  suivant_ = 0;
   if (!sources_.absences.IsOpen()) return;
-  std::sort(cles.begin(), cles.end());
-  cles.erase(std::unique(cles.begin(), cles.end()), cles.end());
-  if (!cles.empty() && cles.front().empty()) cles.erase(cles.begin());  // no record has an empty key
-  std::vector<Place> places(cles.size());
+  // The keys sorted with their rank in the walk: each read of the walk then
+  // finds its record without a search.
+  std::vector<std::pair<std::string, std::uint32_t>> triees(cles.size());
+  for (std::size_t i = 0; i < cles.size(); ++i) triees[i] = {std::move(cles[i]), static_cast<std::uint32_t>(i)};
+  std::sort(triees.begin(), triees.end());
+  std::vector<std::string> uniques;
+  std::vector<std::uint32_t> attendus(triees.size(), kHorsLot);
+  for (auto& [cle, rang] : triees) {
+    if (cle.empty()) continue;  // no record has an empty key: read on its own
+    if (uniques.empty() || uniques.back() != cle) uniques.push_back(std::move(cle));
+    attendus[rang] = static_cast<std::uint32_t>(uniques.size() - 1);
+  }
+  std::vector<Place> places(uniques.size());
   std::string textes;
   try {
     std::size_t k = 0;
-    sources_.base.storage().GetMany(sources_.absences.Name(), cles, [&](const std::string& cle, const std::string& texte) {
-      while (k < cles.size() && cles[k] < cle) ++k;
-      if (k < cles.size()) places[k] = {textes.size(), texte.size()};
+    const auto garder = [&](const std::string& cle, const std::string& texte) {
+      while (k < uniques.size() && uniques[k] < cle) ++k;
+      if (k < uniques.size()) places[k] = {textes.size(), texte.size()};
       textes += texte;
       return true;
-    });
+    };
+    sources_.base.storage().GetMany(sources_.absences.Name(), uniques, garder);
   } catch (const mvdb::DbError&) {
     return;  // each record is read on its own instead
   }
-  cles_ = std::move(cles);
+  cles_ = std::move(uniques);
   places_ = std::move(places);
   textes_ = std::move(textes);
+  attendus_ = std::move(attendus);
+}
+
+const LecteurAbsences::Place* LecteurAbsences::Prechargee(const std::string& cle) {
+  if (cle.empty()) {  // never read ahead
+    if (suivant_ < attendus_.size() && attendus_[suivant_] == kHorsLot) ++suivant_;
+    return nullptr;
+  }
+  if (suivant_ < attendus_.size() && attendus_[suivant_] != kHorsLot && cles_[attendus_[suivant_]] == cle)
+    return &places_[attendus_[suivant_++]];
+  const auto trouve = std::lower_bound(cles_.begin(), cles_.end(), cle);  // read out of the walk's order
+  if (trouve == cles_.end() || *trouve != cle) return nullptr;
+  return &places_[static_cast<std::size_t>(trouve - cles_.begin())];
 }
 
 bool LecteurAbsences::Lire(const std::string& cle) {
   lu_ = true;
-  const auto trouve = std::lower_bound(cles_.begin(), cles_.end(), cle);
-  if (trouve != cles_.end() && *trouve == cle) {
-    const Place place = places_[static_cast<std::size_t>(trouve - cles_.begin())];
-    if (place.taille == kAbsent) return false;
-    courant_.Viser(std::string_view(textes_).substr(place.debut, place.taille));
+  if (const Place* place = Prechargee(cle)) {
+    if (place->taille == kAbsent) return false;
+    courant_.Viser(std::string_view(textes_).substr(place->debut, place->taille));
     return true;
   }
   try {

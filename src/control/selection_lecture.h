@@ -54,8 +54,9 @@ class LecteurAbsences {
  public:
   explicit LecteurAbsences(const SourcesFiltre& sources);
 
-  /// Reads the records of `cles` (any order, repeats allowed) at once, in key
-  /// order, so that Lire then finds them in memory. When the storage fails
+  /// Reads the records of `cles` (repeats allowed) at once, in key order, so
+  /// that Lire then finds them in memory, at once when it asks for them in
+  /// the order of `cles`. When the storage fails
   /// here, or the file is not open, nothing is kept and Lire reads each
   /// record itself (and meets the failure there, as before).
   void Precharger(std::vector<std::string> cles);
@@ -73,12 +74,18 @@ class LecteurAbsences {
     std::size_t taille = kAbsent;
   };
   static constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
+  static constexpr std::uint32_t kHorsLot = static_cast<std::uint32_t>(-1);
+
+  /// The place of a record read ahead; null when it was not.
+  const Place* Prechargee(const std::string& cle);
 
   const SourcesFiltre& sources_;
   VueEnregistrement courant_;
   bool lu_ = false;
   std::vector<std::string> cles_;    // the keys read ahead, ascending
   std::vector<Place> places_;        // per key
+  std::vector<std::uint32_t> attendus_;  // per key given, in its order: its index in cles_, or kHorsLot
+  std::size_t suivant_ = 0;              // the key given that the next Lire should ask for
   std::string textes_;               // the texts read ahead, one after the other
 };
 

@@ -161,13 +161,15 @@ TEST_F(Filtres, ListedContractsOfSickLeaveTheLastFittingOneWins) {
   const auto agent = Absence("000010520016", {"00001003"});
   const auto bornes = Absence("000010120017", {"00001005", "00001006", "00001007", "00009999", "00001004"});
   const auto ailleurs = Absence("000010120018", {"00001008"});
-  const std::string sans = "000020220015";  // no absence record: the row stays as it is
-  const auto tous = std::vector<std::string>{deux, agent, bornes, ailleurs, sans};
+  const std::string sans = "000020220015", sans03 = "000020320015";  // no absence record: the row stays as it is
+  const auto tous = std::vector<std::string>{deux, agent, sans03, bornes, ailleurs, sans};
 
   EXPECT_EQ(Filtrer(tous, true, false),
-            (std::vector<std::string>{deux + "|1|20020|2|00001002|", bornes + "|1|20020|2|00001004|", sans + "|1|20020|2||"}));
+            (std::vector<std::string>{deux + "|1|20020|2|00001002|", sans03 + "|1|20020|2||",
+                                      bornes + "|1|20020|2|00001004|", sans + "|1|20020|2||"}));
   EXPECT_EQ(contrat.BoundKey(), "00001002");  // rows walked from the last: the last contract read stays current
-  EXPECT_EQ(Filtrer(tous, false, true), (std::vector<std::string>{agent + "|1|20020|2|00001003|", sans + "|1|20020|2||"}));
+  EXPECT_EQ(Filtrer(tous, false, true), (std::vector<std::string>{agent + "|1|20020|2|00001003|",
+                                                                  sans03 + "|1|20020|2||", sans + "|1|20020|2||"}));
   // Both types: an agent-mode contract counts but its key is not written.
   EXPECT_EQ(Filtrer({deux, agent}, true, true),
             (std::vector<std::string>{deux + "|1|20020|2|00001002|", agent + "|1|20020|2||"}));
