@@ -8,7 +8,9 @@
 #include "control/selection_contrat.h"
 
 #include <algorithm>
+#include <unordered_set>
 
+#include "control/selection_aidants.h"
 #include "control/selection_lecture.h"
 #include "control/selection_requete.h"
 #include "mvdb/errors.h"
@@ -84,16 +86,20 @@ bool ContratsDeLAbsence(const std::string& motif) {
 
 std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
 
-// The carer's contracts that cover the period, as the database selects them.
-std::string RequeteContrats(const std::string& aidant, const FiltreEntite& f) {
-  std::string q = "SSELECT CONTRAT AVEC CodeAidant = " + Quoted(aidant);
-  q += " AND AVEC 65 = " + Quoted("");
+// The conditions of a carer's contract query that do not name the carer.
+std::string ConditionsCommunes(const FiltreEntite& f) {
+  std::string q = " AVEC 65 = " + Quoted("");
   if (f.FiltreActif()) q += " AND AVEC 2 = " + Quoted(f.entite);
   if (f.prestataire && !f.mandataire) q += " AND AVEC 1 <> " + Quoted("02");
   if (f.mandataire && !f.prestataire) q += " AND AVEC 1 = " + Quoted("02");
   q += " AND AVEC 7 <= " + Quoted(std::to_string(f.fin));
   q += " AND AVEC 8 >= " + Quoted(std::to_string(f.debut)) + " OR = " + Quoted("");
   return q;
+}
+
+// The carer's contracts that cover the period, as the database selects them.
+std::string RequeteContrats(const std::string& aidant, const FiltreEntite& f) {
+  return "SSELECT CONTRAT AVEC CodeAidant = " + Quoted(aidant) + " AND" + ConditionsCommunes(f);
 }
 
 // Outcome of the contract query for one carer: the same for every absence of
@@ -110,12 +116,32 @@ class Filtrage {
       : resultat_(resultat), filtre_(filtre), sources_(sources), contrats_(sources), absences_(sources) {}
 
   void Executer() {
+    Preparer();
     for (int i = resultat_.DCount(); i >= 1; --i) Ligne(i);
     absences_.Terminer();
   }
 
  private:
   static std::string Motif(const std::string& cle) { return cle.size() >= 7 ? cle.substr(5, 2) : std::string(); }
+  static bool AbsenceLue(const std::string& motif) {
+    return motif == "03" || motif == "13" || ContratsDeLAbsence(motif);
+  }
+
+  // Reads ahead the absences the walk reads; with several carers to ask for
+  // their contracts, asks for every carer's at once.
+  void Preparer() {
+    std::vector<std::string> lues;
+    std::unordered_set<std::string> aidants;
+    for (int i = resultat_.DCount(); i >= 1; --i) {
+      std::string cle = resultat_.Item(i, 1);
+      const std::string motif = Motif(cle);
+      if (!ContratsDeLAbsence(motif)) aidants.insert(cle.substr(0, 5));
+      if (AbsenceLue(motif)) lues.push_back(std::move(cle));
+    }
+    absences_.Precharger(std::move(lues));
+    if (aidants.size() > 1)
+      groupes_ = ContratsGroupes::Selectionner(sources_.base, "SSELECT CONTRAT" + ConditionsCommunes(filtre_));
+  }
 
   void Ligne(int i) {
     const std::string cle = resultat_.Item(i, 1);
@@ -165,23 +191,27 @@ class Filtrage {
 
   ContratsAidant Interroger(const std::string& aidant) {
     ContratsAidant c;
-    mvdb::DynArray liste;
-    try {
-      long count = 0;
-      liste = sources_.base.DBSelect(
-          DemandeSelection(RequeteContrats(aidant, filtre_), "CONTRAT", "0").Text(), "", count);
-    } catch (const mvdb::DbError&) {
-      c.illisible = true;
-      return c;
+    const std::string requete = RequeteContrats(aidant, filtre_);
+    std::optional<std::vector<std::string>> cles;
+    if (groupes_) cles = groupes_->Cles(requete);
+    if (!cles) {
+      try {
+        long count = 0;
+        const mvdb::DynArray liste =
+            sources_.base.DBSelect(DemandeSelection(requete, "CONTRAT", "0").Text(), "", count);
+        cles.emplace();
+        for (int r = 1; r <= liste.DCount(); ++r) cles->push_back(liste.Item(r, 1));
+      } catch (const mvdb::DbError&) {
+        c.illisible = true;
+        return c;
+      }
     }
-    if (liste.Text().empty()) {
+    if (cles->empty()) {
       c.aucun = true;
       return c;
     }
     if (!filtre_.prestataire) return c;
-    const int n = liste.DCount();
-    for (int r = 1; r <= n; ++r) {
-      const std::string cle = liste.Item(r, 1);
+    for (const std::string& cle : *cles) {
       const std::optional<ResumeContrat>& contrat = contrats_.Lire(cle);
       if (contrat && !contrat->Mandataire()) c.cleEcrite = cle;
     }
@@ -194,6 +224,7 @@ class Filtrage {
   CacheContrats contrats_;
   LecteurAbsences absences_;
   std::unordered_map<std::string, ContratsAidant> parAidant_;
+  std::unique_ptr<ContratsGroupes> groupes_;  // every carer's contracts, when asked at once
 };
 
 }  // namespace

@@ -80,8 +80,10 @@ class CacheContrats {
 /// Keeps the rows whose carer has a contract that covers the period and fits
 /// the entity and activity types; writes that contract's key into column 6 and,
 /// for reasons "03" and "13", the activity percentage into column 7. Walks the
-/// rows from the last to the first; asks the database for a carer's contracts
-/// once per carer. Never throws a DbError (failures are resumed as
+/// rows from the last to the first; asks the database for every carer's
+/// contracts in one selection (ContratsGroupes), or, with a single carer or a
+/// carer whose query does not take that form, for that carer's alone, once per
+/// carer. Never throws a DbError (failures are resumed as
 /// LireEnReprise says; a failing contract query keeps the row).
 void FiltrerParContrat(mvdb::DynArray& resultat, const FiltreEntite& filtre, const SourcesFiltre& sources);
 

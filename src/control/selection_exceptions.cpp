@@ -5,6 +5,7 @@
 #include "control/selection_exceptions.h"
 
 #include <string>
+#include <vector>
 
 #include "control/selection_lecture.h"
 
@@ -38,6 +39,9 @@ void AppliquerPortions(mvdb::DynArray& resultat, const FiltreEntite& filtre, con
   if (filtre.prestataire && filtre.mandataire) return;  // both types: the whole absence counts
   CacheContrats contrats(sources);
   LecteurAbsences absences(sources);
+  std::vector<std::string> cles;
+  for (int i = resultat.DCount(); i >= 1; --i) cles.push_back(resultat.Item(i, 1));
+  absences.Precharger(std::move(cles));
   for (int i = resultat.DCount(); i >= 1; --i) {
     const std::string cle = resultat.Item(i, 1);
     if (!absences.Lire(cle)) continue;

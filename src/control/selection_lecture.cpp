@@ -9,22 +9,41 @@
 namespace morvane::control {
 
 void VueEnregistrement::Charger(std::string_view texte) {
-  texte_.assign(texte);
-  debuts_.clear();
-  if (texte_.empty()) return;
-  debuts_.push_back(0);
-  for (std::size_t at = texte_.find(mvdb::kAttributeMark); at != std::string::npos;
-       at = texte_.find(mvdb::kAttributeMark, at + 1)) {
-    debuts_.push_back(static_cast<std::uint32_t>(at + 1));
+  copie_.assign(texte);
+  Viser(copie_);
+}
+
+void VueEnregistrement::Viser(std::string_view texte) {
+  texte_ = texte;
+  debuts_.assign(1, 0);
+  complet_ = texte_.empty();
+}
+
+void VueEnregistrement::Garder() {
+  if (texte_.data() == copie_.data()) return;
+  copie_.assign(texte_);
+  texte_ = copie_;
+}
+
+void VueEnregistrement::Decouper(int i) const {
+  while (!complet_ && debuts_.size() <= static_cast<std::size_t>(i)) {
+    const std::size_t marque = texte_.find(mvdb::kAttributeMark, debuts_.back());
+    if (marque == std::string_view::npos) {
+      complet_ = true;
+    } else {
+      debuts_.push_back(static_cast<std::uint32_t>(marque + 1));
+    }
   }
 }
 
 std::string_view VueEnregistrement::Attribut(int i) const {
-  if (i < 1 || static_cast<std::size_t>(i) > debuts_.size()) return {};
-  const std::size_t debut = debuts_[static_cast<std::size_t>(i - 1)];
-  const std::size_t fin =
-      static_cast<std::size_t>(i) < debuts_.size() ? debuts_[static_cast<std::size_t>(i)] - 1 : texte_.size();
-  return std::string_view(texte_).substr(debut, fin - debut);
+  if (i < 1 || texte_.empty()) return {};
+  Decouper(i);
+  const auto n = static_cast<std::size_t>(i);
+  if (n > debuts_.size()) return {};
+  const std::size_t debut = debuts_[n - 1];
+  const std::size_t fin = n < debuts_.size() ? debuts_[n] - 1 : texte_.size();
+  return texte_.substr(debut, fin - debut);
 }
 
 std::string_view VueEnregistrement::Valeur(int i, int j) const {
@@ -48,8 +67,65 @@ LecteurAbsences::LecteurAbsences(const SourcesFiltre& sources) : sources_(source
   courant_.Charger(sources.enregAbsence.Text());
 }
 
+void LecteurAbsences::Precharger(std::vector<std::string> cles) {
+  courant_.Garder();  // it may read a text kept from an earlier call
+  cles_.clear();
+  places_.clear();
+  textes_.clear();
+  attendus_.clear();
+  suivant_ = 0;
+  if (!sources_.absences.IsOpen()) return;
+  // The keys sorted with their rank in the walk: each read of the walk then
+  // finds its record without a search.
+  std::vector<std::pair<std::string, std::uint32_t>> triees(cles.size());
+  for (std::size_t i = 0; i < cles.size(); ++i) triees[i] = {std::move(cles[i]), static_cast<std::uint32_t>(i)};
+  std::sort(triees.begin(), triees.end());
+  std::vector<std::string> uniques;
+  std::vector<std::uint32_t> attendus(triees.size(), kHorsLot);
+  for (auto& [cle, rang] : triees) {
+    if (cle.empty()) continue;  // no record has an empty key: read on its own
+    if (uniques.empty() || uniques.back() != cle) uniques.push_back(std::move(cle));
+    attendus[rang] = static_cast<std::uint32_t>(uniques.size() - 1);
+  }
+  std::vector<Place> places(uniques.size());
+  std::string textes;
+  try {
+    std::size_t k = 0;
+    const auto garder = [&](const std::string& cle, const std::string& texte) {
+      while (k < uniques.size() && uniques[k] < cle) ++k;
+      if (k < uniques.size()) places[k] = {textes.size(), texte.size()};
+      textes += texte;
+      return true;
+    };
+    sources_.base.storage().GetMany(sources_.absences.Name(), uniques, garder);
+  } catch (const mvdb::DbError&) {
+    return;  // each record is read on its own instead
+  }
+  cles_ = std::move(uniques);
+  places_ = std::move(places);
+  textes_ = std::move(textes);
+  attendus_ = std::move(attendus);
+}
+
+const LecteurAbsences::Place* LecteurAbsences::Prechargee(const std::string& cle) {
+  if (cle.empty()) {  // never read ahead
+    if (suivant_ < attendus_.size() && attendus_[suivant_] == kHorsLot) ++suivant_;
+    return nullptr;
+  }
+  if (suivant_ < attendus_.size() && attendus_[suivant_] != kHorsLot && cles_[attendus_[suivant_]] == cle)
+    return &places_[attendus_[suivant_++]];
+  const auto trouve = std::lower_bound(cles_.begin(), cles_.end(), cle);  // read out of the walk's order
+  if (trouve == cles_.end() || *trouve != cle) return nullptr;
+  return &places_[static_cast<std::size_t>(trouve - cles_.begin())];
+}
+
 bool LecteurAbsences::Lire(const std::string& cle) {
   lu_ = true;
+  if (const Place* place = Prechargee(cle)) {
+    if (place->taille == kAbsent) return false;
+    courant_.Viser(std::string_view(textes_).substr(place->debut, place->taille));
+    return true;
+  }
   try {
     // The text alone: the storage's own read, without parsing it into a DynArray.
     if (!sources_.absences.IsOpen()) sources_.absences.Find(cle);  // throws why

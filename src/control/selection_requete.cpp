@@ -3,8 +3,10 @@
 // the sort clauses.
 #include "control/selection_requete.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace morvane::control {
 
@@ -180,10 +182,41 @@ mvdb::DynArray DemandeSelection(const std::string& requete, const std::string& f
 }
 
 void MemoriserClesAbsences(mvdb::DynArray& resultat) {
-  const int lignes = resultat.DCount();
-  for (int i = 1; i <= lignes; ++i) {
-    resultat.SetItem(i, kColonneCleAbsence, resultat.Item(i, 1));
+  // Each row's text gets its key appended after the empty columns between,
+  // and the rows are taken over whole: setting the cell row by row would
+  // search each row again. A row already that wide, or empty, is set cell by
+  // cell afterwards.
+  const std::string texte = resultat.Text();
+  if (texte.empty()) return;
+  std::vector<std::string> lignes;
+  lignes.reserve(static_cast<std::size_t>(resultat.DCount()));
+  std::vector<int> aReprendre;
+  for (std::size_t debut = 0;;) {
+    const std::size_t fin = std::min(texte.find(mvdb::kAttributeMark, debut), texte.size());
+    const std::string_view ligne = std::string_view(texte).substr(debut, fin - debut);
+    const std::string_view cle = ligne.substr(0, ligne.find(mvdb::kValueMark));
+    int colonnes = 1;
+    for (std::size_t at = cle.size(); at < ligne.size(); at = ligne.find(mvdb::kValueMark, at + 1)) ++colonnes;
+    std::string& reecrite = lignes.emplace_back();
+    if (colonnes < kColonneCleAbsence && !ligne.empty()) {
+      reecrite.reserve(ligne.size() + static_cast<std::size_t>(kColonneCleAbsence - colonnes) + cle.size());
+      reecrite += ligne;
+      reecrite.append(static_cast<std::size_t>(kColonneCleAbsence - colonnes), mvdb::kValueMark);
+      reecrite += cle;
+    } else {
+      reecrite = ligne;
+      aReprendre.push_back(static_cast<int>(lignes.size()));
+    }
+    if (fin == texte.size()) break;
+    debut = fin + 1;
   }
+  if (lignes.size() == static_cast<std::size_t>(resultat.DCount())) {
+    resultat = mvdb::DynArray::FromAttributes(std::move(lignes));
+  } else {
+    aReprendre.clear();  // rows counted otherwise than split: every row cell by cell
+    for (int i = 1; i <= resultat.DCount(); ++i) aReprendre.push_back(i);
+  }
+  for (const int i : aReprendre) resultat.SetItem(i, kColonneCleAbsence, resultat.Item(i, 1));
 }
 
 }  // namespace morvane::control

@@ -161,13 +161,15 @@ TEST_F(Filtres, ListedContractsOfSickLeaveTheLastFittingOneWins) {
   const auto agent = Absence("000010520016", {"00001003"});
   const auto bornes = Absence("000010120017", {"00001005", "00001006", "00001007", "00009999", "00001004"});
   const auto ailleurs = Absence("000010120018", {"00001008"});
-  const std::string sans = "000020220015";  // no absence record: the row stays as it is
-  const auto tous = std::vector<std::string>{deux, agent, bornes, ailleurs, sans};
+  const std::string sans = "000020220015", sans03 = "000020320015";  // no absence record: the row stays as it is
+  const auto tous = std::vector<std::string>{deux, agent, sans03, bornes, ailleurs, sans};
 
   EXPECT_EQ(Filtrer(tous, true, false),
-            (std::vector<std::string>{deux + "|1|20020|2|00001002|", bornes + "|1|20020|2|00001004|", sans + "|1|20020|2||"}));
+            (std::vector<std::string>{deux + "|1|20020|2|00001002|", sans03 + "|1|20020|2||",
+                                      bornes + "|1|20020|2|00001004|", sans + "|1|20020|2||"}));
   EXPECT_EQ(contrat.BoundKey(), "00001002");  // rows walked from the last: the last contract read stays current
-  EXPECT_EQ(Filtrer(tous, false, true), (std::vector<std::string>{agent + "|1|20020|2|00001003|", sans + "|1|20020|2||"}));
+  EXPECT_EQ(Filtrer(tous, false, true), (std::vector<std::string>{agent + "|1|20020|2|00001003|",
+                                                                  sans03 + "|1|20020|2||", sans + "|1|20020|2||"}));
   // Both types: an agent-mode contract counts but its key is not written.
   EXPECT_EQ(Filtrer({deux, agent}, true, true),
             (std::vector<std::string>{deux + "|1|20020|2|00001002|", agent + "|1|20020|2||"}));
@@ -192,12 +194,34 @@ TEST_F(Filtres, OtherReasonsAskTheDatabaseOncePerCarer) {
   EXPECT_EQ(Filtrer(keys, true, false),
             (std::vector<std::string>{keys[0] + "|1|20020|2|00001002|", keys[1] + "|1|20020|2|00001002|",
                                       keys[2] + "|1|20020|2|00001002|", partiel + "|1|20020|2|00001002|5000"}));
-  EXPECT_EQ(base.Requetes().size() - avant, 2u);  // carers 1 and 3
-  EXPECT_EQ(base.Requetes().back(),
-            "SSELECT CONTRAT AVEC CodeAidant = \"00003\" AND AVEC 65 = \"\" AND AVEC 2 = \"001\" AND AVEC 1 <> \"02\""
-            " AND AVEC 7 <= \"20040\" AND AVEC 8 >= \"20010\" OR = \"\"");
-  // "Mandataire" only: an agent-mode contract exists, the row stays, column 6 untouched.
+  EXPECT_EQ(base.Requetes().size() - avant, 1u);  // carers 1 and 3 at once
+  // "Mandataire" only, one carer, asked alone: an agent-mode contract exists,
+  // the row stays, column 6 untouched.
   EXPECT_EQ(Filtrer({keys[0]}, false, true), std::vector<std::string>{keys[0] + "|1|20020|2||"});
+  EXPECT_EQ(base.Requetes().back().rfind("SSELECT CONTRAT AVEC CodeAidant = \"00001\" AND AVEC 65", 0), 0u);
+}
+
+// Carers asked at once find the contracts each carer's own query finds:
+// numbers compare as numbers, other codes as text; a code ending in "]"
+// begins a prefix test, one with a quote fails its query (the row stays).
+TEST_F(Filtres, CarersAskedAtOnceFindWhatEachCarersQueryFinds) {
+  const char* contrats[] = {"00007001", "7", "+0007002", "7.000", "-0007001", "0007A001", "00 07001",
+                            "ABCDE001", "abcde001", "\xC3\xA9" "0001"};
+  for (const char* cle : contrats) Contrat(cle, "01", "001", "19000", "");
+  const char* aidants[] = {"00007", "7.000", "-0007", "0007A", "00 07", "ABCDE", "0000]",
+                           "00\"07", "\xC3\xA9" "0", "00008", "7    "};
+  std::vector<std::string> keys, seuls;
+  for (const char* aidant : aidants) {
+    keys.push_back(Absence(aidant + std::string("1520020"), {}));
+    for (const std::string& ligne : Filtrer({keys.back()}, true, false)) seuls.push_back(ligne);
+  }
+  const std::size_t avant = base.Requetes().size();
+  EXPECT_EQ(Filtrer(keys, true, false), seuls);
+  EXPECT_EQ(base.Requetes().size() - avant, 2u);  // all at once, and the quoted code's own, which fails
+  std::string trouves;  // carer > column 6
+  for (const std::string& ligne : seuls) trouves += ligne.substr(0, 5) + ">" + ligne.substr(23) + " ";
+  EXPECT_EQ(trouves, "00007>7.000| 7.000>7.000| -0007>-0007001| 0007A>0007A001| 00 07>00 07001| ABCDE>ABCDE001| "
+                     "0000]>00007001| 00\"07>| ");
 }
 
 TEST_F(Filtres, PortionsRewriteTheRowFromTheLastFittingOne) {
@@ -236,17 +260,13 @@ TEST_F(Filtres, PortionsRewriteTheRowFromTheLastFittingOne) {
   EXPECT_EQ(Filtrer(keys, true, true, "001", "009", true).size(), 3u);  // both types: rows as they are
 }
 
-// Every variant is a query the database runs; the selection completes the
-// rows from the absence records and keeps each key in column 8.
-
-
 // The filters' record view reads a text as a DynArray does, marks at the edges included.
 TEST(Selection, RecordViewReadsAsADynArray) {
   for (const std::string text : {"", "a", "\xFE", "\xFE\xFE", "a\xFE" "b", "a\xFD" "b\xFD", "\xFDx\xFCy\xFDz\xFEq\xFE"}) {
     control::VueEnregistrement vue;
     vue.Charger(text);
     const mvdb::DynArray array(text);
-    for (int i = 0; i <= 4; ++i) {
+    for (const int i : {2, 0, 4, 1, 3}) {  // attributes are found as far as a read needs them
       EXPECT_EQ(vue.Attribut(i), array.Item(i)) << i;
       EXPECT_EQ(vue.NombreValeurs(i), array.DCount(i)) << i;
       for (int j = 0; j <= 4; ++j) EXPECT_EQ(vue.Valeur(i, j), array.Item(i, j)) << i << "," << j;
@@ -254,6 +274,8 @@ TEST(Selection, RecordViewReadsAsADynArray) {
   }
 }
 
+// Every variant is a query the database runs; the selection completes the
+// rows from the absence records and keeps each key in column 8.
 TEST(Selection, EveryVariantRunsAndTheRowsAreCompleted) {
   Base base;
   base.Write("CIVILAIDANT", "00001", {{2, {"DURAND"}}, {11, {"LYON"}}, {31, {"001"}}});

@@ -135,11 +135,34 @@ class SqliteBackend final : public SqlBackend {
   }
 
   void ReadMany(const std::string& table, const std::vector<std::string>& keys, const RecordFn& fn) override {
-    // A look-up costs no round trip here: one cached statement, key after key.
+    // One cursor walks the table forward: the next key wanted is reached by
+    // stepping over the few records before it, or by seeking again when it
+    // lies further on. After a seek a single step is tried first, so that
+    // keys far apart cost little more than a look-up each. A fresh
+    // statement: fn may read this file meanwhile.
+    if (keys.empty()) return;
+    sql::Statement walk(db_, "SELECT key, record FROM " + table + " WHERE key >= ?1 ORDER BY key");
+    bool placed = false;  // the cursor stands on a record, at or below the next key
+    int budget = 1;       // steps to try before seeking
+    std::string current;  // its key, copied: fn may use the connection before the next step
+    std::string record;   // reused: no allocation per record
     for (const std::string& key : keys) {
-      sql::Statement get(db_, statements_.Get(db_, "SELECT record FROM " + table + " WHERE key=?1"));
-      get.BindText(1, key);
-      if (get.Step() && !fn(key, get.Column(0))) return;
+      for (int steps = 0; placed && current < key && steps < budget; ++steps) {
+        if (!walk.Step()) return;  // past the last record: none of the keys left is held
+        current.assign(walk.ColumnText(0));
+      }
+      budget = kStepsBeforeSeek;
+      if (!placed || current < key) {
+        walk.Reset();
+        walk.BindText(1, key);
+        if (!walk.Step()) return;
+        current.assign(walk.ColumnText(0));
+        placed = true;
+        budget = 1;
+      }
+      if (current != key) continue;
+      record.assign(walk.ColumnText(1));
+      if (!fn(key, record)) return;
     }
   }
 
@@ -195,6 +218,9 @@ class SqliteBackend final : public SqlBackend {
     sql::Statement stmt(db_, statements_.Get(db_, sqlText));
     stmt.Step();
   }
+
+  /// Records ReadMany steps over before it seeks the next key instead.
+  static constexpr int kStepsBeforeSeek = 4;
 
   std::filesystem::path path_;
   std::string address_;
