@@ -38,19 +38,19 @@ bool SansMarque(std::string_view texte) {
 
 }  // namespace
 
-std::unique_ptr<ContratsGroupes> ContratsGroupes::Selectionner(mvdb::Database& base, const std::string& commune) {
-  if (!SansMarque(commune)) return nullptr;
+std::optional<ContratsGroupes> ContratsGroupes::Selectionner(mvdb::Database& base, const std::string& commune) {
+  if (!SansMarque(commune)) return std::nullopt;
   try {
     mvdb::query::Query requete = mvdb::query::Parse(commune);
-    if (requete.groups.size() != 1 || !requete.sorts.empty()) return nullptr;
+    if (requete.groups.size() != 1 || !requete.sorts.empty()) return std::nullopt;
     long compte = 0;
     const mvdb::DynArray liste = base.DBSelect(DemandeSelection(commune, requete.file, "0").Text(), "", compte);
-    if (compte != liste.DCount()) return nullptr;
+    if (compte != liste.DCount()) return std::nullopt;
     std::vector<std::string> cles;
     cles.reserve(static_cast<std::size_t>(compte));
     for (int r = 1; r <= liste.DCount(); ++r) {
       cles.push_back(liste.Item(r, 1));
-      if (!SansMarque(cles.back()) || (r > 1 && !(cles[cles.size() - 2] < cles.back()))) return nullptr;
+      if (!SansMarque(cles.back()) || (r > 1 && !(cles[cles.size() - 2] < cles.back()))) return std::nullopt;
     }
     std::vector<std::string> textes(cles.size());
     std::size_t k = 0;
@@ -59,21 +59,20 @@ std::unique_ptr<ContratsGroupes> ContratsGroupes::Selectionner(mvdb::Database& b
       if (k < cles.size()) textes[k] = texte;
       return true;
     });
-    return std::unique_ptr<ContratsGroupes>(
-        new ContratsGroupes(base, std::move(requete), std::move(cles), std::move(textes)));
+    return ContratsGroupes(base, std::move(requete), std::move(cles), std::move(textes));
   } catch (const mvdb::DbError&) {
-    return nullptr;
+    return std::nullopt;
   }
 }
 
 ContratsGroupes::ContratsGroupes(mvdb::Database& base, mvdb::query::Query commune, std::vector<std::string> cles,
                                  std::vector<std::string> textes)
-    : base_(base), commune_(std::move(commune)), cles_(std::move(cles)), textes_(std::move(textes)) {}
+    : base_(&base), commune_(std::move(commune)), cles_(std::move(cles)), textes_(std::move(textes)) {}
 
 const ContratsGroupes::ValeursChamp& ContratsGroupes::Valeurs(const mvdb::query::FieldDef& champ) {
   if (const auto connu = champs_.find(champ.name); connu != champs_.end()) return connu->second;
   ValeursChamp v;  // kept only once whole: reading a translated field may throw
-  mvdb::query::FieldReader lecteur(base_.storage());
+  mvdb::query::FieldReader lecteur(base_->storage());
   mvdb::query::RecordView vue;
   std::vector<std::string_view> valeurs;
   v.parContrat.resize(cles_.size());
@@ -104,7 +103,7 @@ std::optional<std::vector<std::string>> ContratsGroupes::Cles(const std::string&
     }
     // The condition in front, resolved as the engine resolves it.
     q.groups.front().resize(1);
-    const mvdb::query::Plan plan = mvdb::query::Resolve(base_.storage(), q);
+    const mvdb::query::Plan plan = mvdb::query::Resolve(base_->storage(), q);
     const mvdb::query::ResolvedCondition& condition = plan.groups.front().front();
     const ValeursChamp& valeurs = Valeurs(condition.field);
 

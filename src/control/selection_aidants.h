@@ -2,7 +2,6 @@
 // carer by one selection of the database instead of one per carer.
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -23,10 +22,10 @@ namespace morvane::control {
 /// gives them.
 class ContratsGroupes {
  public:
-  /// Runs `commune`, the selection without the carer's condition. Null when
+  /// Runs `commune`, the selection without the carer's condition. Nullopt when
   /// it fails, or when a key it selects would not read back whole from a
   /// result list (marks in a key): the caller then asks carer by carer.
-  static std::unique_ptr<ContratsGroupes> Selectionner(mvdb::Database& base, const std::string& commune);
+  static std::optional<ContratsGroupes> Selectionner(mvdb::Database& base, const std::string& commune);
 
   /// The keys `requete` selects, in key order; nullopt when `requete` is not
   /// the common selection with one more condition in front, or when its field
@@ -47,7 +46,7 @@ class ContratsGroupes {
                   std::vector<std::string> textes);
   const ValeursChamp& Valeurs(const mvdb::query::FieldDef& champ);
 
-  mvdb::Database& base_;
+  mvdb::Database* base_;  // not owned: outlives the filter
   mvdb::query::Query commune_;
   std::vector<std::string> cles_;    // the contracts selected, ascending
   std::vector<std::string> textes_;  // their records

@@ -224,7 +224,7 @@ class Filtrage {
   CacheContrats contrats_;
   LecteurAbsences absences_;
   std::unordered_map<std::string, ContratsAidant> parAidant_;
-  std::unique_ptr<ContratsGroupes> groupes_;  // every carer's contracts, when asked at once
+  std::optional<ContratsGroupes> groupes_;  // every carer's contracts, when asked at once
 };
 
 }  // namespace
