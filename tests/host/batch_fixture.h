@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,16 @@ namespace morvane::host {
 inline std::string Slurp(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// The lines of `text` that start with `head` (every line by default).
+inline std::vector<std::string> LinesStarting(const std::string& text, const std::string& head = "") {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with(head)) lines.push_back(line);
+  }
+  return lines;
 }
 
 /// Every file under `folder` (SQLite's side files left out), relative paths.

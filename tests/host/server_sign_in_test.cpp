@@ -32,16 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 using mvdb::testing_support::TestServer;
 
-// The lines of `text` that start with `head`.
-std::vector<std::string> LinesStarting(const std::string& text, const std::string& head) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind(head, 0) == 0) lines.push_back(line);
-  }
-  return lines;
-}
-
 class ServerSignIn : public BatchFixture<ServerSignIn> {
  public:
   static void SetUpTestSuite() {
