@@ -49,17 +49,11 @@ std::vector<DemoCarer> ReadCarers(const fs::path& database) {
   const mvdb::DbFile file = db->DBOpen("CIVILAIDANT");
   std::vector<DemoCarer> carers;
   for (int n = 1;; ++n) {
-    const QString code = QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0'));
-    try {
-      const mvdb::DynArray record = file.DBRead(code.toStdString());
-      carers.push_back({code.toStdString(), record.Item(31),
-                        QString::fromStdString(record.Item(2)) + QLatin1Char(' ') +
-                            QString::fromStdString(record.Item(3)),
-                        QString::fromStdString(record.Item(11)), QString::fromStdString(record.Item(8))});
-    } catch (const mvdb::DbError& e) {
-      if (!e.IsNotFound()) throw;
-      break;
-    }
+    const std::string code = QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0')).toStdString();
+    const std::optional<mvdb::DynArray> record = file.Find(code);
+    if (!record) break;
+    const auto text = [&](int attribute) { return QString::fromStdString(record->Item(attribute)); };
+    carers.push_back({code, record->Item(31), text(2) + QLatin1Char(' ') + text(3), text(11), text(8)});
   }
   return carers;
 }
