@@ -19,6 +19,8 @@
 #include "demo/generator.h"
 #include "host/batch.h"
 #include "mvdb/database.h"
+#include "mvdb/database_copy.h"
+#include "mvdb/engine_test_support.h"
 
 namespace morvane::host {
 
@@ -116,6 +118,18 @@ class BatchFixture : public ::testing::Test {
     return status;
   }
   static std::filesystem::path Database() { return dir_ / "demo.mvdb"; }
+  /// Copies the suite's demo database into a fresh schema of the tests'
+  /// server, its directory files in the suite's folder; sets the schema's
+  /// name and address. Needs a test server.
+  static std::unique_ptr<mvdb::Database> CopyToServer(std::string& schema, std::string& address) {
+    schema = mvdb::testing_support::FreshSchema();
+    address = mvdb::testing_support::TestServer() + " schema=" + schema;
+    mvdb::CreateOptions options;
+    options.directoryRoot = dir_ / "server-files";
+    auto copy = mvdb::Database::Create(address, options);
+    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    return copy;
+  }
   static std::filesystem::path OutDir() { return dir_ / "out"; }
   /// A file in the suite's folder, outside the output folder.
   static std::filesystem::path Pdf(const std::string& name) { return dir_ / name; }

@@ -20,7 +20,6 @@
 
 #include "support/pdf_text.h"
 #include "batch_fixture.h"
-#include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
 #include "support/server_logins.h"
 #include "mvdb/database.h"
@@ -117,12 +116,8 @@ class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithPara
   static void SetUpTestSuite() {
     BatchFixture<BatchRights>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    const std::string schema = mvdb::testing_support::FreshSchema();
-    server_ = TestServer() + " schema=" + schema;
-    mvdb::CreateOptions options;
-    options.directoryRoot = dir_ / "server-files";
-    auto copy = mvdb::Database::Create(server_, options);
-    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    std::string schema;
+    const auto copy = CopyToServer(schema, server_);
     for (const char* user : {"admin", "secteur", "lecteur"}) {
       const std::string login = std::string(user) + "_" + schema, password = "pw-" + login;
       testing::AddLogin(*copy, login, password, false, dir_ / "pgpass", password);

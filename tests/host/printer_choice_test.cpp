@@ -68,7 +68,9 @@ TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
       });
       dialog.SetCopies(3);
       buttons.button(QDialogButtonBox::Ok)->click();
-      if (answer == QMessageBox::No) EXPECT_TRUE(dialog.isVisible());
+      if (answer == QMessageBox::No) {
+        EXPECT_TRUE(dialog.isVisible());
+      }
     }
   });
   EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("1"));

@@ -14,7 +14,6 @@
 
 #include "support/pdf_text.h"
 #include "batch_fixture.h"
-#include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
 #include "support/server_logins.h"
 
@@ -46,11 +45,8 @@ class ServerAnswers : public BatchFixture<ServerAnswers> {
   static void SetUpTestSuite() {
     BatchFixture<ServerAnswers>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    server_ = TestServer() + " schema=" + mvdb::testing_support::FreshSchema();
-    mvdb::CreateOptions options;
-    options.directoryRoot = dir_ / "server-files";
-    auto copy = mvdb::Database::Create(server_, options);
-    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    std::string schema;
+    const auto copy = CopyToServer(schema, server_);
     testing::GiveSessionUserRightsOf(*copy, "admin");
   }
 

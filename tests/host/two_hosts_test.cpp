@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "batch_fixture.h"
-#include "mvdb/database_copy.h"
 #include "mvdb/dynarray.h"
 #include "mvdb/engine_test_support.h"
 #include "mvdb/jsonl.h"
@@ -32,11 +31,8 @@ class TwoHosts : public BatchFixture<TwoHosts>, public ::testing::WithParamInter
   static void SetUpTestSuite() {
     BatchFixture<TwoHosts>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    server_ = TestServer() + " schema=" + mvdb::testing_support::FreshSchema();
-    mvdb::CreateOptions options;
-    options.directoryRoot = dir_ / "server-files";
-    auto copy = mvdb::Database::Create(server_, options);
-    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    std::string schema;
+    const auto copy = CopyToServer(schema, server_);
     testing::GiveSessionUserRightsOf(*copy, "admin");
   }
 
