@@ -17,8 +17,8 @@ export QT_QPA_PLATFORM=offscreen
 
 # id ^ file ^ sed expression ^ test program ^ gtest filter ^ what is wrong
 MUTATIONS=$(cat <<'EOF'
-E1^src/mvdb/query/values.cpp^s/case CompareOp::kLe: return order <= 0;/case CompareOp::kLe: return order < 0;/^test_mvdb^*-*Server*^the query's "<=" turned into "<"
-E2^src/mvdb/query/evaluator.cpp^s/  if (a.number) return -1;/  if (a.number) return 1;/^test_mvdb^*-*Server*^numbers sorted after texts
+E1^src/mvdb/query/values.h^s/case CompareOp::kLe: return order <= 0;/case CompareOp::kLe: return order < 0;/^test_mvdb^*-*Server*^the query's "<=" turned into "<"
+E2^src/mvdb/query/sort_order.cpp^s/  if (a.number) return -1;/  if (a.number) return 1;/^test_mvdb^*-*Server*^numbers sorted after texts
 S1^src/services/droits.cpp^s/return sectors_->isEmpty() || sectors_->contains(code);/return sectors_->contains(code);/^test_services^Droits*^an empty sector list no longer means every sector
 S2^src/services/planning_model.cpp^s/absentToday\[day\] = 1;/absentToday[day] += 1;/^test_services^PlanningModel*^a carer counted once per absence instead of once a day
 S3^src/services/outils_date.cpp^s/kDayZero(1967, 12, 31)/kDayZero(1968, 1, 1)/^test_services^DayNumbers*:DateInterne*^day numbers one day off

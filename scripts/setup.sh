@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config lld
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6svg6 libgl-dev
   libsqlite3-dev sqlite3
   postgresql libpq-dev

@@ -29,6 +29,7 @@
 #include "control/event_adapter.h"
 #include "control/fichiers.h"
 #include "mvdb/database.h"
+#include "mvdb/engine_test_support.h"
 #include "services/droits.h"
 #include "services/outils_date.h"
 #include "services/sibling_controls.h"
@@ -52,10 +53,7 @@ struct Attr {
 /// entity "001" by default; the engine's selection log in `trace()`.
 class Base {
  public:
-  Base() : dir_(std::filesystem::temp_directory_path() /
-                ("morvane-control-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++))) {
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+  Base() {
     ::setenv("MVDB_TRACE", trace().c_str(), 1);  // read when the database is opened
     db_ = mvdb::Database::Create(dir_ / "control.mvdb");
     ::unsetenv("MVDB_TRACE");
@@ -68,16 +66,11 @@ class Base {
     ImportDictionaries(*db_, {"ACTIVITES", "ABSENCESAIDANT", "CONTRAT", "CIVILAIDANT"});
     Write("COMPTEUR", "999", {{47, {"001"}}});
   }
-  ~Base() {
-    db_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
   Base(const Base&) = delete;
   Base& operator=(const Base&) = delete;
 
   mvdb::Database& db() { return *db_; }
-  const std::filesystem::path& dir() const { return dir_; }
+  const std::filesystem::path& dir() const { return dir_.path(); }
   std::string trace() const { return (dir_ / "trace.log").string(); }
   control::Fichiers Files() { return control::Fichiers::De(*db_, &client_); }
   mvdb::Client& client() { return client_; }
@@ -118,8 +111,7 @@ class Base {
   }
 
  private:
-  static inline int counter_ = 0;
-  std::filesystem::path dir_;
+  mvdb::testing_support::ScratchDir dir_;  // outlives the database
   std::unique_ptr<mvdb::Database> db_;
   mvdb::Client client_{"test", "control.mvdb"};
 };

@@ -18,21 +18,16 @@ namespace fs = std::filesystem;
 const std::string kJune1 = "20972", kJune10 = "20981", kJune20 = "20991";  // June 2025
 const char* const kOutputs[] = {"list", "planning", "export", "letter-type", "letter-merge"};
 
-/// The fields of one CSV line (the damaged data hold no quoted field).
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::istringstream in(line + ";");
-  for (std::string field; std::getline(in, field, ';');) fields.push_back(field);
-  return fields;
-}
-
-/// The CSV's rows as fields (byte-order mark and CR LF removed).
+/// The CSV's rows as fields (byte-order mark and CR LF removed; the damaged
+/// data hold no quoted field).
 std::vector<std::vector<std::string>> Rows(std::string text) {
-  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   std::vector<std::vector<std::string>> rows;
   for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
     end = std::min(text.find("\r\n", start), text.size());
-    rows.push_back(Fields(text.substr(start, end - start)));
+    std::istringstream in(text.substr(start, end - start) + ";");
+    rows.emplace_back();
+    for (std::string field; std::getline(in, field, ';');) rows.back().push_back(field);
   }
   return rows;
 }

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "demo/generator.h"
 #include "host/batch.h"
 #include "mvdb/database.h"
+#include "mvdb/database_copy.h"
+#include "mvdb/engine_test_support.h"
 
 namespace morvane::host {
 
@@ -25,6 +28,16 @@ namespace morvane::host {
 inline std::string Slurp(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// The lines of `text` that start with `head` (every line by default).
+inline std::vector<std::string> LinesStarting(const std::string& text, const std::string& head = "") {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with(head)) lines.push_back(line);
+  }
+  return lines;
 }
 
 /// Every file under `folder` (SQLite's side files left out), relative paths.
@@ -105,6 +118,18 @@ class BatchFixture : public ::testing::Test {
     return status;
   }
   static std::filesystem::path Database() { return dir_ / "demo.mvdb"; }
+  /// Copies the suite's demo database into a fresh schema of the tests'
+  /// server, its directory files in the suite's folder; sets the schema's
+  /// name and address. Needs a test server.
+  static std::unique_ptr<mvdb::Database> CopyToServer(std::string& schema, std::string& address) {
+    schema = mvdb::testing_support::FreshSchema();
+    address = mvdb::testing_support::TestServer() + " schema=" + schema;
+    mvdb::CreateOptions options;
+    options.directoryRoot = dir_ / "server-files";
+    auto copy = mvdb::Database::Create(address, options);
+    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    return copy;
+  }
   static std::filesystem::path OutDir() { return dir_ / "out"; }
   /// A file in the suite's folder, outside the output folder.
   static std::filesystem::path Pdf(const std::string& name) { return dir_ / name; }

@@ -32,17 +32,6 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
   return args;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return lines;
-}
-
 /// Every file under `folder` with its size and modification time.
 std::vector<std::string> Snapshot(const fs::path& folder) {
   std::vector<std::string> files;
@@ -70,7 +59,7 @@ TEST_F(BatchOutputs, ASuccessfulRunPrintsThePathOfEveryFileItWrote) {
   EXPECT_GT(fs::file_size(list), 1000u);
 
   ASSERT_EQ(Report(With(kJune, {"--all", "--output", "export"})), 0) << errors;
-  const auto exported = Lines(output);
+  const auto exported = LinesStarting(output);
   ASSERT_EQ(exported.size(), 1u) << output;
   EXPECT_EQ(fs::path(exported[0]).parent_path(), fs::path(Database().string() + ".d") / "STATAIDANT");
   EXPECT_TRUE(fs::is_regular_file(exported[0]));
@@ -140,7 +129,7 @@ TEST_F(BatchOutputs, AnOutputThatCannotBeWrittenWholeEndsWithStatusFourAndOneLin
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     EXPECT_EQ(ReportOn(Database(), c.out, c.args), 4);
-    EXPECT_EQ(Lines(errors), std::vector<std::string>{"Message QUENTARIS: Cmd_Imprimer_Click : Le fichier " + c.file +
+    EXPECT_EQ(LinesStarting(errors), std::vector<std::string>{"Message QUENTARIS: Cmd_Imprimer_Click : Le fichier " + c.file +
                                                       " n'a pas pu être écrit : " + c.reason});
     EXPECT_EQ(output, "");
   }

@@ -20,7 +20,6 @@
 
 #include "support/pdf_text.h"
 #include "batch_fixture.h"
-#include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
 #include "support/server_logins.h"
 #include "mvdb/database.h"
@@ -49,17 +48,11 @@ std::vector<DemoCarer> ReadCarers(const fs::path& database) {
   const mvdb::DbFile file = db->DBOpen("CIVILAIDANT");
   std::vector<DemoCarer> carers;
   for (int n = 1;; ++n) {
-    const QString code = QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0'));
-    try {
-      const mvdb::DynArray record = file.DBRead(code.toStdString());
-      carers.push_back({code.toStdString(), record.Item(31),
-                        QString::fromStdString(record.Item(2)) + QLatin1Char(' ') +
-                            QString::fromStdString(record.Item(3)),
-                        QString::fromStdString(record.Item(11)), QString::fromStdString(record.Item(8))});
-    } catch (const mvdb::DbError& e) {
-      if (!e.IsNotFound()) throw;
-      break;
-    }
+    const std::string code = QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0')).toStdString();
+    const std::optional<mvdb::DynArray> record = file.Find(code);
+    if (!record) break;
+    const auto text = [&](int attribute) { return QString::fromStdString(record->Item(attribute)); };
+    carers.push_back({code, record->Item(31), text(2) + QLatin1Char(' ') + text(3), text(11), text(8)});
   }
   return carers;
 }
@@ -123,12 +116,8 @@ class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithPara
   static void SetUpTestSuite() {
     BatchFixture<BatchRights>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    const std::string schema = mvdb::testing_support::FreshSchema();
-    server_ = TestServer() + " schema=" + schema;
-    mvdb::CreateOptions options;
-    options.directoryRoot = dir_ / "server-files";
-    auto copy = mvdb::Database::Create(server_, options);
-    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    std::string schema;
+    const auto copy = CopyToServer(schema, server_);
     for (const char* user : {"admin", "secteur", "lecteur"}) {
       const std::string login = std::string(user) + "_" + schema, password = "pw-" + login;
       testing::AddLogin(*copy, login, password, false, dir_ / "pgpass", password);

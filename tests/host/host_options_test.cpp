@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -18,6 +17,7 @@
 
 #include "host/batch_options.h"
 #include "host/settings.h"
+#include "support/test_environment.h"
 
 namespace morvane::host {
 namespace {
@@ -95,23 +95,6 @@ TEST(CommandLine, HelpVersionAndSettingsAreAnsweredAndAnythingElseRuns) {
   }
 }
 
-/// Puts back, at the end of a test, the environment variables it changes.
-struct SavedEnvironment {
-  explicit SavedEnvironment(std::initializer_list<const char*> names) {
-    for (const char* name : names) {
-      const char* value = std::getenv(name);
-      saved[name] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
-    }
-  }
-  ~SavedEnvironment() {
-    for (const auto& [name, value] : saved) {
-      if (value) ::setenv(name.c_str(), value->c_str(), 1);
-      else ::unsetenv(name.c_str());
-    }
-  }
-  std::map<std::string, std::optional<std::string>> saved;
-};
-
 TEST(Settings, EachLevelGivesWayToTheOneAboveItAndSettingsSaysWhere) {
   const fs::path dir = fs::temp_directory_path() / ("morvane-settings-" + std::to_string(::getpid()));
   fs::remove_all(dir);
@@ -148,13 +131,10 @@ TEST(Settings, EachLevelGivesWayToTheOneAboveItAndSettingsSaysWhere) {
                         << more;
   };
 
-  const SavedEnvironment saved({"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "MORVANE_DB",
-                                "MORVANE_OUT"});
-  ::setenv("HOME", (dir / "home").c_str(), 1);
-  ::unsetenv("XDG_CONFIG_HOME");
-  ::setenv("XDG_CONFIG_DIRS", ((dir / "etc1").string() + ":" + (dir / "etc2").string()).c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-  ::setenv("MORVANE_OUT", "/env/out", 1);
+  using morvane::testing::ScopedEnv;
+  const ScopedEnv home("HOME", (dir / "home").c_str()), configHome("XDG_CONFIG_HOME", nullptr),
+      configDirs("XDG_CONFIG_DIRS", ((dir / "etc1").string() + ":" + (dir / "etc2").string()).c_str()),
+      dataHome("XDG_DATA_HOME", (dir / "data").c_str()), db("MORVANE_DB", nullptr), out("MORVANE_OUT", "/env/out");
   for (const auto& c : cases) {
     // The output folder and the printer come from the levels below the
     // command line in every case: the user's file sets the printer, the
@@ -162,8 +142,7 @@ TEST(Settings, EachLevelGivesWayToTheOneAboveItAndSettingsSaysWhere) {
     write(user, c.userFile, "printer = LASER\n");
     write(system1, c.systemFile1, "");
     write(system2, c.systemFile2, "output = /sys2/out\nprinter = MATRIX\n");
-    if (c.environment.empty()) ::unsetenv("MORVANE_DB");
-    else ::setenv("MORVANE_DB", c.environment.c_str(), 1);
+    ScopedEnv::Set("MORVANE_DB", c.environment.empty() ? nullptr : c.environment.c_str());
     std::vector<std::string> args = {"--settings"};
     if (!c.commandLine.empty()) args.push_back(c.commandLine);
     const Answer answer = Ask(args);

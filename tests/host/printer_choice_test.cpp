@@ -1,6 +1,6 @@
 // The printer choice of the window, as the office sees it: in French, with a
 // PDF file named after the output and the time, and never replacing a file
-// without asking.
+// without asking; the copies asked for, none when the choice is cancelled.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,11 +14,12 @@
 #include <fstream>
 #include <functional>
 
-#include <unistd.h>
 
 #include "host/translations.h"
+#include "mvdb/engine_test_support.h"
 #include "services/outils_date.h"
 #include "services/printer_choice_dialog.h"
+#include "support/test_environment.h"
 #include "services/printer_list.h"
 
 namespace morvane::host {
@@ -39,12 +40,11 @@ void WhenShown(std::function<void(W&)> step) {
 
 TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
   ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance()));
-  const fs::path dir = fs::temp_directory_path() / ("morvane-choice-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const mvdb::testing_support::ScratchDir scratch;
+  const fs::path& dir = scratch.path();
   const fs::path existing = dir / "ancien.pdf";
   std::ofstream(existing) << "already here";
-  const QByteArray today = qgetenv("MORVANE_TODAY");
-  qputenv("MORVANE_TODAY", "2025-06-15");
+  const morvane::testing::ScopedEnv today("MORVANE_TODAY", "2025-06-15");
 
   services::PrinterList printers({{QStringLiteral("LASER"), services::PrinterInfo::Kind::Recording, {}},
                                   {QStringLiteral("PDF"), services::PrinterInfo::Kind::Pdf, dir / "impression.pdf"}});
@@ -66,11 +66,22 @@ TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
                          QStringLiteral("/") + box.button(QMessageBox::No)->text() + QStringLiteral("]");
         box.button(answer)->click();
       });
+      dialog.SetCopies(3);
       buttons.button(QDialogButtonBox::Ok)->click();
-      if (answer == QMessageBox::No) EXPECT_TRUE(dialog.isVisible());
+      if (answer == QMessageBox::No) {
+        EXPECT_TRUE(dialog.isVisible());
+      }
     }
   });
   EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("1"));
+  EXPECT_EQ(service->NbExemplaires(), 3);
+  // Cancelled: no printer, one copy.
+  WhenShown<PrinterChoiceDialog>([](PrinterChoiceDialog& dialog) {
+    dialog.SetCopies(7);
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+  });
+  EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("-1"));
+  EXPECT_EQ(service->NbExemplaires(), 1);
 
   const QString folder = QString::fromStdString(dir.string());
   EXPECT_TRUE(QRegularExpression(QStringLiteral("^%1/planning-20250615-\\d{6}\\.pdf$")
@@ -82,8 +93,6 @@ TEST(PrinterChoice, SpeaksFrenchProposesATimedFileAndAsksBeforeReplacingOne) {
   EXPECT_EQ(questions.join(QLatin1Char('|')).toStdString(), question + "|" + question);
   EXPECT_EQ(printers.At(1).outputFile, existing);  // the next job writes the chosen file
 
-  qputenv("MORVANE_TODAY", today);
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 
 #include "support/pdf_text.h"
 #include "batch_fixture.h"
-#include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
 #include "support/server_logins.h"
 
@@ -46,11 +45,8 @@ class ServerAnswers : public BatchFixture<ServerAnswers> {
   static void SetUpTestSuite() {
     BatchFixture<ServerAnswers>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    server_ = TestServer() + " schema=" + mvdb::testing_support::FreshSchema();
-    mvdb::CreateOptions options;
-    options.directoryRoot = dir_ / "server-files";
-    auto copy = mvdb::Database::Create(server_, options);
-    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    std::string schema;
+    const auto copy = CopyToServer(schema, server_);
     testing::GiveSessionUserRightsOf(*copy, "admin");
   }
 
@@ -68,14 +64,8 @@ class ServerAnswers : public BatchFixture<ServerAnswers> {
     const fs::path stat = mvdb::Database::Open(db, mvdb::OpenMode::kReadOnly)->DirectoryFolder("STATAIDANT");
     std::set<fs::path> before;
     for (const auto& entry : fs::directory_iterator(stat)) before.insert(entry.path());
-    std::vector<std::string> line = {"morvane", "report", "--db", db, "--out", out.string(),
-                                     "--output-file", (out / "output.pdf").string()};
-    line.insert(line.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : line) argv.push_back(a.data());
-    ::testing::internal::CaptureStderr();
-    const int status = RunBatch(static_cast<int>(argv.size()), argv.data());
-    std::string outcome = "status " + std::to_string(status) + "\n" + ::testing::internal::GetCapturedStderr();
+    args.insert(args.begin(), {"--output-file", (out / "output.pdf").string()});
+    std::string outcome = "status " + std::to_string(ReportOn(db, out, args)) + "\n" + errors;
     for (const auto& entry : fs::directory_iterator(stat)) {
       if (!before.contains(entry.path())) outcome += Slurp(entry.path());
     }

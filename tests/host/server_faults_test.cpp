@@ -48,16 +48,6 @@ class PrivateCluster {
   std::string address_;
 };
 
-/// The lines of the batch's own on standard error ("morvane report: ...").
-std::vector<std::string> ReportLines(const std::string& errors) {
-  std::vector<std::string> lines;
-  std::istringstream in(errors);
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("morvane report:", 0) == 0) lines.push_back(line);
-  }
-  return lines;
-}
-
 TEST(ServerFaults, AServerStoppedInTheMiddleOfAnExportGivesStatusFourAMessageAndNoFile) {
   if (!fs::exists(kMorvane)) GTEST_SKIP() << "morvane is not built";
   PrivateCluster cluster;
@@ -125,7 +115,7 @@ TEST(ServerFaults, AnAddressThatLeadsNowhereIsOneLineAndStatusFourNeverAHang) {
                    dir / "report.log");
     EXPECT_EQ(report.Wait(), 4) << address;
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20)) << address;
-    const std::vector<std::string> lines = ReportLines(Slurp(dir / "report.log"));
+    const std::vector<std::string> lines = LinesStarting(Slurp(dir / "report.log"), "morvane report:");
     ASSERT_EQ(lines.size(), 1u) << Slurp(dir / "report.log");
     EXPECT_EQ(lines[0].rfind("morvane report: cannot connect to database ", 0), 0u) << lines[0];
     EXPECT_NE(lines[0].find(reason), std::string::npos) << lines[0];

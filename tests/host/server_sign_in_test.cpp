@@ -20,7 +20,6 @@
 #include "batch_fixture.h"
 #include "host/sign_in.h"
 #include "host/sign_in_dialog.h"
-#include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
@@ -32,27 +31,12 @@ namespace {
 namespace fs = std::filesystem;
 using mvdb::testing_support::TestServer;
 
-// The lines of `text` that start with `head`.
-std::vector<std::string> LinesStarting(const std::string& text, const std::string& head) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind(head, 0) == 0) lines.push_back(line);
-  }
-  return lines;
-}
-
 class ServerSignIn : public BatchFixture<ServerSignIn> {
  public:
   static void SetUpTestSuite() {
     BatchFixture<ServerSignIn>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    schema_ = mvdb::testing_support::FreshSchema();
-    server_ = TestServer() + " schema=" + schema_;
-    mvdb::CreateOptions options;
-    options.directoryRoot = dir_ / "server-files";
-    auto copy = mvdb::Database::Create(server_, options);
-    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    const auto copy = CopyToServer(schema_, server_);
     const fs::path passwords = dir_ / "pgpass";
     // A reader with its password on file; a login whose file holds a wrong
     // password; one without a DROITS record; one with no password on file.

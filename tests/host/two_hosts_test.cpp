@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "batch_fixture.h"
-#include "mvdb/database_copy.h"
 #include "mvdb/dynarray.h"
 #include "mvdb/engine_test_support.h"
 #include "mvdb/jsonl.h"
@@ -22,63 +21,46 @@ namespace morvane::host {
 namespace {
 
 namespace fs = std::filesystem;
+using mvdb::testing_support::StorageKind;
+using mvdb::testing_support::TestServer;
 
-
-/// Suites that run the programs themselves on the suite's demo database
-/// (address_: the embedded file unless a suite sets another).
-template <typename Suite>
-class ProgramsFixture : public BatchFixture<Suite> {
- protected:
-  using Base = BatchFixture<Suite>;
-  void SetUp() override {
-    if (!fs::exists(kMorvane) || !fs::exists(kTool)) GTEST_SKIP() << "the morvane and mvdb programs are not built";
-    address_ = Base::Database().string();
-  }
-  /// Starts `morvane report` exporting the absences of 2025; its output goes to `log`.
-  std::unique_ptr<Process> Export(const std::string& log) {
-    return std::make_unique<Process>(
-        std::vector<std::string>{kMorvane.string(), "report", "--db", address_, "--out", Base::OutDir().string(),
-                                 "--sick-leave", "--leave", "--other", "--all", "--from", "01/01/2025", "--to",
-                                 "31/12/2025", "--output", "export"},
-        Base::dir_ / log);
-  }
-  fs::path StatDir() const {
-    return mvdb::Database::Open(address_, mvdb::OpenMode::kReadOnly)->DirectoryFolder("STATAIDANT");
-  }
-  /// Every file of STATAIDANT, hidden temporaries included.
-  std::vector<fs::path> Exports() const {
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(StatDir())) files.push_back(entry.path());
-    return files;
-  }
-  void RemoveExports() const {
-    for (const fs::path& file : Exports()) fs::remove(file);
-  }
-  std::string address_;
-};
-
-/// On both storages: the server's copy of the demo database is made once.
-class TwoHosts : public ProgramsFixture<TwoHosts>,
-                 public ::testing::WithParamInterface<mvdb::testing_support::StorageKind> {
+/// The programs themselves on the suite's demo database, on both storages:
+/// the server's copy of the demo database is made once.
+class TwoHosts : public BatchFixture<TwoHosts>, public ::testing::WithParamInterface<StorageKind> {
  public:
   static void SetUpTestSuite() {
-    ProgramsFixture<TwoHosts>::SetUpTestSuite();
-    if (mvdb::testing_support::TestServer().empty()) return;
-    server_ = mvdb::testing_support::TestServer() + " schema=" + mvdb::testing_support::FreshSchema();
-    mvdb::CreateOptions options;
-    options.directoryRoot = dir_ / "server-files";
-    auto copy = mvdb::Database::Create(server_, options);
-    mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
+    BatchFixture<TwoHosts>::SetUpTestSuite();
+    if (TestServer().empty()) return;
+    std::string schema;
+    const auto copy = CopyToServer(schema, server_);
     testing::GiveSessionUserRightsOf(*copy, "admin");
   }
 
  protected:
   void SetUp() override {
-    ProgramsFixture<TwoHosts>::SetUp();
-    if (IsSkipped() || GetParam() == mvdb::testing_support::StorageKind::kEmbedded) return;
-    if (server_.empty()) GTEST_SKIP() << "no test server";
-    address_ = server_;
+    if (!fs::exists(kMorvane) || !fs::exists(kTool)) GTEST_SKIP() << "the morvane and mvdb programs are not built";
+    if (GetParam() == StorageKind::kServer && server_.empty()) GTEST_SKIP() << "no test server";
+    address_ = GetParam() == StorageKind::kServer ? server_ : Database().string();
+    // Every file of STATAIDANT goes, hidden temporaries included.
+    for (const fs::path& file : Exports()) fs::remove(file);
   }
+  /// Starts `morvane report` exporting the absences of 2025; its output goes to `log`.
+  std::unique_ptr<Process> Export(const std::string& log) {
+    return std::make_unique<Process>(
+        std::vector<std::string>{kMorvane.string(), "report", "--db", address_, "--out", OutDir().string(),
+                                 "--sick-leave", "--leave", "--other", "--all", "--from", "01/01/2025", "--to",
+                                 "31/12/2025", "--output", "export"},
+        dir_ / log);
+  }
+  /// Every file of STATAIDANT, hidden temporaries included.
+  std::vector<fs::path> Exports() const {
+    std::vector<fs::path> files;
+    const auto db = mvdb::Database::Open(address_, mvdb::OpenMode::kReadOnly);
+    for (const auto& entry : fs::directory_iterator(db->DirectoryFolder("STATAIDANT"))) files.push_back(entry.path());
+    return files;
+  }
+
+  std::string address_;
   static inline std::string server_;
 };
 
@@ -94,7 +76,6 @@ TEST_P(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
   // the database tool while the other host exports the year over and over.
   constexpr int kBatches = 10;
   constexpr int kPerBatch = 400;
-  RemoveExports();
   std::vector<std::string> keys;
   {
     auto db = mvdb::Database::Open(address_);
@@ -149,7 +130,6 @@ TEST_P(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
 }
 
 TEST_P(TwoHosts, TwoExportsStartedInTheSameSecondWriteTwoWholeFiles) {
-  RemoveExports();
   auto first = Export("first.log");
   auto second = Export("second.log");
   EXPECT_EQ(first->Wait(), 0) << Slurp(dir_ / "first.log");

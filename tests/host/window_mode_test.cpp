@@ -6,28 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 #include "batch_fixture.h"
 #include "mvdb/database.h"
+#include "mvdb/engine_test_support.h"
 
 namespace morvane::host {
 namespace {
 
-/// The options of a database `file` in a fresh folder `name` of the test's own.
-HostOptions InNewFolder(const std::string& name, const char* file) {
-  const auto dir = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  HostOptions options;
-  options.database = dir / file;
-  options.outputDir = dir / "out";
-  return options;
-}
-
 TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
-  HostOptions options = InNewFolder("morvane-host", "absent.mvdb");
-  const auto dir = options.database.parent_path();
+  const mvdb::testing_support::ScratchDir dir;
+  HostOptions options;
+  options.database = dir / "absent.mvdb";
+  options.outputDir = dir / "out";
   EXPECT_EQ(RunWindow(options), 1);
   EXPECT_FALSE(std::filesystem::exists(options.database));  // not created: not the demo database
 
@@ -49,14 +40,15 @@ TEST(WindowMode, AMissingDatabaseUserOrCounterStopsTheHostWithStatusOne) {
   EXPECT_EQ(RunWindow(options), 1);
   const std::string errors = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(errors.find("COMPTEUR"), std::string::npos) << errors;
-  std::filesystem::remove_all(dir);
 }
 
 // The picture of the form is written whole or not at all: status 4 when it
 // cannot be, 2 when it would be the database's own file.
 TEST(WindowMode, TheScreenshotIsWrittenWholeOrTheStatusSaysWhy) {
-  HostOptions options = InNewFolder("morvane-shot", "demo.mvdb");
-  const auto dir = options.database.parent_path();
+  const mvdb::testing_support::ScratchDir dir;
+  HostOptions options;
+  options.database = dir / "demo.mvdb";
+  options.outputDir = dir / "out";
   CopyDemo(40, options.database);
   struct Case {
     std::filesystem::path picture;
@@ -75,7 +67,6 @@ TEST(WindowMode, TheScreenshotIsWrittenWholeOrTheStatusSaysWhy) {
   }
   EXPECT_EQ(Slurp(dir / "form.png").substr(1, 3), "PNG");
   EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

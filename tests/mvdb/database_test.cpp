@@ -103,7 +103,9 @@ TEST_P(DatabaseTest, ReadOnlyOpenReadsAndRefusesEveryWrite) {
   EXPECT_EQ(Failure([&] { reader->CreateIndex("CIVILAIDANT", "2"); }), "0x80040040 cannot write:" + refusal);
   EXPECT_EQ(reader->FileNames(), (std::vector<std::string>{"CIVILAIDANT", "DICT CIVILAIDANT"}));
   reader.reset();
-  if (!OnServer()) EXPECT_EQ(std::filesystem::file_size(path), size);
+  if (!OnServer()) {
+    EXPECT_EQ(std::filesystem::file_size(path), size);
+  }
 }
 
 INSTANTIATE_ON_BOTH_STORAGES(DatabaseTest);

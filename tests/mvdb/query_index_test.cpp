@@ -3,7 +3,6 @@
 // read each target record once per query.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <random>
 
 #include "engine_test_support.h"
@@ -162,54 +161,6 @@ TEST_P(QueryIndexTest, EachQueryTakesTheCheaperPath) {
     EXPECT_FALSE(Keys(query).empty()) << query;
     EXPECT_EQ(t.db().queries().LastAccessPath(), path) << query;
   }
-}
-
-// Counts the reads of each file, passing everything through.
-class CountingStorage : public Storage {
- public:
-  explicit CountingStorage(Storage& inner) : inner_(inner) {}
-  const std::string& Address() const override { return inner_.Address(); }
-  const std::string& ReadOnlyReason() const override { return inner_.ReadOnlyReason(); }
-  void SetWriteWait(std::chrono::milliseconds wait) override { inner_.SetWriteWait(wait); }
-  bool HasFile(const std::string& f) const override { return inner_.HasFile(f); }
-  FileKind Kind(const std::string& f) const override { return inner_.Kind(f); }
-  void CreateFile(const std::string& f, FileKind k) override { inner_.CreateFile(f, k); }
-  std::vector<std::string> Files() const override { return inner_.Files(); }
-  std::filesystem::path DirectoryFolder(const std::string& f) const override { return inner_.DirectoryFolder(f); }
-  std::optional<std::string> Get(const std::string& f, const std::string& k) override {
-    ++reads[f];
-    return inner_.Get(f, k);
-  }
-  void GetMany(const std::string& f, const std::vector<std::string>& k, const RecordFn& fn) override {
-    ++reads[f];
-    inner_.GetMany(f, k, fn);
-  }
-  void Remember(const std::string& f, const std::string& k, const std::string& t) override { inner_.Remember(f, k, t); }
-  void Put(const std::string& f, const std::string& k, std::string_view t, bool n) override { inner_.Put(f, k, t, n); }
-  void PutMany(const std::string& f, const std::vector<KeyedRecord>& r) override { inner_.PutMany(f, r); }
-  void Remove(const std::string& f, const std::string& k) override { inner_.Remove(f, k); }
-  void Scan(const std::string& f, const RecordFn& fn) override { inner_.Scan(f, fn); }
-  void ScanStored(const std::string& f, const RecordFn& fn) override { inner_.ScanStored(f, fn); }
-  void PutStored(const std::string& f, const std::string& k, std::string_view b) override { inner_.PutStored(f, k, b); }
-  void AddWriteHook(WriteHook hook) override { inner_.AddWriteHook(std::move(hook)); }
-  void Transaction(const std::function<void()>& work) override { inner_.Transaction(work); }
-  void ReadSnapshot(const std::function<void()>& work) override { inner_.ReadSnapshot(work); }
-  IndexTables& Indexes() override { return inner_.Indexes(); }
-  std::map<std::string, int> reads;
-
- private:
-  Storage& inner_;
-};
-
-TEST_P(QueryIndexTest, TranslationsReadEachTargetRecordOncePerQuery) {
-  FillRandom(200);
-  CountingStorage counting(t.storage());
-  QueryEngine engine(counting);  // no index exists: its hook has nothing to maintain
-  const auto keys = engine.SelectKeys(
-      "SSELECT ABSENCESAIDANT AVEC CodeSectAbs = \"001\" OR = \"002\" OR = \"\" PAR CodeSectAbs PAR NomAidant"
-      " PAR PrenomAidant PAR DebAbsAidant");
-  EXPECT_EQ(keys.size(), engine.SelectKeys("SSELECT ABSENCESAIDANT").size());
-  EXPECT_LE(counting.reads["CIVILAIDANT"], 20);
 }
 
 INSTANTIATE_ON_BOTH_STORAGES(QueryIndexTest);

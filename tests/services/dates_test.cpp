@@ -4,13 +4,9 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QListWidget>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTimer>
 
 #include "services/outils_date.h"
 #include "services/printer_choice_dialog.h"
-#include "support/recording_printer.h"
 #include "test_support.h"
 
 namespace morvane::services {
@@ -63,33 +59,6 @@ TEST(FormaterDate, NormalisesTheTypedForms) {
     QString text = QString::fromLatin1(typed);
     EXPECT_EQ(service->FormaterDate(text, false), expected) << typed;
   }
-}
-
-// Presses a button of the modal printer dialog once it is shown.
-void AnswerDialogLater(int row, int copies, bool accept) {
-  QTimer::singleShot(0, [=] {
-    auto* dialog = qobject_cast<PrinterChoiceDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    dialog->SetSelectedIndex(row);
-    dialog->SetCopies(copies);
-    auto* buttons = dialog->findChild<QDialogButtonBox*>();
-    ASSERT_NE(buttons, nullptr);
-    buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-  });
-}
-
-TEST(PrinterChoiceDialogTest, OkAnswersTheRowAndCopiesCancelAnswersMinusOne) {
-  RecordingPrinterList printers({QStringLiteral("LASER"), QStringLiteral("EPSON MATRICIELLE"), QStringLiteral("PDF")});
-  auto service = MakeOutilsDate(printers);
-  QString title;
-
-  AnswerDialogLater(1, 3, true);
-  EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("1"));
-  EXPECT_EQ(service->NbExemplaires(), 3);
-
-  AnswerDialogLater(2, 7, false);
-  EXPECT_EQ(service->ChoixImprimante(title), QStringLiteral("-1"));
-  EXPECT_EQ(service->NbExemplaires(), 1);
 }
 
 TEST(PrinterChoiceDialogTest, SelectionStaysInTheListAndAnEmptyListCannotBeAccepted) {

@@ -4,18 +4,16 @@
 
 #include <QDate>
 #include <QImage>
-#include <QRegularExpression>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include <unistd.h>
 
 #include "mvdb/database.h"
+#include "mvdb/engine_test_support.h"
 #include "services/editor_control.h"
 #include "services/outils_date.h"
 #include "services/signature_control.h"
+#include "support/pdf_text.h"
 
 namespace morvane::services {
 namespace {
@@ -39,9 +37,6 @@ int Occurrences(const QString& texte, const QString& motif) { return static_cast
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("morvane-editor-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
     db_ = mvdb::Database::Create(dir_ / "letters.mvdb");
     for (const char* f : {"TABLES", "CONTRAT", "CIVILAIDANT", "ASSOCIATION", "ETABLISSEMENT", "CONVENTIONCOL",
                           kFichierModeles}) {
@@ -64,10 +59,6 @@ class EditorTest : public ::testing::Test {
            {2, {"{{DESTINATAIRE}}", "{{ADRESSE1}} / {{ADRESSE2}}", "{{LIEU}}, LE {{DATE}}", "{{TITRE}},",
                 "{{LIGNES_CP}}", "{{LIGNE_EN_COURS}}", "{{SIGNATURE}}", "Fin {{INCONNU}}"}},
            {3, {"DG", "D", "D", "", "", "", "D", ""}}});
-  }
-  void TearDown() override {
-    db_.reset();
-    std::filesystem::remove_all(dir_);
   }
 
   void Write(const std::string& file, const std::string& key, Attributs attrs) {
@@ -96,7 +87,7 @@ class EditorTest : public ::testing::Test {
 
   MailMergeEditor Editeur() { return MailMergeEditor(dir_ / "sortie", [] { return QDate(2025, 2, 15); }); }
 
-  std::filesystem::path dir_;
+  mvdb::testing_support::ScratchDir dir_;  // outlives the database
   std::unique_ptr<mvdb::Database> db_;
 };
 
@@ -142,12 +133,7 @@ TEST_F(EditorTest, OneLetterPerListedKeyInOneOdtAndOnePdf) {
   // The two letters of entity 010 carry its signature picture; 020 has none.
   EXPECT_EQ(Occurrences(contenu, QStringLiteral("<draw:image")), 2);
 
-  std::ifstream pdf(editeur.DernierPdf(), std::ios::binary);
-  const std::string octets((std::istreambuf_iterator<char>(pdf)), std::istreambuf_iterator<char>());
-  const auto pages = QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]")).globalMatch(QString::fromLatin1(octets));
-  int nombre = 0;
-  for (auto it = pages; it.hasNext(); it.next()) ++nombre;
-  EXPECT_EQ(nombre, 3);
+  EXPECT_EQ(morvane::testing::PdfPages(editeur.DernierPdf()), 3);
 }
 
 TEST_F(EditorTest, UnreadableKeysAreLeftOutAndAnEmptyListWritesNothing) {

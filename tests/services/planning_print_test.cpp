@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <set>
 
+#include "mvdb/engine_test_support.h"
 #include "planning_test_support.h"
 #include "services/planning_control.h"
 #include "services/planning_layout.h"
@@ -22,6 +23,7 @@ using testing::AbsenceKey;
 using testing::AddAbsence;
 using testing::Day;
 using testing::FakePlanningSource;
+using mvdb::testing_support::With;
 
 constexpr double kLandscapeWidth = RecordingPrinter::kPageHeight;
 constexpr double kLandscapeHeight = RecordingPrinter::kPageWidth;
@@ -153,23 +155,12 @@ class PlanningControlTest : public PlanningPrintTest {
   PlanningControlTest() : printers({QStringLiteral("LASER"), QStringLiteral("AUTRE")}) {
     db = mvdb::Database::Create(std::filesystem::path(dir.path().toStdString()) / "planning.db");
     for (const char* file : {"CIVILAIDANT", "SECTEUR", "ABSENCESAIDANT"}) db->CreateFile(file);
-    WriteCarer("00001", "martin", "Anne", "001");
-    WriteCarer("00002", "DURAND", "Paul", "002");
-    mvdb::DynArray sector = db->DBOpen("SECTEUR").DBNew("001");
-    sector.SetItem(1, 1, "NORD");
-    sector.DBWrite();
+    db->storage().Put("CIVILAIDANT", "00001", With({{2, "martin"}, {3, "Anne"}, {11, "LYON"}, {31, "001"}}));
+    db->storage().Put("CIVILAIDANT", "00002", With({{2, "DURAND"}, {3, "Paul"}, {11, "LYON"}, {31, "002"}}));
+    db->storage().Put("SECTEUR", "001", "NORD");
     request.database = db.get();
     request.secteur = true;
     request.printerIndex = 1;
-  }
-  void WriteCarer(const std::string& code, const std::string& surname, const std::string& firstName,
-                  const std::string& sector) {
-    mvdb::DynArray carer = db->DBOpen("CIVILAIDANT").DBNew(code);
-    carer.SetItem(2, surname);
-    carer.SetItem(3, firstName);
-    carer.SetItem(11, "LYON");
-    carer.SetItem(31, sector);
-    carer.DBWrite();
   }
 
   QTemporaryDir dir;
@@ -196,9 +187,7 @@ TEST_F(PlanningControlTest, PrintsOnTheChosenPrinter) {
 }
 
 TEST_F(PlanningControlTest, ReadsEachCarerOnceAndTheValidationFlag) {
-  mvdb::DynArray absence = db->DBOpen("ABSENCESAIDANT").DBNew(AbsenceKey("00001", 12, first));
-  absence.SetItem(28, "1");
-  absence.DBWrite();
+  db->storage().Put("ABSENCESAIDANT", AbsenceKey("00001", 12, first), With({{28, "1"}}));
   for (int week = 0; week < 2; ++week) {
     AddAbsence(request.resultat, "00001", 12, first + 7 * week, std::to_string(first + 7 * week + 1));
   }

@@ -17,7 +17,7 @@ TEST(PrinterList, PdfPrinterThenDeclaredPrintersAfterTheSystemOnes) {
   QTemporaryDir dir;
   const std::filesystem::path out = dir.path().toStdString();
   ScopedEnv declared("MORVANE_PRINTERS",
-                     QByteArray("EPSON MATRICIELLE=") + (dir.path() + "/matrix.pdf").toUtf8() + ";;Bureau 2 ; =x.pdf");
+                     (QByteArray("EPSON MATRICIELLE=") + (dir.path() + "/matrix.pdf").toUtf8() + ";;Bureau 2 ; =x.pdf").constData());
   auto list = PrinterList::FromPlatform(out / "impression.pdf");
 
   const int pdf = list->IndexOf(QStringLiteral("pdf"));

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include <unistd.h>
 
 #include "mvdb/database.h"
+#include "mvdb/engine_test_support.h"
 #include "services/signature_control.h"
 
 namespace morvane::services {
@@ -16,18 +16,11 @@ namespace {
 class SignatureTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("morvane-signature-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
     db_ = mvdb::Database::Create(dir_ / "letters.mvdb");
-  }
-  void TearDown() override {
-    db_.reset();
-    std::filesystem::remove_all(dir_);
   }
   std::filesystem::path Folder() const { return DossierFichierRepertoire(*db_, kFichierSignatures); }
 
-  std::filesystem::path dir_;
+  mvdb::testing_support::ScratchDir dir_;  // outlives the database
   std::unique_ptr<mvdb::Database> db_;
 };
 

@@ -84,23 +84,15 @@ TEST(BatchUi, KeepsTheMessagesAndShowsProgressOnATerminalOnly) {
 
 TEST(QtUi, MessageBoxHasTheHouseTitleOneOkButtonAndTheIcon) {
   auto ui = MakeQtUiServices(nullptr);
-  QString title, text;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  int buttons = 0;
+  QString shown;  // title, text, icon, number of buttons
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
-    title = box->windowTitle();
-    text = box->text();
-    icon = box->icon();
-    buttons = static_cast<int>(box->buttons().size());
+    shown = QStringLiteral("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(box->icon()).arg(box->buttons().size());
     box->button(QMessageBox::Ok)->click();
   });
   ui->MsgBox(QStringLiteral("Fait."), MsgIcon::Exclamation);
-  EXPECT_EQ(title, QStringLiteral("Message QUENTARIS"));
-  EXPECT_EQ(text, QStringLiteral("Fait."));
-  EXPECT_EQ(icon, QMessageBox::Warning);
-  EXPECT_EQ(buttons, 1);
+  EXPECT_EQ(shown, QStringLiteral("Message QUENTARIS|Fait.|%1|1").arg(QMessageBox::Warning));
 }
 
 TEST(QtUi, BusyPointerIsAStateNotACounter) {

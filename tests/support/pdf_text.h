@@ -2,7 +2,9 @@
 // compare what an output printed.
 #pragma once
 
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
@@ -21,6 +23,13 @@ inline std::optional<QString> PdfText(const std::filesystem::path& pdf, QStringL
   tool.start(QStringLiteral("pdftotext"), options);
   if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return QString();
   return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+/// The pages of a PDF file written by Qt (0 when it cannot be read).
+inline int PdfPages(const std::filesystem::path& pdf) {
+  QFile file(QString::fromStdString(pdf.string()));
+  if (!file.open(QIODevice::ReadOnly)) return 0;
+  return static_cast<int>(QString::fromLatin1(file.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
 }
 
 }  // namespace morvane::testing

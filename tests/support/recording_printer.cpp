@@ -51,12 +51,12 @@ class ForwardingPrinter : public Printer {
 
 RecordingPrinter::RecordingPrinter(QString deviceName) : PagedPrinter(std::move(deviceName)) {}
 
-PrintOp RecordingPrinter::Op(PrintOp::Kind kind) const {
-  PrintOp op;
-  op.kind = kind;
-  op.job = JobActive() ? jobs_ : jobs_ + 1;  // an op before the first drawing belongs to the next job
-  op.page = CurrentPage();
-  return op;
+// An op without a job or page belongs to the current page; one drawn before
+// the first page belongs to the next job.
+void RecordingPrinter::Record(PrintOp op) {
+  if (op.job == 0) op.job = JobActive() ? jobs_ : jobs_ + 1;
+  if (op.page == 0) op.page = CurrentPage();
+  ops_.push_back(std::move(op));
 }
 
 bool RecordingPrinter::Matches(const PrintOp& op, PrintOp::Kind kind, int page, int job) const {
@@ -135,66 +135,34 @@ int RecordingPrinter::PagesOfJob(int job) const { return static_cast<int>(PageOr
 // page's orientation, so PageOrientations sees every page.
 void RecordingPrinter::BeginJob(int orientation) {
   ++jobs_;
-  PrintOp op = Op(PrintOp::Kind::NewPage);
-  op.job = jobs_;
-  op.page = 1;
-  op.orientation = orientation;
-  ops_.push_back(op);
+  Record({.kind = PrintOp::Kind::NewPage, .job = jobs_, .page = 1, .orientation = orientation});
 }
 
 void RecordingPrinter::BeginNextPage(int orientation) {
-  PrintOp op = Op(PrintOp::Kind::NewPage);
-  op.page = PageCount() + 1;
-  op.orientation = orientation;
-  ops_.push_back(op);
+  Record({.kind = PrintOp::Kind::NewPage, .page = PageCount() + 1, .orientation = orientation});
 }
 
 void RecordingPrinter::DrawText(double x, double y, const QString& text) {
-  PrintOp op = Op(PrintOp::Kind::Text);
-  op.x = x;
-  op.y = y;
-  op.text = text;
-  op.fontName = FontName();
-  op.fontSize = FontSize();
-  op.bold = FontBold();
-  op.underline = FontUnderline();
-  ops_.push_back(op);
+  Record({.kind = PrintOp::Kind::Text, .x = x, .y = y, .text = text, .fontName = FontName(), .fontSize = FontSize(),
+          .bold = FontBold(), .underline = FontUnderline()});
 }
 
 void RecordingPrinter::DrawLine(double x1, double y1, double x2, double y2, int width) {
-  PrintOp op = Op(PrintOp::Kind::Line);
-  op.x = x1;
-  op.y = y1;
-  op.x2 = x2;
-  op.y2 = y2;
-  op.drawWidth = width;
-  ops_.push_back(op);
+  Record({.kind = PrintOp::Kind::Line, .x = x1, .y = y1, .x2 = x2, .y2 = y2, .drawWidth = width});
 }
 
 void RecordingPrinter::DrawPicture(const QImage&, double x, double y, double width, double height) {
-  PrintOp op = Op(PrintOp::Kind::Picture);
-  op.x = x;
-  op.y = y;
-  op.width = width;
-  op.height = height;
-  ops_.push_back(op);
+  Record({.kind = PrintOp::Kind::Picture, .x = x, .y = y, .width = width, .height = height});
 }
 
 void RecordingPrinter::DrawFill(double x, double y, double width, double height, const QColor& color,
                                 Qt::BrushStyle style) {
-  PrintOp op = Op(PrintOp::Kind::Fill);
-  op.x = x;
-  op.y = y;
-  op.width = width;
-  op.height = height;
-  op.color = color;
-  op.brush = style;
-  ops_.push_back(op);
+  Record({.kind = PrintOp::Kind::Fill, .x = x, .y = y, .width = width, .height = height, .color = color, .brush = style});
 }
 
 void RecordingPrinter::FinishJob() {
   ++endDocs_;
-  ops_.push_back(Op(PrintOp::Kind::EndDoc));
+  Record({.kind = PrintOp::Kind::EndDoc});
 }
 
 QSizeF RecordingPrinter::PageSizeTwips(int orientation) const {
@@ -202,9 +170,7 @@ QSizeF RecordingPrinter::PageSizeTwips(int orientation) const {
 }
 
 void RecordingPrinter::OrientationChanged(int orientation) {
-  PrintOp op = Op(PrintOp::Kind::Orientation);
-  op.orientation = orientation;
-  ops_.push_back(op);
+  Record({.kind = PrintOp::Kind::Orientation, .orientation = orientation});
 }
 
 RecordingPrinterList::RecordingPrinterList(const std::vector<QString>& names) : PrinterList({}) {

@@ -32,10 +32,10 @@ struct PrintOp {
   double x = 0, y = 0;    ///< Text, Picture: top-left corner; Line: start
   double x2 = 0, y2 = 0;  ///< Line: end
   double width = 0, height = 0;  ///< Picture, Fill: the rectangle's size
-  QColor color;                  ///< Fill
+  QColor color{};                ///< Fill
   Qt::BrushStyle brush = Qt::NoBrush;  ///< Fill
-  QString text;                  ///< Text
-  QString fontName;              ///< Text
+  QString text{};                ///< Text
+  QString fontName{};            ///< Text
   double fontSize = 0;           ///< Text
   bool bold = false, underline = false;  ///< Text
   int drawWidth = 0;             ///< Line
@@ -87,7 +87,7 @@ class RecordingPrinter : public PagedPrinter {
   void OrientationChanged(int orientation) override;
 
  private:
-  PrintOp Op(PrintOp::Kind kind) const;
+  void Record(PrintOp op);
   std::vector<PrintOp> Of(PrintOp::Kind kind, int page, int job) const;
   bool Matches(const PrintOp& op, PrintOp::Kind kind, int page, int job) const;
 

@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace morvane::testing {
 
@@ -26,5 +28,24 @@ inline void SetTestEnvironment() {
   ::unsetenv("LANGUAGE");
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
+
+/// Sets an environment variable (removes it when `value` is null) for the
+/// life of the object, then puts the previous value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(name_, value);
+  }
+  ~ScopedEnv() { Set(name_, old_ ? old_->c_str() : nullptr); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  /// Sets `name`, or removes it when `value` is null.
+  static void Set(const char* name, const char* value) { value ? ::setenv(name, value, 1) : ::unsetenv(name); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
 
 }  // namespace morvane::testing
