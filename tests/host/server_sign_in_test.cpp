@@ -31,6 +31,15 @@ namespace {
 namespace fs = std::filesystem;
 using mvdb::testing_support::TestServer;
 
+// Runs `sql` through psql on `address`: its exit status and standard error.
+std::pair<int, QByteArray> Psql(const std::string& sql, const std::string& address) {
+  QProcess psql;
+  psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                      QStringLiteral("-c"), QString::fromStdString(sql), QString::fromStdString(address)});
+  if (!psql.waitForFinished(30000)) return {-1, "psql did not finish"};
+  return {psql.exitCode(), psql.readAllStandardError()};
+}
+
 class ServerSignIn : public BatchFixture<ServerSignIn> {
  public:
   static void SetUpTestSuite() {
@@ -127,16 +136,30 @@ TEST_F(ServerSignIn, TheServerRefusesEveryWriteOfAReportUser) {
            "DELETE FROM " + s + ".mv_settings",
            "CREATE TABLE " + s + ".taken(a int)",
        }) {
-    SCOPED_TRACE(sql);
-    QProcess psql;
-    psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                                        QStringLiteral("-c"), QString::fromStdString(sql),
-                                        QString::fromStdString(testing::SignedInAs(TestServer(), Login("secteur")))});
-    ASSERT_TRUE(psql.waitForFinished(30000));
-    EXPECT_NE(psql.exitCode(), 0);
-    EXPECT_TRUE(psql.readAllStandardError().contains("permission denied")) << sql;
+    const auto [status, error] = Psql(sql, testing::SignedInAs(TestServer(), Login("secteur")));
+    EXPECT_NE(status, 0) << sql;
+    EXPECT_TRUE(error.contains("permission denied")) << sql << ": " << error.toStdString();
   }
   EXPECT_EQ(Backup(), backup);
+}
+
+// A database made before outputs were recorded has no trail: its owner's
+// first output makes it, and is recorded there.
+TEST_F(ServerSignIn, AnOlderDatabaseGetsItsTrailWithItsOwnersFirstOutput) {
+  if (QStandardPaths::findExecutable(QStringLiteral("psql")).isEmpty()) GTEST_SKIP() << "no psql";
+  const std::string schema = mvdb::testing_support::FreshSchema(), address = TestServer() + " schema=" + schema;
+  mvdb::Database::Create(address);
+  const std::string s = "\"" + schema + "\"";
+  ASSERT_EQ(Psql("DROP FUNCTION " + s + ".mv_record_output(text, text, bigint, text); DROP TABLE " + s + ".mv_audit",
+                 TestServer())
+                .first,
+            0);
+  auto db = mvdb::Database::Open(address, mvdb::OpenMode::kReadOnly);
+  db->storage().Accounts()->RecordOutput({"", "", "list", "--sick-leave", 3, "liste.pdf"});
+  const std::vector<mvdb::AuditRecord> trail = db->storage().Accounts()->AuditTrail("");
+  ASSERT_EQ(trail.size(), 1u);
+  EXPECT_EQ(trail[0].kind + " " + trail[0].criteria + " " + std::to_string(trail[0].rows) + " " + trail[0].files,
+            "list --sick-leave 3 liste.pdf");
 }
 
 // Each output names the login the server signed in, its kind, its criteria,
