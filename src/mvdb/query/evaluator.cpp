@@ -4,6 +4,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "mvdb/dynarray.h"
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
@@ -91,13 +92,28 @@ class Matcher {
   };
 
   bool Holds(const ResolvedCondition& condition, std::size_t slot, const RecordView& record) {
-    if (results_[slot] == Result::kUnknown) {
-      reader_.Values(condition.field, record, values_);
-      const bool holds =
-          std::any_of(values_.begin(), values_.end(), [&](std::string_view v) { return condition.HoldsFor(v); });
-      results_[slot] = holds ? Result::kTrue : Result::kFalse;
-    }
+    if (results_[slot] == Result::kUnknown) results_[slot] = AnyValueHolds(condition, record) ? Result::kTrue : Result::kFalse;
     return results_[slot] == Result::kTrue;
+  }
+
+  // Stored fields are read in place, value by value; translations through
+  // the reader.
+  bool AnyValueHolds(const ResolvedCondition& condition, const RecordView& record) {
+    const FieldDef& field = condition.field;
+    switch (field.kind) {
+      case FieldKind::kKey: return condition.HoldsFor(record.key);
+      case FieldKind::kKeyPart: return condition.HoldsFor(KeyPartOf(record.key, field.start, field.length));
+      case FieldKind::kAttribute:
+        for (std::string_view rest = record.Attribute(field.attribute);;) {
+          const std::size_t mark = rest.find(kValueMark);
+          if (condition.HoldsFor(rest.substr(0, mark))) return true;
+          if (mark == std::string_view::npos) return false;
+          rest.remove_prefix(mark + 1);
+        }
+      case FieldKind::kTranslation: break;
+    }
+    reader_.Values(field, record, values_);
+    return std::any_of(values_.begin(), values_.end(), [&](std::string_view v) { return condition.HoldsFor(v); });
   }
 
   const Plan& plan_;

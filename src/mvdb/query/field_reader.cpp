@@ -91,7 +91,7 @@ void FieldReader::TargetKeys(const FieldDef& field, const RecordView& record, st
   if (k.kind == FieldKind::kKey) {
     out.push_back(record.key);
   } else if (k.kind == FieldKind::kKeyPart) {
-    out.push_back(record.key.substr(std::min<std::size_t>(k.start - 1, record.key.size()), k.length));
+    out.push_back(KeyPartOf(record.key, k.start, k.length));
   } else {
     SplitOn(k.attribute == 0 ? record.key : record.Attribute(k.attribute), kValueMark, out);
   }
@@ -119,7 +119,7 @@ void FieldReader::Values(const FieldDef& field, const RecordView& record, std::v
       out.push_back(record.key);
       return;
     case FieldKind::kKeyPart:
-      out.push_back(record.key.substr(std::min<std::size_t>(field.start - 1, record.key.size()), field.length));
+      out.push_back(KeyPartOf(record.key, field.start, field.length));
       return;
     case FieldKind::kAttribute:
       SplitOn(record.Attribute(field.attribute), kValueMark, out);

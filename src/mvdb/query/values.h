@@ -1,6 +1,7 @@
 // Value comparison and record splitting shared by the evaluator and the indexes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,11 @@ struct Comparison {
     if (number && valueNumber) return Apply(*valueNumber < *number ? -1 : (*valueNumber > *number ? 1 : 0));
     return Apply(CompareText(value, text));
   }
+  /// As Holds for a value that is a number, when the test's own value is a
+  /// number too and it is not a prefix test.
+  bool HoldsNumber(double valueNumber) const {
+    return Apply(valueNumber < *number ? -1 : (valueNumber > *number ? 1 : 0));
+  }
 
  private:
   bool Apply(int order) const {
@@ -52,6 +58,20 @@ struct Comparison {
     return false;
   }
 };
+
+/// The whole number written by a value of one to nine digits only (leading
+/// zeros allowed: "007" is 7); nullopt for anything else, a sign, a decimal
+/// point or the empty text included. The same number ParseNumber gives.
+inline std::optional<std::uint32_t> ShortWholeNumber(std::string_view value) {
+  if (value.empty() || value.size() > 9) return std::nullopt;
+  std::uint32_t whole = 0;
+  for (char c : value) {
+    const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(c) - '0');
+    if (digit > 9) return std::nullopt;
+    whole = whole * 10 + digit;
+  }
+  return whole;
+}
 
 /// Splits text on a delimiter into views of it (one empty view for empty text);
 /// SplitOn replaces the content of out, AppendSplit appends to it.
