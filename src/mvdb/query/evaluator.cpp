@@ -8,6 +8,7 @@
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
+#include "mvdb/query/values.h"
 
 namespace mvdb::query {
 namespace {
@@ -242,13 +243,13 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
   return true;
 }
 
-std::vector<SelectedRecord> Evaluator::Run(const Plan& plan) {
+std::vector<SelectedRecord> Evaluator::Run(const Plan& plan, const std::vector<int>& columns) {
   std::vector<SelectedRecord> result;
-  storage_.ReadSnapshot([&] { result = RunInSnapshot(plan); });  // one state, locks taken once
+  storage_.ReadSnapshot([&] { result = RunInSnapshot(plan, columns); });  // one state, locks taken once
   return result;
 }
 
-std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
+std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan, const std::vector<int>& columns) {
   stats_ = {};
   FieldReader reader(storage_);
   Matcher matcher(plan, reader);
@@ -260,9 +261,15 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
   // fail on their own fields already are left out of the batch.
   const std::vector<const FieldDef*> translated = TranslatedFields(plan);
   std::vector<SelectedRecord> batch;
-  auto keep = [&](SelectedRecord&& match) {
-    storage_.Remember(plan.file, match.key, match.text);  // the caller often reads it next, by key
-    selected.push_back(std::move(match));
+  // Only what the caller and the sort will read is kept of a selected record.
+  const bool keepText = SortReadsText(plan.sorts);
+  RowBuilder rows(columns);
+  auto keep = [&](const std::string& key, const std::string& text) {
+    storage_.Remember(plan.file, key, text);  // the caller often reads it next, by key
+    SelectedRecord& match = selected.emplace_back();
+    match.key = key;
+    if (!columns.empty()) match.row = rows.Row(key, text);
+    if (keepText) match.text = text;
   };
   auto checkBatch = [&] {
     std::vector<RecordView> views(batch.size());
@@ -270,7 +277,7 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
     reader.Prefetch(translated, views);
     for (auto& candidate : batch) {
       record.Reset(candidate.key, candidate.text);
-      if (matcher.Matches(record)) keep(std::move(candidate));
+      if (matcher.Matches(record)) keep(candidate.key, candidate.text);
     }
     batch.clear();
   };
@@ -278,7 +285,7 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
     ++stats_.candidates;
     record.Reset(key, text);
     if (translated.empty()) {
-      if (matcher.Matches(record)) keep({key, text});
+      if (matcher.Matches(record)) keep(key, text);
     } else if (matcher.Matches(record, true)) {
       batch.push_back({key, text});
       if (batch.size() >= kPrefetchBatch) checkBatch();

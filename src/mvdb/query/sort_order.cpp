@@ -91,6 +91,13 @@ int BitsFor(std::size_t count) {
 
 }  // namespace
 
+bool SortReadsText(const std::vector<FieldDef>& sorts) {
+  return std::any_of(sorts.begin(), sorts.end(), [](const FieldDef& field) {
+    return field.kind == FieldKind::kAttribute ||
+           (field.kind == FieldKind::kTranslation && field.keyExpression.kind == FieldKind::kAttribute);
+  });
+}
+
 std::vector<std::size_t> SortOrder(const std::vector<FieldDef>& sorts, FieldReader& reader,
                                    const std::vector<SelectedRecord>& records) {
   std::vector<std::size_t> order(records.size());

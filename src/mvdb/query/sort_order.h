@@ -11,11 +11,17 @@ namespace mvdb::query {
 
 class FieldReader;
 
-/// A selected record: its key and whole text.
+/// A selected record: its key, its whole text when the PAR fields read it
+/// (else empty), and its result-list row when one was asked for.
 struct SelectedRecord {
   std::string key;
   std::string text;
+  std::string row;
 };
+
+/// True when sorting on these fields reads the records' own attributes, not
+/// only their keys (an attribute, or a translation through one).
+bool SortReadsText(const std::vector<FieldDef>& sorts);
 
 /// The positions of `records` in the order of the `sorts` fields, ties broken
 /// by key. `records` must be in ascending key order (as a scan or a batch

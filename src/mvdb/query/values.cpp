@@ -1,5 +1,7 @@
 #include "mvdb/query/values.h"
 
+#include <algorithm>
+
 #include "mvdb/dynarray.h"
 
 namespace mvdb::query {
@@ -29,6 +31,52 @@ void AppendSplit(std::string_view text, char delimiter, std::vector<std::string_
     out.push_back(text.substr(start, end - start));
     start = end + 1;
   }
+}
+
+RowBuilder::RowBuilder(std::vector<int> columns) : columns_(std::move(columns)) {
+  if (columns_.empty()) columns_.push_back(0);
+  for (int column : columns_) highest_ = std::max(highest_, static_cast<std::size_t>(std::max(column, 0)));
+  listed_.assign(highest_ + 1, 0);
+  for (int column : columns_) {
+    if (column > 0) listed_[static_cast<std::size_t>(column)] = 1;
+  }
+  cells_.resize(highest_ + 1);
+}
+
+std::string RowBuilder::Row(std::string_view key, std::string_view text) {
+  for (int column : columns_) {
+    if (column > 0) cells_[static_cast<std::size_t>(column)] = {};
+  }
+  if (highest_ > 0) {
+    std::size_t attribute = 1;
+    std::size_t start = 0;
+    ForEachMark(text, kAttributeMark, [&](std::size_t mark) {
+      if (listed_[attribute]) cells_[attribute] = text.substr(start, mark - start);
+      start = mark + 1;
+      return ++attribute <= highest_;
+    });
+    if (attribute <= highest_ && listed_[attribute]) cells_[attribute] = text.substr(start);
+  }
+  auto cell = [&](int column) {
+    if (column == 0) return key;
+    return column > 0 ? cells_[static_cast<std::size_t>(column)] : std::string_view();
+  };
+  std::size_t size = columns_.size() - 1;
+  for (int column : columns_) size += cell(column).size();
+  // Cells are a few bytes each: copied byte by byte, their value marks lowered
+  // on the way, rather than by a call per cell.
+  std::string row(size, kValueMark);
+  char* out = row.data();
+  for (std::size_t j = 0; j < columns_.size(); ++j) {
+    if (j > 0) ++out;  // the value mark already there
+    const std::string_view value = cell(columns_[j]);
+    if (columns_[j] == 0) {
+      for (char c : value) *out++ = c;
+    } else {
+      for (char c : value) *out++ = c == kValueMark ? kSubValueMark : c;
+    }
+  }
+  return row;
 }
 
 std::string_view AttributeOf(std::string_view record, int n) {
