@@ -57,9 +57,30 @@ void Rank(const FieldDef& field, FieldReader& reader, const std::vector<Selected
   RecordView view;
   std::string_view previous;
   std::uint32_t id = 0;
+  // A translation through the key or a part of it gives the same value for
+  // the same target key: neighbours (a carer's absences) repeat it.
+  const KeyExpression& through = field.keyExpression;
+  const bool throughKey = field.kind == FieldKind::kTranslation && through.kind != FieldKind::kAttribute;
+  std::string_view previousTarget;
   for (std::size_t i = 0; i < records.size(); ++i) {
-    view.Reset(records[i].key, records[i].text);
-    const std::string_view value = reader.FirstValue(field, view);
+    const std::string_view key = records[i].key;
+    if (throughKey) {
+      const std::string_view target = through.kind == FieldKind::kKey ? key : KeyPartOf(key, through.start, through.length);
+      if (i > 0 && target == previousTarget) {
+        ranks[i * stride] = id;
+        continue;
+      }
+      previousTarget = target;
+    }
+    std::string_view value;
+    if (field.kind == FieldKind::kKey) {
+      value = key;
+    } else if (field.kind == FieldKind::kKeyPart) {
+      value = KeyPartOf(key, field.start, field.length);
+    } else {
+      view.Reset(key, records[i].text);
+      value = reader.FirstValue(field, view);
+    }
     // Neighbours in key order often share their value (a carer's name): no look-up then.
     if (i == 0 || value != previous) {
       const auto [it, added] = idOf.try_emplace(value, static_cast<std::uint32_t>(distinct.size()));
