@@ -60,8 +60,18 @@ const FieldReader::Cached& FieldReader::Target(const std::string& file, std::str
 
 void FieldReader::Prefetch(const std::vector<const FieldDef*>& fields, const std::vector<RecordView>& records) {
   std::vector<std::string_view> keys;
+  std::vector<const FieldDef*> done;  // fields of other files read through the same keys need nothing more
   for (const FieldDef* field : fields) {
     if (field->kind != FieldKind::kTranslation) continue;
+    const KeyExpression& k = field->keyExpression;
+    if (std::any_of(done.begin(), done.end(), [&](const FieldDef* other) {
+          const KeyExpression& o = other->keyExpression;
+          return other->targetFile == field->targetFile && o.kind == k.kind && o.attribute == k.attribute &&
+                 o.start == k.start && o.length == k.length;
+        })) {
+      continue;
+    }
+    done.push_back(field);
     auto& cached = cache_[field->targetFile];
     std::unordered_set<std::string_view> wanted;  // views into the records
     std::string_view previous;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "mvdb/numbers.h"
 #include "mvdb/query/field_reader.h"
@@ -13,6 +14,8 @@
 namespace mvdb::query {
 namespace {
 
+// From this many records the packed ranks are sorted digit by digit.
+constexpr std::size_t kRadixFrom = 4096;
 // Records whose translations are read together.
 constexpr std::size_t kPrefetchBatch = 20000;
 
@@ -103,6 +106,30 @@ void Rank(const FieldDef& field, FieldReader& reader, const std::vector<Selected
   for (std::size_t i = 0; i < records.size(); ++i) ranks[i * stride] = rankOf[ranks[i * stride]];
 }
 
+// Sorts keys on their bits [from, from + bits) by radix passes from the
+// lowest digit up. Stable: keys equal on those bits keep their order.
+void RadixSort(std::vector<std::uint64_t>& keys, int from, int bits) {
+  constexpr int kDigitBits = 11;
+  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+  const int passes = (bits + kDigitBits - 1) / kDigitBits;
+  std::vector<std::size_t> counts(static_cast<std::size_t>(passes) * kBuckets);
+  auto digit = [&](std::uint64_t key, int pass) {
+    return static_cast<std::size_t>(key >> (from + pass * kDigitBits)) & (kBuckets - 1);
+  };
+  for (std::uint64_t key : keys) {
+    for (int pass = 0; pass < passes; ++pass) ++counts[static_cast<std::size_t>(pass) * kBuckets + digit(key, pass)];
+  }
+  std::vector<std::uint64_t> buffer(keys.size());
+  for (int pass = 0; pass < passes; ++pass) {
+    std::size_t* count = counts.data() + static_cast<std::size_t>(pass) * kBuckets;
+    if (std::find(count, count + kBuckets, keys.size()) != count + kBuckets) continue;  // one digit for all
+    std::size_t next = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) next += std::exchange(count[b], next);  // now where each digit starts
+    for (std::uint64_t key : keys) buffer[count[digit(key, pass)]++] = key;
+    keys.swap(buffer);
+  }
+}
+
 // Bits needed to write every number below `count`.
 int BitsFor(std::size_t count) {
   int bits = 0;
@@ -146,7 +173,13 @@ std::vector<std::size_t> SortOrder(const std::vector<FieldDef>& sorts, FieldRead
       for (std::size_t f = 0; f < fields; ++f) value = (value << bits[f]) | ranks[i * fields + f];
       packed[i] = (value << positionBits) | i;
     }
-    std::sort(packed.begin(), packed.end());
+    // The positions are in order already: a stable sort on the ranks alone
+    // leaves the ties in key order.
+    if (records.size() < kRadixFrom) {
+      std::sort(packed.begin(), packed.end());
+    } else {
+      RadixSort(packed, positionBits, totalBits - positionBits);
+    }
     const std::uint64_t mask = positionBits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << positionBits) - 1;
     for (std::size_t i = 0; i < records.size(); ++i) order[i] = static_cast<std::size_t>(packed[i] & mask);
     return order;

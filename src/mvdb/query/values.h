@@ -7,10 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "mvdb/numbers.h"
 #include "mvdb/query/ast.h"
 
@@ -82,13 +78,6 @@ inline std::optional<std::uint32_t> ShortWholeNumber(std::string_view value) {
 void SplitOn(std::string_view text, char delimiter, std::vector<std::string_view>& out);
 void AppendSplit(std::string_view text, char delimiter, std::vector<std::string_view>& out);
 
-/// Calls fn(position) for each byte of text equal to `mark`, in order, until
-/// fn returns false. Sixteen bytes are compared at once where the processor
-/// allows: records are mostly short attributes, too short for a call per
-/// attribute to pay.
-template <class Fn>
-void ForEachMark(std::string_view text, char mark, Fn&& fn);
-
 /// Builds result-list rows: a record's listed attributes (0 = the key) in
 /// order, separated by value marks, each with its own value marks lowered to
 /// sub-value marks; an attribute past the record's end gives an empty column.
@@ -100,33 +89,20 @@ class RowBuilder {
   std::string Row(std::string_view key, std::string_view text);
 
  private:
+  /// Ends attribute `attribute_` at the mark at `mark`; false once past the
+  /// highest listed attribute.
+  bool EndAttribute(std::string_view text, std::size_t mark);
+
   std::vector<int> columns_;
   std::size_t highest_ = 0;             ///< the highest listed attribute
   std::vector<char> listed_;            ///< by attribute number: listed
+  std::vector<std::size_t> nextListed_;  ///< by attribute number: the first listed one from there
+  std::size_t attribute_ = 0;           ///< of the record being read: the attribute being split
+  std::size_t start_ = 0;               ///< and where it starts
   std::vector<std::string_view> cells_;  ///< by attribute number, of the record being read
 };
 
 /// The whole text of attribute n (1-based) of a record, "" past the end.
 std::string_view AttributeOf(std::string_view record, int n);
-
-template <class Fn>
-void ForEachMark(std::string_view text, char mark, Fn&& fn) {
-  const char* const data = text.data();
-  const std::size_t size = text.size();
-  std::size_t base = 0;
-#if defined(__SSE2__)
-  const __m128i marks = _mm_set1_epi8(mark);
-  for (; base + 16 <= size; base += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + base));
-    for (auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, marks))); found != 0;
-         found &= found - 1) {
-      if (!fn(base + static_cast<std::size_t>(__builtin_ctz(found)))) return;
-    }
-  }
-#endif
-  for (; base < size; ++base) {
-    if (data[base] == mark && !fn(base)) return;
-  }
-}
 
 }  // namespace mvdb::query
