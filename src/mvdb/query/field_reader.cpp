@@ -20,6 +20,21 @@ void RecordView::Reset(std::string_view recordKey, std::string_view recordText) 
 std::string_view RecordView::Attribute(int n) const {
   if (n < 1) return {};
   while (!split_ && attributes_.size() < static_cast<std::size_t>(n)) {
+#if defined(__SSE2__)
+    // Attributes are short: the marks of sixteen bytes at once.
+    if (unsplit_ + 16 <= text.size()) {
+      const std::size_t from = unsplit_;
+      unsigned found = MarkBits16(text.data() + from, kAttributeMark);
+      if (found != 0) {
+        for (; found != 0; found &= found - 1) {
+          const std::size_t mark = from + static_cast<std::size_t>(__builtin_ctz(found));
+          attributes_.push_back(text.substr(unsplit_, mark - unsplit_));
+          unsplit_ = mark + 1;
+        }
+        continue;
+      }
+    }
+#endif
     const std::size_t mark = text.find(kAttributeMark, unsplit_);
     split_ = mark == std::string_view::npos;
     attributes_.push_back(text.substr(unsplit_, split_ ? std::string_view::npos : mark - unsplit_));

@@ -19,6 +19,19 @@ std::string ResolvedCondition::Signature() const {
   return text;
 }
 
+bool ResolvedCondition::HoldsForAny(std::string_view value) const {
+  const std::optional<double> number = numeric ? ParseNumber(value) : std::nullopt;
+  bool result = tests.front().Holds(value, number);
+  for (std::size_t i = 1; i < tests.size(); ++i) {
+    if (joins[i - 1] == Join::kAnd) {
+      result = result && tests[i].Holds(value, number);
+    } else {
+      result = result || tests[i].Holds(value, number);
+    }
+  }
+  return result;
+}
+
 void ResolvedCondition::Compile() {
   numeric = std::any_of(tests.begin(), tests.end(), [](const Comparison& c) { return c.number.has_value(); });
   numbersOnly = !tests.empty() && std::all_of(tests.begin(), tests.end(), [](const Comparison& c) {

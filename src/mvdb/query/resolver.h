@@ -40,17 +40,10 @@ struct ResolvedCondition {
         return *whole < 64 ? (smallNumbers >> *whole & 1) != 0 : HoldsForNumber(static_cast<double>(*whole));
       }
     }
-    const std::optional<double> number = numeric ? ParseNumber(value) : std::nullopt;
-    bool result = tests.front().Holds(value, number);
-    for (std::size_t i = 1; i < tests.size(); ++i) {
-      if (joins[i - 1] == Join::kAnd) {
-        result = result && tests[i].Holds(value, number);
-      } else {
-        result = result || tests[i].Holds(value, number);
-      }
-    }
-    return result;
+    return HoldsForAny(value);
   }
+  /// As HoldsFor, for any value.
+  bool HoldsForAny(std::string_view value) const;
   /// As HoldsFor for a value that is a number, with numbersOnly set.
   bool HoldsForNumber(double number) const {
     bool result = tests.front().HoldsNumber(number);

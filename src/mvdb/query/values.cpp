@@ -1,9 +1,5 @@
 #include "mvdb/query/values.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 
 #include "mvdb/dynarray.h"
@@ -68,12 +64,10 @@ std::string RowBuilder::Row(std::string_view key, std::string_view text) {
   const char* const data = text.data();
   std::size_t at = 0;
 #if defined(__SSE2__)
-  const __m128i marks = _mm_set1_epi8(kAttributeMark);
   for (; more && at + 16 <= text.size(); at += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-    auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, marks)));
+    unsigned found = MarkBits16(data + at, kAttributeMark);
     while (found != 0 && more) {
-      const auto count = static_cast<std::size_t>(__builtin_popcount(found));
+      const std::size_t count = BitCount16(found);
       if (nextListed_[attribute_] >= attribute_ + count) {  // these marks end unlisted attributes only
         attribute_ += count;
         start_ = at + static_cast<std::size_t>(31 - __builtin_clz(found)) + 1;

@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "mvdb/numbers.h"
 #include "mvdb/query/ast.h"
 
@@ -77,6 +81,22 @@ inline std::optional<std::uint32_t> ShortWholeNumber(std::string_view value) {
 /// SplitOn replaces the content of out, AppendSplit appends to it.
 void SplitOn(std::string_view text, char delimiter, std::vector<std::string_view>& out);
 void AppendSplit(std::string_view text, char delimiter, std::vector<std::string_view>& out);
+
+#if defined(__SSE2__)
+/// Bit i set when byte i of the sixteen at `bytes` is `mark`.
+inline unsigned MarkBits16(const char* bytes, char mark) {
+  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(mark))));
+}
+#endif
+
+/// The number of bits set in a 16-bit mask.
+inline unsigned BitCount16(unsigned bits) {
+  bits = bits - ((bits >> 1) & 0x5555u);
+  bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
+  bits = (bits + (bits >> 4)) & 0x0F0Fu;
+  return (bits + (bits >> 8)) & 0x1Fu;
+}
 
 /// Builds result-list rows: a record's listed attributes (0 = the key) in
 /// order, separated by value marks, each with its own value marks lowered to
