@@ -105,7 +105,7 @@ class Matcher {
       case FieldKind::kKey: return condition.HoldsFor(record.key);
       case FieldKind::kKeyPart: return condition.HoldsFor(KeyPartOf(record.key, field.start, field.length));
       case FieldKind::kAttribute:
-        for (std::string_view rest = record.Attribute(field.attribute);;) {
+        for (std::string_view rest = AttributeOf(record.text, field.attribute);;) {
           const std::size_t mark = rest.find(kValueMark);
           if (condition.HoldsFor(rest.substr(0, mark))) return true;
           if (mark == std::string_view::npos) return false;

@@ -26,7 +26,7 @@ std::string_view RecordView::Attribute(int n) const {
       const std::size_t from = unsplit_;
       unsigned found = MarkBits16(text.data() + from, kAttributeMark);
       if (found != 0) {
-        for (; found != 0; found &= found - 1) {
+        for (; found != 0 && attributes_.size() < static_cast<std::size_t>(n); found &= found - 1) {
           const std::size_t mark = from + static_cast<std::size_t>(__builtin_ctz(found));
           attributes_.push_back(text.substr(unsplit_, mark - unsplit_));
           unsplit_ = mark + 1;
