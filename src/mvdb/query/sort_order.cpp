@@ -10,6 +10,7 @@
 
 #include "mvdb/numbers.h"
 #include "mvdb/query/field_reader.h"
+#include "mvdb/query/values.h"
 
 namespace mvdb::query {
 namespace {
@@ -57,6 +58,7 @@ void Rank(const FieldDef& field, FieldReader& reader, const std::vector<Selected
   // other files: both outlive this function.
   std::vector<SortValue> distinct;
   std::unordered_map<std::string_view, std::uint32_t> idOf;  // value -> its place in distinct
+  std::unordered_map<std::uint32_t, std::uint32_t> idOfWhole;  // the same for whole numbers of an R field
   RecordView view;
   std::string_view previous;
   std::uint32_t id = 0;
@@ -86,9 +88,18 @@ void Rank(const FieldDef& field, FieldReader& reader, const std::vector<Selected
     }
     // Neighbours in key order often share their value (a carer's name): no look-up then.
     if (i == 0 || value != previous) {
-      const auto [it, added] = idOf.try_emplace(value, static_cast<std::uint32_t>(distinct.size()));
-      if (added) distinct.push_back({value, field.rightJustified ? ParseNumber(value) : std::nullopt});
-      id = it->second;
+      const auto next = static_cast<std::uint32_t>(distinct.size());
+      // Whole numbers of an R field (days, codes) are looked up by number:
+      // cheaper than by text, and "07" and "7" sort alike anyway.
+      if (const auto whole = field.rightJustified ? ShortWholeNumber(value) : std::nullopt) {
+        const auto [it, added] = idOfWhole.try_emplace(*whole, next);
+        if (added) distinct.push_back({value, static_cast<double>(*whole)});
+        id = it->second;
+      } else {
+        const auto [it, added] = idOf.try_emplace(value, next);
+        if (added) distinct.push_back({value, field.rightJustified ? ParseNumber(value) : std::nullopt});
+        id = it->second;
+      }
       previous = value;
     }
     ranks[i * stride] = id;
