@@ -41,28 +41,45 @@ std::string SlotName(const ResolvedCondition& condition) {
   return condition.field.name + " " + condition.Signature();
 }
 
-// Checks records against the plan's condition. Conditions written alike in
-// several groups (a reporting period usually is) share one result per record,
-// and each group tries them first: a record outside the period fails every
-// group after one or two tests.
+// Checks records against the plan's condition. A condition written in every
+// group (a reporting period usually is) is tested first, once: a record
+// outside the period fails after one or two tests. Conditions written alike
+// in some groups share one result per record, and each group tries them
+// first.
 class Matcher {
  public:
   Matcher(const Plan& plan, FieldReader& reader) : plan_(plan), reader_(reader) {
     std::map<std::string, std::size_t> slots;
-    std::vector<std::size_t> groupsOf;  // by slot: how many groups test it
+    std::vector<std::size_t> groupsOf;   // by slot: how many groups test it
+    std::vector<std::size_t> lastGroup;  // by slot: the last group counted
     std::vector<std::vector<Step>> steps;
-    for (const auto& group : plan.groups) {
+    for (std::size_t g = 0; g < plan.groups.size(); ++g) {
       auto& groupSteps = steps.emplace_back();
-      for (const auto& condition : group) {
+      for (const auto& condition : plan.groups[g]) {
         const std::size_t slot = slots.emplace(SlotName(condition), slots.size()).first->second;
-        if (slot == groupsOf.size()) groupsOf.push_back(0);
-        ++groupsOf[slot];
+        if (slot == groupsOf.size()) {
+          groupsOf.push_back(0);
+          lastGroup.push_back(g);
+        }
+        if (groupsOf[slot] == 0 || lastGroup[slot] != g) ++groupsOf[slot];
+        lastGroup[slot] = g;
         groupSteps.push_back({&condition, slot});
       }
     }
     for (auto& groupSteps : steps) {
       std::stable_sort(groupSteps.begin(), groupSteps.end(),
                        [&](const Step& a, const Step& b) { return groupsOf[a.slot] > groupsOf[b.slot]; });
+    }
+    auto everywhere = [&](const Step& step) { return groupsOf[step.slot] == plan.groups.size(); };
+    if (!steps.empty()) {
+      for (const Step& step : steps.front()) {
+        const bool seen = std::any_of(common_.begin(), common_.end(), [&](const Step& s) { return s.slot == step.slot; });
+        if (everywhere(step) && !seen) common_.push_back(step);
+      }
+    }
+    for (auto& groupSteps : steps) {
+      std::erase_if(groupSteps, everywhere);
+      someGroupIsCommonOnly_ = someGroupIsCommonOnly_ || groupSteps.empty();
     }
     steps_ = std::move(steps);
     results_.resize(slots.size());
@@ -73,6 +90,11 @@ class Matcher {
   /// translation can make the record match.
   bool Matches(const RecordView& record, bool storedOnly = false) {
     if (plan_.groups.empty()) return true;
+    for (const Step& step : common_) {
+      if (storedOnly && step.condition->field.kind == FieldKind::kTranslation) continue;
+      if (!AnyValueHolds(*step.condition, record)) return false;
+    }
+    if (someGroupIsCommonOnly_) return true;
     std::fill(results_.begin(), results_.end(), Result::kUnknown);
     for (const auto& group : steps_) {
       bool holds = true;
@@ -119,7 +141,9 @@ class Matcher {
 
   const Plan& plan_;
   FieldReader& reader_;
-  std::vector<std::vector<Step>> steps_;  // by group, in the order tried
+  std::vector<Step> common_;              // the conditions of every group, tried first
+  bool someGroupIsCommonOnly_ = false;   // a group holds once its common conditions do
+  std::vector<std::vector<Step>> steps_;  // by group, the others, in the order tried
   std::vector<Result> results_;          // of the record being checked, by slot
   std::vector<std::string_view> values_;
 };
