@@ -64,18 +64,24 @@ std::string RowBuilder::Row(std::string_view key, std::string_view text) {
   const char* const data = text.data();
   std::size_t at = 0;
 #if defined(__SSE2__)
-  for (; more && at + 16 <= text.size(); at += 16) {
-    unsigned found = MarkBits16(data + at, kAttributeMark);
+  // The marks at `from` + each bit of `found`, in order.
+  auto marksAt = [&](std::size_t from, unsigned found) {
     while (found != 0 && more) {
       const std::size_t count = BitCount16(found);
       if (nextListed_[attribute_] >= attribute_ + count) {  // these marks end unlisted attributes only
         attribute_ += count;
-        start_ = at + static_cast<std::size_t>(31 - __builtin_clz(found)) + 1;
-        break;
+        start_ = from + static_cast<std::size_t>(31 - __builtin_clz(found)) + 1;
+        return;
       }
-      more = EndAttribute(text, at + static_cast<std::size_t>(__builtin_ctz(found)));
+      more = EndAttribute(text, from + static_cast<std::size_t>(__builtin_ctz(found)));
       found &= found - 1;
     }
+  };
+  for (; more && at + 16 <= text.size(); at += 16) marksAt(at, MarkBits16(data + at, kAttributeMark));
+  if (more && at < text.size() && text.size() >= 16) {  // the last bytes: the last sixteen, those seen left out
+    const std::size_t from = text.size() - 16;
+    marksAt(from, MarkBits16(data + from, kAttributeMark) & ~((1u << (at - from)) - 1));
+    at = text.size();
   }
 #endif
   for (; more && at < text.size(); ++at) {
