@@ -44,7 +44,7 @@ DynArray QueryEngine::Select(const std::string& queryText, const std::string& fi
   auto records = impl_->Run(queryText, fileName, true, columns);
   std::vector<std::string> rows;
   rows.reserve(records.size());
-  for (auto& record : records) rows.push_back(std::move(record.row));
+  for (auto& record : records) rows.push_back(std::move(record.text));
   count = static_cast<long>(records.size());
   return DynArray::FromAttributes(std::move(rows));
 }

@@ -292,8 +292,11 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan, const std
     storage_.Remember(plan.file, key, text);  // the caller often reads it next, by key
     SelectedRecord& match = selected.emplace_back();
     match.key = key;
-    if (!columns.empty()) match.row = rows.Row(key, text);
-    if (keepText) match.text = text;
+    if (keepText) {
+      match.text = text;  // its row once sorted
+    } else if (!columns.empty()) {
+      match.text = rows.Row(key, text);
+    }
   };
   auto checkBatch = [&] {
     std::vector<RecordView> views(batch.size());
@@ -325,7 +328,7 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan, const std
     storage_.Scan(plan.file, consider);
   }
   if (!batch.empty()) checkBatch();
-  if (plan.sorts.empty()) return selected;
+  if (plan.sorts.empty()) return selected;  // no sort: no text kept, rows built already
 
   // The order applied in place, cycle by cycle: no second copy of the
   // selection (half a million records weigh tens of megabytes).
@@ -342,6 +345,9 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan, const std
     }
     selected[at] = std::move(held);
     order[at] = at;
+  }
+  if (keepText && !columns.empty()) {
+    for (SelectedRecord& record : selected) record.text = rows.Row(record.key, record.text);
   }
   return selected;
 }

@@ -42,10 +42,10 @@ class Evaluator {
   Evaluator(Storage& storage, IndexStore& indexes, bool useIndexes = true);
 
   /// The records satisfying the plan, in the order of its PAR fields (see
-  /// SortOrder), in key order without PAR. With `columns`, each record's row
-  /// is its result-list row of those attributes (see RowBuilder). A record's
-  /// text is kept only when the PAR fields read it. Throws DbError kIo on
-  /// storage failure.
+  /// SortOrder), in key order without PAR. With `columns`, each record's
+  /// text is its result-list row of those attributes (see RowBuilder);
+  /// without, its text is kept only when the PAR fields read it. Throws
+  /// DbError kIo on storage failure.
   std::vector<SelectedRecord> Run(const Plan& plan, const std::vector<int>& columns = {});
 
   const RunStats& LastStats() const { return stats_; }

@@ -11,12 +11,12 @@ namespace mvdb::query {
 
 class FieldReader;
 
-/// A selected record: its key, its whole text when the PAR fields read it
-/// (else empty), and its result-list row when one was asked for.
+/// A selected record: its key and its whole text. The evaluator keeps the
+/// text only when the PAR fields read it, and hands back the result-list row
+/// in its place when one was asked for.
 struct SelectedRecord {
   std::string key;
   std::string text;
-  std::string row;
 };
 
 /// True when sorting on these fields reads the records' own attributes, not
