@@ -42,11 +42,9 @@ DynArray QueryEngine::Select(const std::string& queryText, const std::string& fi
   count = 0;
   const std::vector<int> columns = attributes.empty() ? std::vector<int>{0} : attributes;
   auto records = impl_->Run(queryText, fileName, true, columns);
-  std::vector<std::string> rows;
-  rows.reserve(records.size());
-  for (auto& record : records) rows.push_back(std::move(record.text));
   count = static_cast<long>(records.size());
-  return DynArray::FromAttributes(std::move(rows));
+  auto next = records.begin();
+  return DynArray::FromAttributes(records.size(), [&] { return std::move((next++)->text); });
 }
 
 std::vector<std::string> QueryEngine::SelectKeys(const std::string& queryText, bool useIndexes) {
