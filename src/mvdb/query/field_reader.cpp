@@ -90,13 +90,18 @@ void FieldReader::Prefetch(const std::vector<const FieldDef*>& fields, const std
     auto& cached = cache_[field->targetFile];
     std::unordered_set<std::string_view> wanted;  // views into the records
     std::string_view previous;
+    auto want = [&](std::string_view key) {
+      if (key.empty() || key == previous) return;  // neighbours often share it
+      previous = key;
+      if (!cached.contains(key)) wanted.insert(key);
+    };
     for (const RecordView& record : records) {
-      TargetKeys(*field, record, keys);
-      for (std::string_view key : keys) {
-        if (key.empty() || key == previous) continue;  // neighbours often share it
-        previous = key;
-        if (!cached.contains(key)) wanted.insert(key);
+      if (k.kind == FieldKind::kKeyPart) {  // the usual case: no list of keys
+        want(KeyPartOf(record.key, k.start, k.length));
+        continue;
       }
+      TargetKeys(*field, record, keys);
+      for (std::string_view key : keys) want(key);
     }
     std::vector<std::string> missing(wanted.begin(), wanted.end());
     std::sort(missing.begin(), missing.end());
