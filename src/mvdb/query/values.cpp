@@ -43,6 +43,69 @@ RowBuilder::RowBuilder(std::vector<int> columns) : columns_(std::move(columns)) 
   nextListed_.assign(highest_ + 1, highest_);
   for (std::size_t a = highest_; a-- > 0;) nextListed_[a] = listed_[a] ? a : nextListed_[a + 1];
   cells_.resize(highest_ + 1);
+  keyFirst_ = columns_.front() == 0;
+  inOrder_ = true;
+  int last = 0;
+  for (std::size_t j = keyFirst_ ? 1 : 0; j < columns_.size() && inOrder_; ++j) {
+    inOrder_ = columns_[j] > last;
+    last = columns_[j];
+    order_.push_back(static_cast<std::size_t>(last));
+  }
+}
+
+namespace {
+
+// The position after the n-th attribute mark from `at` (n >= 1), npos when
+// the text has fewer.
+std::size_t PassMarks(std::string_view text, std::size_t at, std::size_t n) {
+  const char* const data = text.data();
+#if defined(__SSE2__)
+  for (; at + 16 <= text.size(); at += 16) {
+    unsigned found = MarkBits16(data + at, kAttributeMark);
+    const std::size_t count = BitCount16(found);
+    if (count < n) {
+      n -= count;
+      continue;
+    }
+    for (; n > 1; --n) found &= found - 1;
+    return at + static_cast<std::size_t>(__builtin_ctz(found)) + 1;
+  }
+#endif
+  for (; at < text.size(); ++at) {
+    if (data[at] == kAttributeMark && --n == 0) return at + 1;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string RowBuilder::RowInOrder(std::string_view key, std::string_view text) {
+  std::string& out = scratch_;
+  out.assign(keyFirst_ ? key : std::string_view());
+  std::size_t attribute = 1;  // the attribute that starts at `at`
+  std::size_t at = 0;
+  bool past = false;          // the record ended before the attribute being written
+  for (std::size_t j = 0; j < order_.size(); ++j) {
+    if (j > 0 || keyFirst_) out.push_back(kValueMark);
+    if (past) continue;
+    const std::size_t listed = order_[j];
+    if (listed > attribute) {
+      at = PassMarks(text, at, listed - attribute);
+      if (at == std::string_view::npos) {
+        past = true;
+        continue;
+      }
+      attribute = listed;
+    }
+    std::size_t end = at;
+    for (; end < text.size() && text[end] != kAttributeMark; ++end) {
+      out.push_back(text[end] == kValueMark ? kSubValueMark : text[end]);
+    }
+    past = end == text.size();
+    at = end + 1;
+    attribute = listed + 1;
+  }
+  return std::string(out);
 }
 
 bool RowBuilder::EndAttribute(std::string_view text, std::size_t mark) {
@@ -52,6 +115,7 @@ bool RowBuilder::EndAttribute(std::string_view text, std::size_t mark) {
 }
 
 std::string RowBuilder::Row(std::string_view key, std::string_view text) {
+  if (inOrder_) return RowInOrder(key, text);
   for (int column : columns_) {
     if (column > 0) cells_[static_cast<std::size_t>(column)] = {};
   }

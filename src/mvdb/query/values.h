@@ -112,6 +112,14 @@ class RowBuilder {
   /// Ends attribute `attribute_` at the mark at `mark`; false once past the
   /// highest listed attribute.
   bool EndAttribute(std::string_view text, std::size_t mark);
+  /// Row for columns in ascending order (after the key, if first): written
+  /// in one pass over the record.
+  std::string RowInOrder(std::string_view key, std::string_view text);
+
+  bool inOrder_ = false;             ///< the key or nothing first, then attributes in ascending order
+  bool keyFirst_ = false;            ///< with inOrder_: the first column is the key
+  std::vector<std::size_t> order_;   ///< with inOrder_: the listed attributes
+  std::string scratch_;              ///< the row being written
 
   std::vector<int> columns_;
   std::size_t highest_ = 0;             ///< the highest listed attribute
