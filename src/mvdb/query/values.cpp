@@ -98,9 +98,11 @@ std::string RowBuilder::RowInOrder(std::string_view key, std::string_view text) 
       attribute = listed;
     }
     std::size_t end = at;
-    for (; end < text.size() && text[end] != kAttributeMark; ++end) {
-      out.push_back(text[end] == kValueMark ? kSubValueMark : text[end]);
-    }
+    bool values = false;  // value marks inside, to lower
+    for (; end < text.size() && text[end] != kAttributeMark; ++end) values = values || text[end] == kValueMark;
+    const std::size_t from = out.size();
+    out.append(text.data() + at, end - at);
+    if (values) std::replace(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(), kValueMark, kSubValueMark);
     past = end == text.size();
     at = end + 1;
     attribute = listed + 1;
