@@ -178,33 +178,10 @@ std::string RowBuilder::Row(std::string_view key, std::string_view text) {
 
 std::string_view AttributeOf(std::string_view record, int n) {
   if (n < 1) return {};
-  auto attribute = static_cast<std::size_t>(n - 1);  // marks still to pass
-  std::size_t start = 0;
-  std::size_t at = 0;
-#if defined(__SSE2__)
-  for (; at + 16 <= record.size(); at += 16) {
-    unsigned found = MarkBits16(record.data() + at, kAttributeMark);
-    const std::size_t count = BitCount16(found);
-    if (count <= attribute) {  // the attribute starts further on
-      attribute -= count;
-      if (count > 0) start = at + static_cast<std::size_t>(31 - __builtin_clz(found)) + 1;
-      continue;
-    }
-    for (; attribute > 0; --attribute) {  // marks that end the attributes before it
-      start = at + static_cast<std::size_t>(__builtin_ctz(found)) + 1;
-      found &= found - 1;
-    }
-    const std::size_t mark = at + static_cast<std::size_t>(__builtin_ctz(found));  // the one that ends it
-    return record.substr(start, mark - start);
-  }
-#endif
-  for (; at < record.size(); ++at) {
-    if (record[at] != kAttributeMark) continue;
-    if (attribute == 0) return record.substr(start, at - start);
-    --attribute;
-    start = at + 1;
-  }
-  return attribute == 0 ? record.substr(start) : std::string_view();
+  const std::size_t start = n == 1 ? 0 : PassMarks(record, 0, static_cast<std::size_t>(n - 1));
+  if (start == std::string_view::npos) return {};
+  const std::size_t end = PassMarks(record, start, 1);
+  return record.substr(start, end == std::string_view::npos ? std::string_view::npos : end - 1 - start);
 }
 
 }  // namespace mvdb::query
