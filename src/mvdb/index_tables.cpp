@@ -15,13 +15,14 @@ namespace {
 using Placeholder = std::function<std::string(std::size_t)>;
 
 // "SELECT key FROM <table> WHERE ... UNION ALL ...": the keys of the rows the
-// selection holds for, in the SQL both storages understand.
+// selection holds for, in the SQL both storages understand. `column` is what
+// each row gives: "key", or "1" where the rows are only counted.
 std::string SelectionSql(const std::string& table, const IndexSelection& selection, const Placeholder& placeholder,
-                         std::vector<SelectionParameter>& params) {
+                         std::vector<SelectionParameter>& params, const char* column = "key") {
   std::string sql;
   for (const auto& term : selection.terms) {
     if (!sql.empty()) sql += " UNION ALL ";
-    sql += "SELECT key FROM " + table + " WHERE ";
+    sql += std::string("SELECT ") + column + " FROM " + table + " WHERE ";
     switch (term.rows) {
       case IndexSelection::Term::Rows::kAll: sql += "TRUE"; break;
       case IndexSelection::Term::Rows::kNumbers: sql += "num IS NOT NULL"; break;
@@ -65,7 +66,7 @@ std::size_t IndexTables::Keys(long long id, const IndexSelection& selection, std
 std::size_t IndexTables::CountUpTo(long long id, const IndexSelection& selection, std::size_t cap) {
   std::vector<SelectionParameter> params;
   const std::string sql = SelectionSql(IndexTableName(id), selection,
-                                       [this](std::size_t n) { return Placeholder(n); }, params);
+                                       [this](std::size_t n) { return Placeholder(n); }, params, "1");
   return SelectCount("SELECT count(*) FROM (" + sql + " LIMIT " + std::to_string(cap) + ") AS k", params);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "engine_test_support.h"
 #include "mvdb/query/engine.h"
@@ -119,6 +120,75 @@ TEST_P(QueryEngineTest, FailuresSayWhatAndWhereAndChangeNothing) {
   EXPECT_EQ(Failure([&] { Select("SSELECT ABSENCESAIDANT", "0 x"); }),
             "0x80040050 DBSelect: attribute list \"0 x\" holds \"x\", not an attribute number");
   EXPECT_EQ(Select("SSELECT ABSENCESAIDANT", "0 1 2 3"), before);
+}
+
+// Number tests on digits are compiled to whole-number checks, rows are cut
+// from records sixteen bytes at a time and large sorts go by radix passes:
+// each against what the values mean, on values and records of every shape.
+TEST_P(QueryEngineTest, NumbersRowsAndLargeSortsKeepTheirMeaning) {
+  t.db().CreateFile("VALS");
+  t.Dict("VALS", "VR", {"A", "1", "", "", "R"});
+  for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+           {"v1", "7"}, {"v2", "007"}, {"v3", "1.50"}, {"v4", "63"}, {"v5", "64"}, {"v6", ""}, {"v7", "abc"},
+           {"v8", testing_support::Values({"70", "7"})}, {"v9", "-3"}, {"v10", "99999999999"}})
+    t.Put("VALS", key, value);
+  const std::vector<std::pair<std::string, std::string>> numbers = {
+      {"AVEC 1 = \"7\"", "v1 v2 v8"},  // "007" is 7, and so is one value of v8
+      {"AVEC 1 = \"1.5\"", "v3"},
+      {"AVEC 1 >= \"63\" AND < \"65\"", "v4 v5"},  // "abc" >= "63" as text, not < "65"
+      {"AVEC 1 < \"5\"", "v3 v6 v9"},                // the empty text is before any text
+      {"AVEC 1 > \"64\" OR = \"abc\"", "v10 v7 v8"},
+      {"AVEC 1 <> \"7\"", "v10 v3 v4 v5 v6 v7 v8 v9"},
+      {"PAR VR", "v9 v3 v1 v2 v4 v5 v8 v10 v6 v7"},  // numbers first, 7 and 007 tied: by key
+  };
+  for (const auto& [rest, keys] : numbers) EXPECT_EQ(Select("SSELECT VALS " + rest), keys) << rest;
+
+  // Records of 34 to 40 attributes of 0 to 3 bytes, some with values: each row
+  // against the record read by DynArray.
+  t.db().CreateFile("LONGS");
+  std::vector<std::string> expected;
+  for (int r = 0; r < 60; ++r) {
+    DynArray record;
+    for (int a = 1; a <= 40 - r % 7; ++a) {
+      std::string text((r * 5 + a * 3) % 4, static_cast<char>('a' + a % 26));
+      if ((r + a) % 11 == 0) text += std::string(1, kValueMark) + "v";
+      record.SetItem(a, text);
+    }
+    const std::string key = "L" + std::to_string(100 + r);
+    t.Put("LONGS", key, record.Text());
+    bool selected = false;  // by the condition below: one value not empty
+    for (int v = 1; v <= record.DCount(30); ++v) selected = selected || !record.Item(30, v).empty();
+    if (!selected) continue;
+    std::string row = key;
+    for (int a : {2, 3, 17, 30, 31, 33, 45}) {
+      std::string cell = record.Item(a);
+      std::replace(cell.begin(), cell.end(), kValueMark, kSubValueMark);
+      row += kValueMark + cell;
+    }
+    expected.push_back(row);
+  }
+  std::string rows;
+  for (const auto& row : expected) rows += (rows.empty() ? "" : " ") + row;
+  ASSERT_GT(expected.size(), 20u);
+  EXPECT_EQ(Select("SSELECT LONGS AVEC 30 <> \"\"", "0 2 3 17 30 31 33 45"), rows);
+
+  // More records than a comparison sort is used for: numbers in order, then
+  // texts, ties by key.
+  std::vector<KeyedRecord> many;
+  std::vector<std::tuple<bool, int, std::string, std::string>> order = {{true, 0, "", "v6"}, {true, 0, "abc", "v7"}};
+  for (int i = 0; i < 5000; ++i) {
+    const std::string key = "M" + std::to_string(10000 + i);
+    const bool text = i % 97 == 0;
+    const int number = (i * 7919) % 1013;
+    many.push_back({key, text ? "x" + std::to_string(i % 5) : std::to_string(number)});
+    order.emplace_back(text, text ? 0 : number, text ? many.back().text : "", key);
+  }
+  t.storage().PutMany("VALS", many);
+  std::sort(order.begin(), order.end());
+  std::string keys;
+  for (const auto& entry : order) keys += (keys.empty() ? "" : " ") + std::get<3>(entry);
+  const std::string sorted = Select("SSELECT VALS AVEC @ID = \"M]\" OR = \"v6\" OR = \"v7\" PAR VR");
+  EXPECT_EQ(sorted, keys);
 }
 
 INSTANTIATE_ON_BOTH_STORAGES(QueryEngineTest);

@@ -4,9 +4,11 @@
 #include <map>
 #include <unordered_map>
 
+#include "mvdb/dynarray.h"
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
+#include "mvdb/query/values.h"
 
 namespace mvdb::query {
 namespace {
@@ -39,28 +41,45 @@ std::string SlotName(const ResolvedCondition& condition) {
   return condition.field.name + " " + condition.Signature();
 }
 
-// Checks records against the plan's condition. Conditions written alike in
-// several groups (a reporting period usually is) share one result per record,
-// and each group tries them first: a record outside the period fails every
-// group after one or two tests.
+// Checks records against the plan's condition. A condition written in every
+// group (a reporting period usually is) is tested first, once: a record
+// outside the period fails after one or two tests. Conditions written alike
+// in some groups share one result per record, and each group tries them
+// first.
 class Matcher {
  public:
   Matcher(const Plan& plan, FieldReader& reader) : plan_(plan), reader_(reader) {
     std::map<std::string, std::size_t> slots;
-    std::vector<std::size_t> groupsOf;  // by slot: how many groups test it
+    std::vector<std::size_t> groupsOf;   // by slot: how many groups test it
+    std::vector<std::size_t> lastGroup;  // by slot: the last group counted
     std::vector<std::vector<Step>> steps;
-    for (const auto& group : plan.groups) {
+    for (std::size_t g = 0; g < plan.groups.size(); ++g) {
       auto& groupSteps = steps.emplace_back();
-      for (const auto& condition : group) {
+      for (const auto& condition : plan.groups[g]) {
         const std::size_t slot = slots.emplace(SlotName(condition), slots.size()).first->second;
-        if (slot == groupsOf.size()) groupsOf.push_back(0);
-        ++groupsOf[slot];
+        if (slot == groupsOf.size()) {
+          groupsOf.push_back(0);
+          lastGroup.push_back(g);
+        }
+        if (groupsOf[slot] == 0 || lastGroup[slot] != g) ++groupsOf[slot];
+        lastGroup[slot] = g;
         groupSteps.push_back({&condition, slot});
       }
     }
     for (auto& groupSteps : steps) {
       std::stable_sort(groupSteps.begin(), groupSteps.end(),
                        [&](const Step& a, const Step& b) { return groupsOf[a.slot] > groupsOf[b.slot]; });
+    }
+    auto everywhere = [&](const Step& step) { return groupsOf[step.slot] == plan.groups.size(); };
+    if (!steps.empty()) {
+      for (const Step& step : steps.front()) {
+        const bool seen = std::any_of(common_.begin(), common_.end(), [&](const Step& s) { return s.slot == step.slot; });
+        if (everywhere(step) && !seen) common_.push_back(step);
+      }
+    }
+    for (auto& groupSteps : steps) {
+      std::erase_if(groupSteps, everywhere);
+      someGroupIsCommonOnly_ = someGroupIsCommonOnly_ || groupSteps.empty();
     }
     steps_ = std::move(steps);
     results_.resize(slots.size());
@@ -71,6 +90,11 @@ class Matcher {
   /// translation can make the record match.
   bool Matches(const RecordView& record, bool storedOnly = false) {
     if (plan_.groups.empty()) return true;
+    for (const Step& step : common_) {
+      if (storedOnly && step.condition->field.kind == FieldKind::kTranslation) continue;
+      if (!AnyValueHolds(*step.condition, record)) return false;
+    }
+    if (someGroupIsCommonOnly_) return true;
     std::fill(results_.begin(), results_.end(), Result::kUnknown);
     for (const auto& group : steps_) {
       bool holds = true;
@@ -91,18 +115,35 @@ class Matcher {
   };
 
   bool Holds(const ResolvedCondition& condition, std::size_t slot, const RecordView& record) {
-    if (results_[slot] == Result::kUnknown) {
-      reader_.Values(condition.field, record, values_);
-      const bool holds =
-          std::any_of(values_.begin(), values_.end(), [&](std::string_view v) { return condition.HoldsFor(v); });
-      results_[slot] = holds ? Result::kTrue : Result::kFalse;
-    }
+    if (results_[slot] == Result::kUnknown) results_[slot] = AnyValueHolds(condition, record) ? Result::kTrue : Result::kFalse;
     return results_[slot] == Result::kTrue;
+  }
+
+  // Stored fields are read in place, value by value; translations through
+  // the reader.
+  bool AnyValueHolds(const ResolvedCondition& condition, const RecordView& record) {
+    const FieldDef& field = condition.field;
+    switch (field.kind) {
+      case FieldKind::kKey: return condition.HoldsFor(record.key);
+      case FieldKind::kKeyPart: return condition.HoldsFor(KeyPartOf(record.key, field.start, field.length));
+      case FieldKind::kAttribute:
+        for (std::string_view rest = AttributeOf(record.text, field.attribute);;) {
+          const std::size_t mark = rest.find(kValueMark);
+          if (condition.HoldsFor(rest.substr(0, mark))) return true;
+          if (mark == std::string_view::npos) return false;
+          rest.remove_prefix(mark + 1);
+        }
+      case FieldKind::kTranslation: break;
+    }
+    reader_.Values(field, record, values_);
+    return std::any_of(values_.begin(), values_.end(), [&](std::string_view v) { return condition.HoldsFor(v); });
   }
 
   const Plan& plan_;
   FieldReader& reader_;
-  std::vector<std::vector<Step>> steps_;  // by group, in the order tried
+  std::vector<Step> common_;              // the conditions of every group, tried first
+  bool someGroupIsCommonOnly_ = false;   // a group holds once its common conditions do
+  std::vector<std::vector<Step>> steps_;  // by group, the others, in the order tried
   std::vector<Result> results_;          // of the record being checked, by slot
   std::vector<std::string_view> values_;
 };
@@ -226,13 +267,13 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
   return true;
 }
 
-std::vector<SelectedRecord> Evaluator::Run(const Plan& plan) {
+std::vector<SelectedRecord> Evaluator::Run(const Plan& plan, const std::vector<int>& columns) {
   std::vector<SelectedRecord> result;
-  storage_.ReadSnapshot([&] { result = RunInSnapshot(plan); });  // one state, locks taken once
+  storage_.ReadSnapshot([&] { result = RunInSnapshot(plan, columns); });  // one state, locks taken once
   return result;
 }
 
-std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
+std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan, const std::vector<int>& columns) {
   stats_ = {};
   FieldReader reader(storage_);
   Matcher matcher(plan, reader);
@@ -244,9 +285,18 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
   // fail on their own fields already are left out of the batch.
   const std::vector<const FieldDef*> translated = TranslatedFields(plan);
   std::vector<SelectedRecord> batch;
-  auto keep = [&](SelectedRecord&& match) {
-    storage_.Remember(plan.file, match.key, match.text);  // the caller often reads it next, by key
-    selected.push_back(std::move(match));
+  // Only what the caller and the sort will read is kept of a selected record.
+  const bool keepText = SortReadsText(plan.sorts);
+  RowBuilder rows(columns);
+  auto keep = [&](const std::string& key, const std::string& text) {
+    storage_.Remember(plan.file, key, text);  // the caller often reads it next, by key
+    SelectedRecord& match = selected.emplace_back();
+    match.key = key;
+    if (keepText) {
+      match.text = text;  // its row once sorted
+    } else if (!columns.empty()) {
+      match.text = rows.Row(key, text);
+    }
   };
   auto checkBatch = [&] {
     std::vector<RecordView> views(batch.size());
@@ -254,7 +304,7 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
     reader.Prefetch(translated, views);
     for (auto& candidate : batch) {
       record.Reset(candidate.key, candidate.text);
-      if (matcher.Matches(record)) keep(std::move(candidate));
+      if (matcher.Matches(record)) keep(candidate.key, candidate.text);
     }
     batch.clear();
   };
@@ -262,7 +312,7 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
     ++stats_.candidates;
     record.Reset(key, text);
     if (translated.empty()) {
-      if (matcher.Matches(record)) keep({key, text});
+      if (matcher.Matches(record)) keep(key, text);
     } else if (matcher.Matches(record, true)) {
       batch.push_back({key, text});
       if (batch.size() >= kPrefetchBatch) checkBatch();
@@ -278,13 +328,28 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan) {
     storage_.Scan(plan.file, consider);
   }
   if (!batch.empty()) checkBatch();
-  if (plan.sorts.empty()) return selected;
+  if (plan.sorts.empty()) return selected;  // no sort: no text kept, rows built already
 
-  const std::vector<std::size_t> order = SortOrder(plan.sorts, reader, selected);
-  std::vector<SelectedRecord> sorted;
-  sorted.reserve(selected.size());
-  for (std::size_t i : order) sorted.push_back(std::move(selected[i]));
-  return sorted;
+  // The order applied in place, cycle by cycle: no second copy of the
+  // selection (half a million records weigh tens of megabytes).
+  std::vector<std::size_t> order = SortOrder(plan.sorts, reader, selected);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (order[i] == i) continue;
+    SelectedRecord held = std::move(selected[i]);
+    std::size_t at = i;
+    while (order[at] != i) {
+      const std::size_t from = order[at];
+      selected[at] = std::move(selected[from]);
+      order[at] = at;
+      at = from;
+    }
+    selected[at] = std::move(held);
+    order[at] = at;
+  }
+  if (keepText && !columns.empty()) {
+    for (SelectedRecord& record : selected) record.text = rows.Row(record.key, record.text);
+  }
+  return selected;
 }
 
 }  // namespace mvdb::query

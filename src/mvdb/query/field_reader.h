@@ -1,6 +1,7 @@
 // Reading a field's values from a record, with translations cached for one query.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,13 @@ class Storage;
 }
 
 namespace mvdb::query {
+
+/// The part of a key from `start` (1-based) of `length` bytes, cut short at the
+/// key's end; "" when it starts past the end.
+inline std::string_view KeyPartOf(std::string_view key, int start, int length) {
+  return key.substr(std::min<std::size_t>(static_cast<std::size_t>(start - 1), key.size()),
+                    static_cast<std::size_t>(length));
+}
 
 /// A record split into its attributes as far as they are read: reading
 /// attribute n splits the text up to it, once. The views point into `text`,

@@ -1,5 +1,7 @@
 #include "mvdb/query/resolver.h"
 
+#include <algorithm>
+
 #include "mvdb/errors.h"
 #include "mvdb/storage.h"
 
@@ -15,6 +17,31 @@ std::string ResolvedCondition::Signature() const {
     text += tests[i].prefix ? "]\"" : "\"";
   }
   return text;
+}
+
+bool ResolvedCondition::HoldsForAny(std::string_view value) const {
+  const std::optional<double> number = numeric ? ParseNumber(value) : std::nullopt;
+  bool result = tests.front().Holds(value, number);
+  for (std::size_t i = 1; i < tests.size(); ++i) {
+    if (joins[i - 1] == Join::kAnd) {
+      result = result && tests[i].Holds(value, number);
+    } else {
+      result = result || tests[i].Holds(value, number);
+    }
+  }
+  return result;
+}
+
+void ResolvedCondition::Compile() {
+  numeric = std::any_of(tests.begin(), tests.end(), [](const Comparison& c) { return c.number.has_value(); });
+  numbersOnly = !tests.empty() && std::all_of(tests.begin(), tests.end(), [](const Comparison& c) {
+    return c.number.has_value() && !c.prefix;
+  });
+  smallNumbers = 0;
+  if (!numbersOnly) return;
+  for (unsigned n = 0; n < 64; ++n) {
+    if (HoldsForNumber(n)) smallNumbers |= std::uint64_t{1} << n;
+  }
 }
 
 namespace {
@@ -47,8 +74,8 @@ Plan Resolve(Storage& storage, const Query& query) {
       for (const auto& test : condition.tests) {
         if (!r.tests.empty()) r.joins.push_back(test.join);
         r.tests.push_back(Comparison::FromTest(test));
-        r.numeric = r.numeric || r.tests.back().number.has_value();
       }
+      r.Compile();
       resolved.push_back(std::move(r));
     }
   }

@@ -6,13 +6,17 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "mvdb/numbers.h"
 #include "mvdb/query/field_reader.h"
+#include "mvdb/query/values.h"
 
 namespace mvdb::query {
 namespace {
 
+// From this many records the packed ranks are sorted digit by digit.
+constexpr std::size_t kRadixFrom = 4096;
 // Records whose translations are read together.
 constexpr std::size_t kPrefetchBatch = 20000;
 
@@ -54,17 +58,48 @@ void Rank(const FieldDef& field, FieldReader& reader, const std::vector<Selected
   // other files: both outlive this function.
   std::vector<SortValue> distinct;
   std::unordered_map<std::string_view, std::uint32_t> idOf;  // value -> its place in distinct
+  std::unordered_map<std::uint32_t, std::uint32_t> idOfWhole;  // the same for whole numbers of an R field
   RecordView view;
   std::string_view previous;
   std::uint32_t id = 0;
+  // A translation through the key or a part of it gives the same value for
+  // the same target key: neighbours (a carer's absences) repeat it.
+  const KeyExpression& through = field.keyExpression;
+  const bool throughKey = field.kind == FieldKind::kTranslation && through.kind != FieldKind::kAttribute;
+  std::string_view previousTarget;
   for (std::size_t i = 0; i < records.size(); ++i) {
-    view.Reset(records[i].key, records[i].text);
-    const std::string_view value = reader.FirstValue(field, view);
+    const std::string_view key = records[i].key;
+    if (throughKey) {
+      const std::string_view target = through.kind == FieldKind::kKey ? key : KeyPartOf(key, through.start, through.length);
+      if (i > 0 && target == previousTarget) {
+        ranks[i * stride] = id;
+        continue;
+      }
+      previousTarget = target;
+    }
+    std::string_view value;
+    if (field.kind == FieldKind::kKey) {
+      value = key;
+    } else if (field.kind == FieldKind::kKeyPart) {
+      value = KeyPartOf(key, field.start, field.length);
+    } else {
+      view.Reset(key, records[i].text);
+      value = reader.FirstValue(field, view);
+    }
     // Neighbours in key order often share their value (a carer's name): no look-up then.
     if (i == 0 || value != previous) {
-      const auto [it, added] = idOf.try_emplace(value, static_cast<std::uint32_t>(distinct.size()));
-      if (added) distinct.push_back({value, field.rightJustified ? ParseNumber(value) : std::nullopt});
-      id = it->second;
+      const auto next = static_cast<std::uint32_t>(distinct.size());
+      // Whole numbers of an R field (days, codes) are looked up by number:
+      // cheaper than by text, and "07" and "7" sort alike anyway.
+      if (const auto whole = field.rightJustified ? ShortWholeNumber(value) : std::nullopt) {
+        const auto [it, added] = idOfWhole.try_emplace(*whole, next);
+        if (added) distinct.push_back({value, static_cast<double>(*whole)});
+        id = it->second;
+      } else {
+        const auto [it, added] = idOf.try_emplace(value, next);
+        if (added) distinct.push_back({value, field.rightJustified ? ParseNumber(value) : std::nullopt});
+        id = it->second;
+      }
       previous = value;
     }
     ranks[i * stride] = id;
@@ -82,6 +117,30 @@ void Rank(const FieldDef& field, FieldReader& reader, const std::vector<Selected
   for (std::size_t i = 0; i < records.size(); ++i) ranks[i * stride] = rankOf[ranks[i * stride]];
 }
 
+// Sorts keys on their bits [from, from + bits) by radix passes from the
+// lowest digit up. Stable: keys equal on those bits keep their order.
+void RadixSort(std::vector<std::uint64_t>& keys, int from, int bits) {
+  constexpr int kDigitBits = 11;
+  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+  const int passes = (bits + kDigitBits - 1) / kDigitBits;
+  std::vector<std::size_t> counts(static_cast<std::size_t>(passes) * kBuckets);
+  auto digit = [&](std::uint64_t key, int pass) {
+    return static_cast<std::size_t>(key >> (from + pass * kDigitBits)) & (kBuckets - 1);
+  };
+  for (std::uint64_t key : keys) {
+    for (int pass = 0; pass < passes; ++pass) ++counts[static_cast<std::size_t>(pass) * kBuckets + digit(key, pass)];
+  }
+  std::vector<std::uint64_t> buffer(keys.size());
+  for (int pass = 0; pass < passes; ++pass) {
+    std::size_t* count = counts.data() + static_cast<std::size_t>(pass) * kBuckets;
+    if (std::find(count, count + kBuckets, keys.size()) != count + kBuckets) continue;  // one digit for all
+    std::size_t next = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) next += std::exchange(count[b], next);  // now where each digit starts
+    for (std::uint64_t key : keys) buffer[count[digit(key, pass)]++] = key;
+    keys.swap(buffer);
+  }
+}
+
 // Bits needed to write every number below `count`.
 int BitsFor(std::size_t count) {
   int bits = 0;
@@ -90,6 +149,13 @@ int BitsFor(std::size_t count) {
 }
 
 }  // namespace
+
+bool SortReadsText(const std::vector<FieldDef>& sorts) {
+  return std::any_of(sorts.begin(), sorts.end(), [](const FieldDef& field) {
+    return field.kind == FieldKind::kAttribute ||
+           (field.kind == FieldKind::kTranslation && field.keyExpression.kind == FieldKind::kAttribute);
+  });
+}
 
 std::vector<std::size_t> SortOrder(const std::vector<FieldDef>& sorts, FieldReader& reader,
                                    const std::vector<SelectedRecord>& records) {
@@ -118,7 +184,13 @@ std::vector<std::size_t> SortOrder(const std::vector<FieldDef>& sorts, FieldRead
       for (std::size_t f = 0; f < fields; ++f) value = (value << bits[f]) | ranks[i * fields + f];
       packed[i] = (value << positionBits) | i;
     }
-    std::sort(packed.begin(), packed.end());
+    // The positions are in order already: a stable sort on the ranks alone
+    // leaves the ties in key order.
+    if (records.size() < kRadixFrom) {
+      std::sort(packed.begin(), packed.end());
+    } else {
+      RadixSort(packed, positionBits, totalBits - positionBits);
+    }
     const std::uint64_t mask = positionBits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << positionBits) - 1;
     for (std::size_t i = 0; i < records.size(); ++i) order[i] = static_cast<std::size_t>(packed[i] & mask);
     return order;

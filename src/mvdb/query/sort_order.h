@@ -11,11 +11,17 @@ namespace mvdb::query {
 
 class FieldReader;
 
-/// A selected record: its key and whole text.
+/// A selected record: its key and its whole text. The evaluator keeps the
+/// text only when the PAR fields read it, and hands back the result-list row
+/// in its place when one was asked for.
 struct SelectedRecord {
   std::string key;
   std::string text;
 };
+
+/// True when sorting on these fields reads the records' own attributes, not
+/// only their keys (an attribute, or a translation through one).
+bool SortReadsText(const std::vector<FieldDef>& sorts);
 
 /// The positions of `records` in the order of the `sorts` fields, ties broken
 /// by key. `records` must be in ascending key order (as a scan or a batch

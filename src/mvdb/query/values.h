@@ -1,10 +1,15 @@
 // Value comparison and record splitting shared by the evaluator and the indexes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "mvdb/numbers.h"
 #include "mvdb/query/ast.h"
@@ -38,6 +43,11 @@ struct Comparison {
     if (number && valueNumber) return Apply(*valueNumber < *number ? -1 : (*valueNumber > *number ? 1 : 0));
     return Apply(CompareText(value, text));
   }
+  /// As Holds for a value that is a number, when the test's own value is a
+  /// number too and it is not a prefix test.
+  bool HoldsNumber(double valueNumber) const {
+    return Apply(valueNumber < *number ? -1 : (valueNumber > *number ? 1 : 0));
+  }
 
  private:
   bool Apply(int order) const {
@@ -53,10 +63,72 @@ struct Comparison {
   }
 };
 
+/// The whole number written by a value of one to nine digits only (leading
+/// zeros allowed: "007" is 7); nullopt for anything else, a sign, a decimal
+/// point or the empty text included. The same number ParseNumber gives.
+inline std::optional<std::uint32_t> ShortWholeNumber(std::string_view value) {
+  if (value.empty() || value.size() > 9) return std::nullopt;
+  std::uint32_t whole = 0;
+  for (char c : value) {
+    const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(c) - '0');
+    if (digit > 9) return std::nullopt;
+    whole = whole * 10 + digit;
+  }
+  return whole;
+}
+
 /// Splits text on a delimiter into views of it (one empty view for empty text);
 /// SplitOn replaces the content of out, AppendSplit appends to it.
 void SplitOn(std::string_view text, char delimiter, std::vector<std::string_view>& out);
 void AppendSplit(std::string_view text, char delimiter, std::vector<std::string_view>& out);
+
+#if defined(__SSE2__)
+/// Bit i set when byte i of the sixteen at `bytes` is `mark`.
+inline unsigned MarkBits16(const char* bytes, char mark) {
+  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(mark))));
+}
+#endif
+
+/// The number of bits set in a 16-bit mask.
+inline unsigned BitCount16(unsigned bits) {
+  bits = bits - ((bits >> 1) & 0x5555u);
+  bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
+  bits = (bits + (bits >> 4)) & 0x0F0Fu;
+  return (bits + (bits >> 8)) & 0x1Fu;
+}
+
+/// Builds result-list rows: a record's listed attributes (0 = the key) in
+/// order, separated by value marks, each with its own value marks lowered to
+/// sub-value marks; an attribute past the record's end gives an empty column.
+/// The record is read once, up to its highest listed attribute.
+class RowBuilder {
+ public:
+  /// An empty list of columns means the key alone.
+  explicit RowBuilder(std::vector<int> columns);
+  std::string Row(std::string_view key, std::string_view text);
+
+ private:
+  /// Ends attribute `attribute_` at the mark at `mark`; false once past the
+  /// highest listed attribute.
+  bool EndAttribute(std::string_view text, std::size_t mark);
+  /// Row for columns in ascending order (after the key, if first): written
+  /// in one pass over the record.
+  std::string RowInOrder(std::string_view key, std::string_view text);
+
+  bool inOrder_ = false;             ///< the key or nothing first, then attributes in ascending order
+  bool keyFirst_ = false;            ///< with inOrder_: the first column is the key
+  std::vector<std::size_t> order_;   ///< with inOrder_: the listed attributes
+  std::string scratch_;              ///< the row being written
+
+  std::vector<int> columns_;
+  std::size_t highest_ = 0;             ///< the highest listed attribute
+  std::vector<char> listed_;            ///< by attribute number: listed
+  std::vector<std::size_t> nextListed_;  ///< by attribute number: the first listed one from there
+  std::size_t attribute_ = 0;           ///< of the record being read: the attribute being split
+  std::size_t start_ = 0;               ///< and where it starts
+  std::vector<std::string_view> cells_;  ///< by attribute number, of the record being read
+};
 
 /// The whole text of attribute n (1-based) of a record, "" past the end.
 std::string_view AttributeOf(std::string_view record, int n);
