@@ -21,6 +21,12 @@ class Formulaire : public ::testing::Test {
     base.Entite("010", "ALPHA", {"P", "M"});
     base.Entite("020", "BETA", {"P"});
   }
+  /// The form opened on `reasons`.
+  Controle& Ouvrir(const std::vector<std::pair<std::string, std::string>>& reasons = {{"01", "Maladie"}}) {
+    base.Motifs(reasons);
+    form = std::make_unique<Controle>(base);
+    return *form;
+  }
   /// Which of these controls are enabled, as "name" or "-name".
   QStringList Actifs(std::initializer_list<const char*> names) {
     QStringList out;
@@ -45,9 +51,7 @@ class Formulaire : public ::testing::Test {
 };
 
 TEST_F(Formulaire, DesignTimeStateAndTheOptionInterplay) {
-  base.Motifs({{"01", "Maladie"}});
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir();
   for (const char* checked : {"Opt_Liste", "Opt_Secteur", "Opt_PeriodeRef", "Opt_Alpha"}) EXPECT_TRUE(f.Opt(checked)->isChecked());
   for (const char* box : {"Cac_ArretTravail", "Cac_Conges", "Cac_EvtFam", "Cac_AValider", "Cac_PasDateRep"}) {
     EXPECT_EQ(Value(f.Cac(box)), 0) << box;
@@ -92,16 +96,14 @@ TEST_F(Formulaire, DesignTimeStateAndTheOptionInterplay) {
 
   // "Commune" and "Secteur": label, code length and list, the code emptied
   // (a commune code is never looked up as a sector); "Totalité" hides them.
-  f.Txt("Txt_Secteur")->setText("001");
-  f.Cliquer("Opt_Com");
-  EXPECT_EQ(std::tuple(f.Get<QLabel>("Etq_Secteur")->text(), f.Txt("Txt_Secteur")->maxLength(), f.Txt("Txt_Secteur")->text(),
-                       Controle::Elements(f.Cbo("Cbo_Secteur"))),
-            std::tuple("Commune", 5, "", QStringList{"LYON"}));
-  f.Txt("Txt_Secteur")->setText("69000");
-  f.Cliquer("Opt_Secteur");
-  EXPECT_EQ(std::tuple(f.Get<QLabel>("Etq_Secteur")->text(), f.Txt("Txt_Secteur")->maxLength(), f.Txt("Txt_Secteur")->text(),
-                       Controle::Elements(f.Cbo("Cbo_Secteur"))),
-            std::tuple("Secteur", 3, "", QStringList({"NORD", "SUD"})));
+  const auto lieu = [&](const char* code, const char* option) {
+    f.Txt("Txt_Secteur")->setText(code);
+    f.Cliquer(option);
+    return std::tuple(f.Get<QLabel>("Etq_Secteur")->text(), f.Txt("Txt_Secteur")->maxLength(), f.Txt("Txt_Secteur")->text(),
+                      Controle::Elements(f.Cbo("Cbo_Secteur")));
+  };
+  EXPECT_EQ(lieu("001", "Opt_Com"), std::tuple("Commune", 5, "", QStringList{"LYON"}));
+  EXPECT_EQ(lieu("69000", "Opt_Secteur"), std::tuple("Secteur", 3, "", QStringList({"NORD", "SUD"})));
   f.Txt("Txt_Secteur")->setText("002");
   f.Cliquer("Opt_Tot");
   EXPECT_EQ(std::tuple(f.Txt("Txt_Secteur")->text(), f.Cbo("Cbo_Secteur")->currentText()), std::tuple("", ""));
@@ -128,9 +130,7 @@ TEST_F(Formulaire, TheReasonsOfEachTypeSortedByteByByte) {
   for (const auto& r : {std::pair{"35", "Formation"}, {"50", "Autre absence"}, {"61", "Visite"}, {"6", "Six"}}) {
     reasons.emplace_back(r.first, r.second);
   }
-  base.Motifs(reasons);
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir(reasons);
   EXPECT_EQ(f.Cbo("Cbo_Motif")->count(), 0);  // nothing before the first tick
   f.Cliquer("Cac_ArretTravail");
   EXPECT_EQ(Controle::Elements(f.Cbo("Cbo_Motif")),
@@ -165,9 +165,7 @@ TEST_F(Formulaire, TheReasonsOfEachTypeSortedByteByByte) {
 }
 
 TEST_F(Formulaire, DatesAndTheCriteriaCheckInTheirOrder) {
-  base.Motifs({{"01", "Maladie"}});
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir();
   QLineEdit* debut = f.Txt("Txt_Debut");
   QLineEdit* fin = f.Txt("Txt_Fin");
   f.Taper(fin, "1/2/24");
@@ -207,9 +205,7 @@ TEST_F(Formulaire, DatesAndTheCriteriaCheckInTheirOrder) {
 }
 
 TEST_F(Formulaire, AGrayedTypeCountsAndImprimerAfterABadDateRefusesItOnce) {
-  base.Motifs({{"01", "Maladie"}});
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir();
   f.Taper(f.Txt("Txt_Fin"), "31/03/2024");
   f.Taper(f.Txt("Txt_Debut"), "32/13/2024");
   control::classic::SetValue(f.Cac("Cac_EvtFam"), 2);  // grayed: a type for the check
@@ -225,9 +221,7 @@ TEST_F(Formulaire, AGrayedTypeCountsAndImprimerAfterABadDateRefusesItOnce) {
 // Typing exactly an item's text and leaving the list, by Tab or by a click
 // on "Imprimer", chooses nothing; Enter on a focused button presses it.
 TEST_F(Formulaire, OnlyAPickChoosesAndEnterPressesButtons) {
-  base.Motifs({{"01", "Maladie"}, {"02", "Accident du travail"}});
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir({{"01", "Maladie"}, {"02", "Accident du travail"}});
   f.Cliquer("Cac_ArretTravail");
   const std::tuple<const char*, const char*, const char*> cas[] = {
       {"Cbo_Secteur", "SUD", "Txt_Secteur"}, {"Cbo_Entite", "BETA", "Txt_Entite"}, {"Cbo_Motif", "Maladie", nullptr}};
