@@ -214,6 +214,7 @@ class Controle {
   /// Clicks an option, a check box or a button with the mouse.
   void Cliquer(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, 4)); }
   void Cliquer(const char* name) { Cliquer(Get<QAbstractButton>(name)); }
+  void Cliquer(std::initializer_list<const char*> names) { for (const char* name : names) Cliquer(name); }
   /// Picks item `index` of a list with the mouse.
   void Choisir(QComboBox* list, int index) {
     list->showPopup();

@@ -62,14 +62,11 @@ TEST_F(Formulaire, DesignTimeStateAndTheOptionInterplay) {
                Visible(f.Get<QWidget>("Ctr_Brinel")));
 
   // "qui n'ont pas de date de reprise" only with sick leave; it keeps its tick.
-  f.Cliquer("Cac_ArretTravail");
-  f.Cliquer("Cac_PasDateRep");
-  f.Cliquer("Cac_Conges");
+  f.Cliquer({"Cac_ArretTravail", "Cac_PasDateRep", "Cac_Conges"});
   EXPECT_EQ(std::tuple(Enabled(f.Cac("Cac_PasDateRep")), Value(f.Cac("Cac_PasDateRep"))), std::tuple(false, 1));
   f.Cliquer("Cac_Conges");  // unticking does not enable it again; unticking sick leave does
   EXPECT_FALSE(Enabled(f.Cac("Cac_PasDateRep")));
-  f.Cliquer("Cac_ArretTravail");
-  f.Cliquer("Cac_ArretTravail");
+  f.Cliquer({"Cac_ArretTravail", "Cac_ArretTravail"});
   EXPECT_TRUE(Enabled(f.Cac("Cac_PasDateRep")));
 
   // The letters: sick leave alone and "Avec fin d'absence ..."; the sub-options
@@ -145,8 +142,7 @@ TEST_F(Formulaire, TheReasonsOfEachTypeSortedByteByByte) {
   EXPECT_EQ(std::tuple(MotifVisible(), f.Cbo("Cbo_Motif")->count()), std::tuple(true, 12));
   f.Cliquer("Cac_EvtFam");  // fixed 7-11, 24 ("58"), 32; then "58" again, "50", "61" and "6"
   EXPECT_EQ(Codes(), QList<int>({50, 7, 8, 9, 10, 11, 32, 58, 58, 6, 61}));
-  f.Cliquer("Cac_EvtFam");
-  f.Cliquer("Cac_AValider");
+  f.Cliquer({"Cac_EvtFam", "Cac_AValider"});
   EXPECT_EQ(Codes(), QList<int>({22}));
   f.Cliquer("Cac_AValider");
   // A grayed box counts for no type (and makes no letter); a plain tick does.
@@ -157,8 +153,7 @@ TEST_F(Formulaire, TheReasonsOfEachTypeSortedByteByByte) {
   EXPECT_EQ(std::tuple(Codes().size(), Enabled(f.Opt("Opt_LettreInfo"))), std::tuple(8, true));
 
   base.db().DBOpen("TABLES").DBDelete("ABSENCES");
-  f.Cliquer("Cac_ArretTravail");
-  f.Cliquer("Cac_ArretTravail");
+  f.Cliquer({"Cac_ArretTravail", "Cac_ArretTravail"});
   EXPECT_EQ(f.Cbo("Cbo_Motif")->count(), 0);
   EXPECT_EQ(f.Messages(true), QStringList{"La table des motifs d'absence (ABSENCES) est introuvable dans le fichier TABLES. [!]"});
   EXPECT_TRUE(f.Libre());
@@ -194,8 +189,7 @@ TEST_F(Formulaire, DatesAndTheCriteriaCheckInTheirOrder) {
   EXPECT_EQ(std::tuple(debut->text(), fin->text()), std::tuple("15/03/2024", ""));
   f.Taper(fin, "15/03/2024");  // a single day is a period
   f.Taper(f.Txt("Txt_Entite"), "010");  // both types offered and both unticked
-  f.Cliquer("Cac_Prest");
-  f.Cliquer("Cac_Mandat");
+  f.Cliquer({"Cac_Prest", "Cac_Mandat"});
   refus("Au moins un type d'activité doit être coché.", f.Cmd("Cmd_Imprimer"));
   for (const auto& message : f.Messages(true)) EXPECT_TRUE(message.endsWith("[!]"));
   f.Txt("Txt_Entite")->clear();

@@ -146,8 +146,7 @@ TEST_F(Lookup, QuerySyntaxNeverReachesTheQuery) {
     ASSERT_EQ(f.Messages().size(), 1);
     EXPECT_TRUE(f.Messages()[0].contains(QString::fromUtf8(c.dit))) << f.Messages()[0].toStdString();
   }
-  f.Cliquer("Opt_Secteur");
-  f.Cliquer("Cac_ArretTravail");
+  f.Cliquer({"Opt_Secteur", "Cac_ArretTravail"});
   f.Txt("Txt_Debut")->setText("01/03/2024");
   f.Txt("Txt_Fin")->setText("31/03/2024");
   {

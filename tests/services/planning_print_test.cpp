@@ -26,9 +26,6 @@ constexpr double kLandscapeWidth = RecordingPrinter::kPageHeight;
 constexpr double kLandscapeHeight = RecordingPrinter::kPageWidth;
 const QDate kPrinted(2025, 6, 15);
 
-/// Carer codes "00001".. with names that sort in code order.
-std::string CarerCode(int i) { return QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')).toStdString(); }
-
 class PlanningPrintTest : public ::testing::Test {
  protected:
   PlanningPrintTest() {
@@ -36,9 +33,10 @@ class PlanningPrintTest : public ::testing::Test {
     request.finPeriode = last;
     request.conges = true;
   }
+  /// Carers "00001".. with names that sort in code order.
   void AddCarers(int count, const QString& sector = "001") {
     for (int i = 1; i <= count; ++i) {
-      const std::string code = CarerCode(i);
+      const std::string code = QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')).toStdString();
       source.carers[QString::fromStdString(code)] = {QStringLiteral("AIDANT %1").arg(i, 3, 10, QLatin1Char('0')),
                                                      sector, "LYON"};
       AddAbsence(request.resultat, code, 12, first + i % 7, std::to_string(first + i % 7 + 1));
