@@ -1,11 +1,9 @@
 // The association's routine CALCCOEFFTXHOR: the grid rate in force, the legal
 // minimum wage otherwise, refusal of bad arguments.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "association/hourly_rate.h"
-#include "mvdb/database.h"
 #include "mvdb/engine_test_support.h"
 
 namespace morvane::association {
@@ -13,20 +11,18 @@ namespace {
 
 using mvdb::testing_support::Attrs;
 using mvdb::testing_support::Failure;
+using mvdb::testing_support::With;
 
 class HourlyRateTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RegisterAssociationRoutines(t.db().routines());
-    t.db().CreateFile("CONTRAT");
-    t.db().CreateFile("GRILLESCC");
-    t.Put("CONTRAT", "C1", mvdb::testing_support::With({{20, "G1"}}));
+    t.Put("CONTRAT", "C1", With({{20, "G1"}}));
     t.Put("CONTRAT", "C2", "");
-    t.Put("CONTRAT", "C3", mvdb::testing_support::With({{20, "MISSING"}}));
+    t.Put("CONTRAT", "C3", With({{20, "MISSING"}}));
     // rates x 1000 in attribute 10, in parallel the months from which they apply, in any order
-    t.Put("GRILLESCC", "G1", mvdb::testing_support::With({{7, "Auxiliaire de vie"},
-                                                          {10, "12100\xFD" "12500\xFD" "12300\xFD" "abc"},
-                                                          {11, "202401\xFD" "202501\xFD" "202407\xFD" "202412"}}));
+    t.Put("GRILLESCC", "G1", With({{7, "Auxiliaire de vie"}, {10, "12100\xFD" "12500\xFD" "12300\xFD" "abc"},
+                                   {11, "202401\xFD" "202501\xFD" "202407\xFD" "202412"}}));
   }
   std::string Call(const std::string& arguments) {
     std::int32_t status = -5;
@@ -36,7 +32,7 @@ class HourlyRateTest : public ::testing::Test {
     std::replace(answer.begin(), answer.end(), mvdb::kAttributeMark, ' ');
     return failure == "no error" ? answer : failure;
   }
-  mvdb::testing_support::ScratchDatabase t;
+  mvdb::testing_support::ScratchDatabase t{mvdb::testing_support::StorageKind::kEmbedded, {"CONTRAT", "GRILLESCC"}};
 };
 
 TEST_F(HourlyRateTest, GridRateInForceThatMonthOrTheLegalMinimum) {

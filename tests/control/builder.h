@@ -5,8 +5,6 @@
 // their form names, or hand Base's files to the widget-free parts.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -16,19 +14,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
-
-#include <unistd.h>
 
 #include "control/ctr_morvane.h"
 #include "control/event_adapter.h"
 #include "control/fichiers.h"
-#include "mvdb/database.h"
 #include "mvdb/engine_test_support.h"
 #include "services/droits.h"
 #include "services/outils_date.h"
@@ -174,12 +163,10 @@ class Controle {
     QObject::connect(control_, &control::Ctr_Morvane::unloadRequested, [this] { ++unloads; });
     auto environment = std::make_unique<services::Environment>();
     environment->outputDir = base.dir();
-    auto ui = std::make_unique<services::RecordingUiServices>(o.aujourdhui);
-    ui_ = ui.get();
-    environment->ui = std::move(ui);
-    auto printers = std::make_unique<services::RecordingPrinterList>(o.imprimantes);
-    printers_ = printers.get();
-    environment->printers = std::move(printers);
+    environment->ui = std::make_unique<services::RecordingUiServices>(o.aujourdhui);
+    ui_ = static_cast<services::RecordingUiServices*>(environment->ui.get());
+    environment->printers = std::make_unique<services::RecordingPrinterList>(o.imprimantes);
+    printers_ = static_cast<services::RecordingPrinterList*>(environment->printers.get());
     environment->planning = std::make_unique<PlanningEnregistre>();
     planning = static_cast<PlanningEnregistre*>(environment->planning.get());
     environment->signature = std::make_unique<SignatureEnregistree>();
@@ -227,6 +214,7 @@ class Controle {
   /// Clicks an option, a check box or a button with the mouse.
   void Cliquer(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, 4)); }
   void Cliquer(const char* name) { Cliquer(Get<QAbstractButton>(name)); }
+  void Cliquer(std::initializer_list<const char*> names) { for (const char* name : names) Cliquer(name); }
   /// Picks item `index` of a list with the mouse.
   void Choisir(QComboBox* list, int index) {
     list->showPopup();

@@ -8,7 +8,6 @@
 namespace morvane::testing {
 namespace {
 
-QString Affiche(const QDate& d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
 std::string Jour(const QDate& d) { return std::to_string(services::DayNumber(d)); }
 
 class Dispatch : public ::testing::Test {
@@ -32,7 +31,7 @@ class Dispatch : public ::testing::Test {
     return *form;
   }
   void Demander(const QDate& debut, const QDate& fin, const char* sortie = "Opt_Liste") {
-    form->Demander({"Cac_ArretTravail"}, Affiche(debut), Affiche(fin), sortie);
+    form->Demander({"Cac_ArretTravail"}, debut.toString("dd/MM/yyyy"), fin.toString("dd/MM/yyyy"), sortie);
   }
 
   Base base;
@@ -76,12 +75,9 @@ TEST_F(Dispatch, TheQueryReadsTheFormsCriteria) {
             " AND AVEC DebAbsAidant <= \"" + Jour({2025, 9, 30}) + "\" AND AVEC 2 >= \"" + Jour({2025, 9, 1}) +
                 "\" PAR SecteurAbsAidant PAR NomAidant PAR PrenomAidant PAR DebAbsAidant");
   Nouveau();
-  form->Cliquer("Cac_ArretTravail");
-  form->Cliquer("Opt_Com");
+  form->Cliquer({"Cac_ArretTravail", "Opt_Com"});
   form->Txt("Txt_Secteur")->setText("69000");  // looked up: LYON
-  form->Cliquer("Cac_PasDateRep");
-  form->Cliquer("Opt_FinPeriodeRef");
-  form->Cliquer("Opt_FinAbs");
+  form->Cliquer({"Cac_PasDateRep", "Opt_FinPeriodeRef", "Opt_FinAbs"});
   form->Cbo("Cbo_Motif")->setCurrentIndex(form->Cbo("Cbo_Motif")->findData(3));
   Demander({2025, 9, 1}, {2025, 9, 30}, "Option1");
   EXPECT_EQ(base.Requetes().back(),
@@ -130,8 +126,7 @@ TEST_F(Dispatch, CopiesAndThePrinterChoice) {
   EXPECT_EQ(form->Recorder(0).JobCount() + form->Recorder(1).JobCount(), 0);
   EXPECT_EQ(form->unloads, 1);
   Nouveau();  // letters without a sub-option: nothing, unloaded
-  form->Cliquer("Cac_ArretTravail");
-  form->Cliquer("Opt_FinPeriodeRef");
+  form->Cliquer({"Cac_ArretTravail", "Opt_FinPeriodeRef"});
   Demander({2025, 10, 1}, {2025, 10, 2}, "Opt_LettreInfo");
   EXPECT_EQ(std::tuple(form->Messages().size(), form->unloads, form->Recorder().JobCount()), std::tuple(0, 1, 0));
 }
@@ -147,10 +142,7 @@ TEST_F(Dispatch, TheExportAndTheMergeThroughTheForm) {
 
   base.Write("CONTRAT", "00001001", {{1, {"01"}}, {2, {"001"}}});
   Nouveau();
-  form->Cliquer("Cac_ArretTravail");
-  form->Cliquer("Opt_FinPeriodeRef");
-  form->Cliquer("Opt_LettreInfo");
-  form->Cliquer("Opt_LettrePubli");
+  form->Cliquer({"Cac_ArretTravail", "Opt_FinPeriodeRef", "Opt_LettreInfo", "Opt_LettrePubli"});
   Demander({2025, 9, 1}, {2025, 9, 30}, "Opt_LettrePubli");
   EXPECT_EQ(form->editeur->appels, (std::vector<std::string>{"Base", "Client", "Droits", "CleModele=LETTREINFOCP00000000",
                                                              "Parametre=", "ListeCles=00001001", "Retour", "Executer"}));

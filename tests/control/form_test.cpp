@@ -21,6 +21,12 @@ class Formulaire : public ::testing::Test {
     base.Entite("010", "ALPHA", {"P", "M"});
     base.Entite("020", "BETA", {"P"});
   }
+  /// The form opened on `reasons`.
+  Controle& Ouvrir(const std::vector<std::pair<std::string, std::string>>& reasons = {{"01", "Maladie"}}) {
+    base.Motifs(reasons);
+    form = std::make_unique<Controle>(base);
+    return *form;
+  }
   /// Which of these controls are enabled, as "name" or "-name".
   QStringList Actifs(std::initializer_list<const char*> names) {
     QStringList out;
@@ -45,9 +51,7 @@ class Formulaire : public ::testing::Test {
 };
 
 TEST_F(Formulaire, DesignTimeStateAndTheOptionInterplay) {
-  base.Motifs({{"01", "Maladie"}});
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir();
   for (const char* checked : {"Opt_Liste", "Opt_Secteur", "Opt_PeriodeRef", "Opt_Alpha"}) EXPECT_TRUE(f.Opt(checked)->isChecked());
   for (const char* box : {"Cac_ArretTravail", "Cac_Conges", "Cac_EvtFam", "Cac_AValider", "Cac_PasDateRep"}) {
     EXPECT_EQ(Value(f.Cac(box)), 0) << box;
@@ -58,14 +62,11 @@ TEST_F(Formulaire, DesignTimeStateAndTheOptionInterplay) {
                Visible(f.Get<QWidget>("Ctr_Brinel")));
 
   // "qui n'ont pas de date de reprise" only with sick leave; it keeps its tick.
-  f.Cliquer("Cac_ArretTravail");
-  f.Cliquer("Cac_PasDateRep");
-  f.Cliquer("Cac_Conges");
+  f.Cliquer({"Cac_ArretTravail", "Cac_PasDateRep", "Cac_Conges"});
   EXPECT_EQ(std::tuple(Enabled(f.Cac("Cac_PasDateRep")), Value(f.Cac("Cac_PasDateRep"))), std::tuple(false, 1));
   f.Cliquer("Cac_Conges");  // unticking does not enable it again; unticking sick leave does
   EXPECT_FALSE(Enabled(f.Cac("Cac_PasDateRep")));
-  f.Cliquer("Cac_ArretTravail");
-  f.Cliquer("Cac_ArretTravail");
+  f.Cliquer({"Cac_ArretTravail", "Cac_ArretTravail"});
   EXPECT_TRUE(Enabled(f.Cac("Cac_PasDateRep")));
 
   // The letters: sick leave alone and "Avec fin d'absence ..."; the sub-options
@@ -92,16 +93,14 @@ TEST_F(Formulaire, DesignTimeStateAndTheOptionInterplay) {
 
   // "Commune" and "Secteur": label, code length and list, the code emptied
   // (a commune code is never looked up as a sector); "Totalité" hides them.
-  f.Txt("Txt_Secteur")->setText("001");
-  f.Cliquer("Opt_Com");
-  EXPECT_EQ(std::tuple(f.Get<QLabel>("Etq_Secteur")->text(), f.Txt("Txt_Secteur")->maxLength(), f.Txt("Txt_Secteur")->text(),
-                       Controle::Elements(f.Cbo("Cbo_Secteur"))),
-            std::tuple("Commune", 5, "", QStringList{"LYON"}));
-  f.Txt("Txt_Secteur")->setText("69000");
-  f.Cliquer("Opt_Secteur");
-  EXPECT_EQ(std::tuple(f.Get<QLabel>("Etq_Secteur")->text(), f.Txt("Txt_Secteur")->maxLength(), f.Txt("Txt_Secteur")->text(),
-                       Controle::Elements(f.Cbo("Cbo_Secteur"))),
-            std::tuple("Secteur", 3, "", QStringList({"NORD", "SUD"})));
+  const auto lieu = [&](const char* code, const char* option) {
+    f.Txt("Txt_Secteur")->setText(code);
+    f.Cliquer(option);
+    return std::tuple(f.Get<QLabel>("Etq_Secteur")->text(), f.Txt("Txt_Secteur")->maxLength(), f.Txt("Txt_Secteur")->text(),
+                      Controle::Elements(f.Cbo("Cbo_Secteur")));
+  };
+  EXPECT_EQ(lieu("001", "Opt_Com"), std::tuple("Commune", 5, "", QStringList{"LYON"}));
+  EXPECT_EQ(lieu("69000", "Opt_Secteur"), std::tuple("Secteur", 3, "", QStringList({"NORD", "SUD"})));
   f.Txt("Txt_Secteur")->setText("002");
   f.Cliquer("Opt_Tot");
   EXPECT_EQ(std::tuple(f.Txt("Txt_Secteur")->text(), f.Cbo("Cbo_Secteur")->currentText()), std::tuple("", ""));
@@ -128,9 +127,7 @@ TEST_F(Formulaire, TheReasonsOfEachTypeSortedByteByByte) {
   for (const auto& r : {std::pair{"35", "Formation"}, {"50", "Autre absence"}, {"61", "Visite"}, {"6", "Six"}}) {
     reasons.emplace_back(r.first, r.second);
   }
-  base.Motifs(reasons);
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir(reasons);
   EXPECT_EQ(f.Cbo("Cbo_Motif")->count(), 0);  // nothing before the first tick
   f.Cliquer("Cac_ArretTravail");
   EXPECT_EQ(Controle::Elements(f.Cbo("Cbo_Motif")),
@@ -145,8 +142,7 @@ TEST_F(Formulaire, TheReasonsOfEachTypeSortedByteByByte) {
   EXPECT_EQ(std::tuple(MotifVisible(), f.Cbo("Cbo_Motif")->count()), std::tuple(true, 12));
   f.Cliquer("Cac_EvtFam");  // fixed 7-11, 24 ("58"), 32; then "58" again, "50", "61" and "6"
   EXPECT_EQ(Codes(), QList<int>({50, 7, 8, 9, 10, 11, 32, 58, 58, 6, 61}));
-  f.Cliquer("Cac_EvtFam");
-  f.Cliquer("Cac_AValider");
+  f.Cliquer({"Cac_EvtFam", "Cac_AValider"});
   EXPECT_EQ(Codes(), QList<int>({22}));
   f.Cliquer("Cac_AValider");
   // A grayed box counts for no type (and makes no letter); a plain tick does.
@@ -157,17 +153,14 @@ TEST_F(Formulaire, TheReasonsOfEachTypeSortedByteByByte) {
   EXPECT_EQ(std::tuple(Codes().size(), Enabled(f.Opt("Opt_LettreInfo"))), std::tuple(8, true));
 
   base.db().DBOpen("TABLES").DBDelete("ABSENCES");
-  f.Cliquer("Cac_ArretTravail");
-  f.Cliquer("Cac_ArretTravail");
+  f.Cliquer({"Cac_ArretTravail", "Cac_ArretTravail"});
   EXPECT_EQ(f.Cbo("Cbo_Motif")->count(), 0);
   EXPECT_EQ(f.Messages(true), QStringList{"La table des motifs d'absence (ABSENCES) est introuvable dans le fichier TABLES. [!]"});
   EXPECT_TRUE(f.Libre());
 }
 
 TEST_F(Formulaire, DatesAndTheCriteriaCheckInTheirOrder) {
-  base.Motifs({{"01", "Maladie"}});
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir();
   QLineEdit* debut = f.Txt("Txt_Debut");
   QLineEdit* fin = f.Txt("Txt_Fin");
   f.Taper(fin, "1/2/24");
@@ -196,8 +189,7 @@ TEST_F(Formulaire, DatesAndTheCriteriaCheckInTheirOrder) {
   EXPECT_EQ(std::tuple(debut->text(), fin->text()), std::tuple("15/03/2024", ""));
   f.Taper(fin, "15/03/2024");  // a single day is a period
   f.Taper(f.Txt("Txt_Entite"), "010");  // both types offered and both unticked
-  f.Cliquer("Cac_Prest");
-  f.Cliquer("Cac_Mandat");
+  f.Cliquer({"Cac_Prest", "Cac_Mandat"});
   refus("Au moins un type d'activité doit être coché.", f.Cmd("Cmd_Imprimer"));
   for (const auto& message : f.Messages(true)) EXPECT_TRUE(message.endsWith("[!]"));
   f.Txt("Txt_Entite")->clear();
@@ -207,9 +199,7 @@ TEST_F(Formulaire, DatesAndTheCriteriaCheckInTheirOrder) {
 }
 
 TEST_F(Formulaire, AGrayedTypeCountsAndImprimerAfterABadDateRefusesItOnce) {
-  base.Motifs({{"01", "Maladie"}});
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir();
   f.Taper(f.Txt("Txt_Fin"), "31/03/2024");
   f.Taper(f.Txt("Txt_Debut"), "32/13/2024");
   control::classic::SetValue(f.Cac("Cac_EvtFam"), 2);  // grayed: a type for the check
@@ -225,9 +215,7 @@ TEST_F(Formulaire, AGrayedTypeCountsAndImprimerAfterABadDateRefusesItOnce) {
 // Typing exactly an item's text and leaving the list, by Tab or by a click
 // on "Imprimer", chooses nothing; Enter on a focused button presses it.
 TEST_F(Formulaire, OnlyAPickChoosesAndEnterPressesButtons) {
-  base.Motifs({{"01", "Maladie"}, {"02", "Accident du travail"}});
-  form = std::make_unique<Controle>(base);
-  Controle& f = *form;
+  Controle& f = Ouvrir({{"01", "Maladie"}, {"02", "Accident du travail"}});
   f.Cliquer("Cac_ArretTravail");
   const std::tuple<const char*, const char*, const char*> cas[] = {
       {"Cbo_Secteur", "SUD", "Txt_Secteur"}, {"Cbo_Entite", "BETA", "Txt_Entite"}, {"Cbo_Motif", "Maladie", nullptr}};

@@ -1,7 +1,6 @@
 // The letters without the form: which contracts get a letter, a whole
 // letter as printed, the signature, failures inside a letter, and the
 // merge's keys. (The sector rights in both kinds of letters: BatchRights.)
-#include <QImage>
 
 #include "builder.h"
 #include "control/lettre_contrats.h"

@@ -142,17 +142,16 @@ TEST_F(Liste, PageCapacityBreaksAndFrames) {
     std::vector<std::size_t> blocs;  // detail blocks per page
     double pied;                     // foot of page 1's frame, in lines counted
   };
-  auto page = Plein("00001", 10);
   auto deuxSecteurs = std::vector<std::string>{Cle("00001", "15", kJour), Cle("00001", "15", kJour + 20), Cle("00002", "15", kJour)};
-  auto cache = Plein("00001", 10);
+  auto cache = Plein("00001", 10), cacheALaFin = cache;
   cache.insert(cache.begin() + 4, Cle("00009", "15", kJour));
+  cacheALaFin.push_back(Cle("00009", "15", kJour));
   const Cas cas[] = {
       {"ten blocks a landscape page", Plein("00001", 11), "HP LaserJet", control::ModeAidants::Tous, {10, 1}, 32},
       {"seventeen on a matrix printer", Plein("00001", 18), "Epson MatriCielle", control::ModeAidants::Tous, {17, 1}, 53},
       {"a new sector starts a page", deuxSecteurs, "HP LaserJet", control::ModeAidants::Secteur, {2, 1}, 8},
       {"a hidden carer prints and counts nothing", cache, "HP LaserJet", control::ModeAidants::Secteur, {10}, 32},
-      {"hidden carers at the end open no page", [&] { auto c = page; c.push_back(Cle("00009", "15", kJour)); return c; }(),
-       "HP LaserJet", control::ModeAidants::Commune, {10}, 32},
+      {"hidden carers at the end open no page", cacheALaFin, "HP LaserJet", control::ModeAidants::Commune, {10}, 32},
   };
   for (const Cas& c : cas) {
     SCOPED_TRACE(c.quoi);

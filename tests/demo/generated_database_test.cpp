@@ -1,5 +1,4 @@
 // Generate() on a real database file: the named fields select what the records hold.
-#include <gtest/gtest.h>
 
 #include <map>
 

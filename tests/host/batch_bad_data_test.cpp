@@ -1,13 +1,10 @@
 // Whole `morvane report` runs on copies of the demo database damaged in one
 // way each: every output either completes, with the fallback it documents, or
 // stops with a clear message and its status; none crashes.
-#include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 
 #include "batch_fixture.h"
-#include "mvdb/storage.h"
 #include "support/database_setup.h"
 
 namespace morvane::host {

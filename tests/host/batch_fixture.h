@@ -3,32 +3,19 @@
 // status and standard error.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <set>
 #include <sstream>
-#include <string>
-#include <vector>
-
-#include <unistd.h>
 
 #include "demo/generator.h"
 #include "host/batch.h"
-#include "mvdb/database.h"
 #include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
 
 namespace morvane::host {
 
-/// The whole content of a file (empty when it cannot be read).
-inline std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using mvdb::testing_support::Slurp;
+using mvdb::testing_support::StorageKind;
+using mvdb::testing_support::TestServer;
 
 /// The lines of `text` that start with `head` (every line by default).
 inline std::vector<std::string> LinesStarting(const std::string& text, const std::string& head = "") {
@@ -119,14 +106,14 @@ class BatchFixture : public ::testing::Test {
   }
   static std::filesystem::path Database() { return dir_ / "demo.mvdb"; }
   /// Copies the suite's demo database into a fresh schema of the tests'
-  /// server, its directory files in the suite's folder; sets the schema's
-  /// name and address. Needs a test server.
-  static std::unique_ptr<mvdb::Database> CopyToServer(std::string& schema, std::string& address) {
-    schema = mvdb::testing_support::FreshSchema();
-    address = mvdb::testing_support::TestServer() + " schema=" + schema;
+  /// server, its directory files in the suite's folder; sets `schema_` and
+  /// `server_`. Needs a test server.
+  static std::unique_ptr<mvdb::Database> CopyToServer() {
+    schema_ = mvdb::testing_support::FreshSchema();
+    server_ = TestServer() + " schema=" + schema_;
     mvdb::CreateOptions options;
     options.directoryRoot = dir_ / "server-files";
-    auto copy = mvdb::Database::Create(address, options);
+    auto copy = mvdb::Database::Create(server_, options);
     mvdb::CopyDatabase(*mvdb::Database::Open(Database().string(), mvdb::OpenMode::kReadOnly), *copy);
     return copy;
   }
@@ -137,6 +124,7 @@ class BatchFixture : public ::testing::Test {
   std::string output;
   std::string errors;
   static inline std::filesystem::path dir_;
+  static inline std::string schema_, server_;  ///< the suite's copy on the server ("" without a test server)
 };
 
 }  // namespace morvane::host

@@ -3,7 +3,6 @@
 // database, status 4 and one line naming the file and the system's reason
 // when an output could not be written whole. (Damage to the database ends
 // with status 4 too: Damages/DamagedRun; the storage names it: DatabaseFiles.)
-#include <gtest/gtest.h>
 
 #include <QFileInfo>
 #include <QProcess>
@@ -11,10 +10,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
 #include "batch_fixture.h"
 
@@ -115,12 +110,11 @@ TEST_F(BatchOutputs, AnOutputThatCannotBeWrittenWholeEndsWithStatusFourAndOneLin
     fs::path out;
     std::string file, reason;
   };
+  const std::string full = "No space left on device";
   const Case cases[] = {
-      {With(kJune, {"--all", "--output-file", "/dev/full"}), OutDir(), "/dev/full", "No space left on device"},
-      {With(kJune, {"--output", "planning", "--output-file", "/dev/full"}), OutDir(), "/dev/full",
-       "No space left on device"},
-      {With(kLetters, {"--output", "letter-type", "--output-file", "/dev/full"}), OutDir(), "/dev/full",
-       "No space left on device"},
+      {With(kJune, {"--all", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
+      {With(kJune, {"--output", "planning", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
+      {With(kLetters, {"--output", "letter-type", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
       {With(kLetters, {"--output", "letter-type", "--output-file", notAFolder + "/lettres.pdf"}), OutDir(),
        notAFolder + "/lettres.pdf", "Not a directory"},
       {With(kLetters, {"--output", "letter-merge"}), notAFolder,

@@ -1,10 +1,5 @@
 // The batch mode: its options, and whole runs on a small demo database with
 // the exit status each outcome gives.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "batch_fixture.h"
 #include "host/batch_options.h"

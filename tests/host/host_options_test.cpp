@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
-#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -44,41 +41,36 @@ TEST(CommandLine, BadCommandLinesAreRefusedNamingTheOptionWithStatusTwo) {
     std::vector<std::string> args;
     std::string error;
   } cases[] = {
-      {{"--colour"}, "morvane: unknown option \"--colour\""},
-      {{"extra"}, "morvane: unexpected argument \"extra\""},
-      {{"--db"}, "morvane: --db needs a value"},
-      {{"--user="}, "morvane: --user: \"\" is not accepted (a value that is not empty)"},
-      {{"--db", "a.mvdb", "--db=b.mvdb"}, "morvane: --db is given twice (\"a.mvdb\", then \"b.mvdb\"): give it once"},
-      {{"--settings=yes"}, "morvane: --settings takes no value"},
-      {{"report", "--sick"}, "morvane report: unknown option \"--sick\""},
+      {{"--colour"}, "unknown option \"--colour\""},
+      {{"extra"}, "unexpected argument \"extra\""},
+      {{"--db"}, "--db needs a value"},
+      {{"--user="}, "--user: \"\" is not accepted (a value that is not empty)"},
+      {{"--db", "a.mvdb", "--db=b.mvdb"}, "--db is given twice (\"a.mvdb\", then \"b.mvdb\"): give it once"},
+      {{"--settings=yes"}, "--settings takes no value"},
+      {{"report", "--sick"}, "unknown option \"--sick\""},
       {{"report", "--sector", "001", "--sector", "003"},
-       "morvane report: --sector is given twice (\"001\", then \"003\"): give it once"},
-      {{"report", "--all", "--commune", "42000"},
-       "morvane report: --all and --commune both choose the carers: give one of them"},
+       "--sector is given twice (\"001\", then \"003\"): give it once"},
+      {{"report", "--all", "--commune", "42000"}, "--all and --commune both choose the carers: give one of them"},
       {{"report", "--from", "01/06/2025", "--to", "--sector"},
-       "morvane report: --to needs a value, not the option \"--sector\" (write --to=VALUE for a value that "
-       "begins with \"-\")"},
+       "--to needs a value, not the option \"--sector\" (write --to=VALUE for a value that begins with \"-\")"},
       {{"report", "--from", longDate},
-       "morvane report: --from takes at most 10 characters, not \"11111111111111111111…\" (30000 characters)"},
+       "--from takes at most 10 characters, not \"11111111111111111111…\" (30000 characters)"},
       {{"report", "--output-file", longPath},
-       "morvane report: --output-file takes at most 4096 characters, not \"pppppppppppppppppppp…\" (5000 "
-       "characters)"},
-      {{"report", "--reason", "015"}, "morvane report: --reason takes at most 2 characters, not \"015\""},
-      {{"report", "--copies", "0"}, "morvane report: --copies: \"0\" is not accepted (a number from 1 to 99)"},
-      {{"report", "--copies", "2x"}, "morvane report: --copies: \"2x\" is not accepted (a number from 1 to 99)"},
-      {{"report", "--count", "all"},
-       "morvane report: --count: \"all\" is not accepted (one of within, starting, ending)"},
+       "--output-file takes at most 4096 characters, not \"pppppppppppppppppppp…\" (5000 characters)"},
+      {{"report", "--reason", "015"}, "--reason takes at most 2 characters, not \"015\""},
+      {{"report", "--copies", "0"}, "--copies: \"0\" is not accepted (a number from 1 to 99)"},
+      {{"report", "--copies", "2x"}, "--copies: \"2x\" is not accepted (a number from 1 to 99)"},
+      {{"report", "--count", "all"}, "--count: \"all\" is not accepted (one of within, starting, ending)"},
       {{"report", "--output", "pdf"},
-       "morvane report: --output: \"pdf\" is not accepted (one of list, planning, export, letter-type, "
-       "letter-merge)"},
-      {{"report", "--agent", "maybe"}, "morvane report: --agent: \"maybe\" is not accepted (yes or no)"},
-      {{"report", "--leave=yes"}, "morvane report: --leave takes no value"},
+       "--output: \"pdf\" is not accepted (one of list, planning, export, letter-type, letter-merge)"},
+      {{"report", "--agent", "maybe"}, "--agent: \"maybe\" is not accepted (yes or no)"},
+      {{"report", "--leave=yes"}, "--leave takes no value"},
   };
   for (const auto& c : cases) {
     const Answer answer = Ask(c.args);
     const std::string program = c.args[0] == "report" ? "morvane report" : "morvane";
     EXPECT_EQ(answer.status, 2) << c.error;
-    EXPECT_EQ(answer.err, c.error + "\nTry '" + program + " --help' for more information.\n");
+    EXPECT_EQ(answer.err, program + ": " + c.error + "\nTry '" + program + " --help' for more information.\n");
     EXPECT_EQ(answer.out, "");
   }
 }

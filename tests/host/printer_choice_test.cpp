@@ -1,7 +1,6 @@
 // The printer choice of the window, as the office sees it: in French, with a
 // PDF file named after the output and the time, and never replacing a file
 // without asking; the copies asked for, none when the choice is cancelled.
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -10,10 +9,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-
 
 #include "host/translations.h"
 #include "mvdb/engine_test_support.h"

@@ -4,24 +4,15 @@
 // same text), and every selection the control wrote meanwhile (sector and
 // commune lists, entity and activity look-ups, absence queries of every
 // option, contract queries) returns the same rows in the same order.
-#include <gtest/gtest.h>
-
-#include <QProcess>
-#include <QStandardPaths>
-#include <cstdlib>
-#include <fstream>
-#include <set>
 
 #include "support/pdf_text.h"
 #include "batch_fixture.h"
-#include "mvdb/engine_test_support.h"
 #include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
 
 namespace fs = std::filesystem;
-using mvdb::testing_support::TestServer;
 
 // The requests of every DBSelect of a trace, as the control wrote them: the
 // trace shows attribute marks as "^" (the control's requests hold no other
@@ -45,8 +36,7 @@ class ServerAnswers : public BatchFixture<ServerAnswers> {
   static void SetUpTestSuite() {
     BatchFixture<ServerAnswers>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    std::string schema;
-    const auto copy = CopyToServer(schema, server_);
+    const auto copy = CopyToServer();
     testing::GiveSessionUserRightsOf(*copy, "admin");
   }
 
@@ -76,7 +66,6 @@ class ServerAnswers : public BatchFixture<ServerAnswers> {
     return outcome;
   }
 
-  static inline std::string server_;
 };
 
 TEST_F(ServerAnswers, EveryOutputAndEverySelectionOfTheControlAreTheEmbeddedOnes) {

@@ -2,20 +2,12 @@
 // the middle of a report, and addresses that lead nowhere (no such socket, no
 // such database, a refused connection, a server that never answers). Each
 // gives one clear line, status 4 and no output file; none hangs.
-#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "batch_fixture.h"
-#include "demo/generator.h"
-#include "mvdb/engine_test_support.h"
 #include "process.h"
 #include "support/server_logins.h"
 

@@ -4,7 +4,6 @@
 // erased audit trail); mvdb user keeps logins and DROITS records in step;
 // every output is recorded with the login the server signed in; the
 // window's sign-in dialog asks three times at most.
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -14,13 +13,10 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
-#include <set>
-#include <sstream>
 
 #include "batch_fixture.h"
 #include "host/sign_in.h"
 #include "host/sign_in_dialog.h"
-#include "mvdb/engine_test_support.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
 #include "support/server_logins.h"
@@ -29,7 +25,6 @@ namespace morvane::host {
 namespace {
 
 namespace fs = std::filesystem;
-using mvdb::testing_support::TestServer;
 
 // Runs `sql` through psql on `address`: its exit status and standard error.
 std::pair<int, QByteArray> Psql(const std::string& sql, const std::string& address) {
@@ -45,7 +40,7 @@ class ServerSignIn : public BatchFixture<ServerSignIn> {
   static void SetUpTestSuite() {
     BatchFixture<ServerSignIn>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    const auto copy = CopyToServer(schema_, server_);
+    const auto copy = CopyToServer();
     const fs::path passwords = dir_ / "pgpass";
     // A reader with its password on file; a login whose file holds a wrong
     // password; one without a DROITS record; one with no password on file.
@@ -72,8 +67,6 @@ class ServerSignIn : public BatchFixture<ServerSignIn> {
     mvdb::jsonl::Export(*db, {}, out);
     return out.str();
   }
-
-  static inline std::string schema_, server_;
 };
 
 // A wrong password, an unknown login, a login without DROITS and --user on a

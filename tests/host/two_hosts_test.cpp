@@ -2,17 +2,9 @@
 // database tool importing absences while `morvane report` exports and two
 // exports started in the same second (on the embedded database and on the
 // tests' server). A writer killed midway: CrashSafety.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "batch_fixture.h"
 #include "mvdb/dynarray.h"
-#include "mvdb/engine_test_support.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
 #include "support/server_logins.h"
@@ -21,8 +13,6 @@ namespace morvane::host {
 namespace {
 
 namespace fs = std::filesystem;
-using mvdb::testing_support::StorageKind;
-using mvdb::testing_support::TestServer;
 
 /// The programs themselves on the suite's demo database, on both storages:
 /// the server's copy of the demo database is made once.
@@ -31,8 +21,7 @@ class TwoHosts : public BatchFixture<TwoHosts>, public ::testing::WithParamInter
   static void SetUpTestSuite() {
     BatchFixture<TwoHosts>::SetUpTestSuite();
     if (TestServer().empty()) return;
-    std::string schema;
-    const auto copy = CopyToServer(schema, server_);
+    const auto copy = CopyToServer();
     testing::GiveSessionUserRightsOf(*copy, "admin");
   }
 
@@ -61,7 +50,6 @@ class TwoHosts : public BatchFixture<TwoHosts>, public ::testing::WithParamInter
   }
 
   std::string address_;
-  static inline std::string server_;
 };
 
 /// Rows of an exported CSV whose observation is one of the imported ones.

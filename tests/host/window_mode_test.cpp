@@ -3,13 +3,7 @@
 // database INIT cannot start on; the --screenshot picture's status.
 #include "host/window_mode.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "batch_fixture.h"
-#include "mvdb/database.h"
-#include "mvdb/engine_test_support.h"
 
 namespace morvane::host {
 namespace {

@@ -1,7 +1,6 @@
 // One window session as an office user lives it: several requests in a row,
 // each previewed before it prints, the files announced with an offer to open
 // them, a fresh form after each output, and "Sortir" to end.
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +18,6 @@
 
 #include "batch_fixture.h"
 #include "host/translations.h"
-#include "mvdb/engine_test_support.h"
 #include "host/window_mode.h"
 #include "services/print_preview.h"
 #include "services/printer_choice_dialog.h"

@@ -1,7 +1,6 @@
 // Database addresses: which are a server's, and what of a server address goes
 // to libpq (never the engine's schema; always a connection timeout) and to
 // messages (never the password).
-#include <gtest/gtest.h>
 
 #include "engine_test_support.h"
 #include "mvdb/postgres/address.h"

@@ -3,9 +3,6 @@
 // database, opening read-only; then what only a database file meets (a file
 // that is no database). The routine registry and the selection trace are
 // used by the control's tests (Export; Lookup, Filtres and Dispatch).
-#include <gtest/gtest.h>
-
-#include <fstream>
 
 #include "engine_test_support.h"
 
@@ -18,13 +15,8 @@ using testing_support::Failure;
 
 class DatabaseTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
-    t.db().CreateFile("CIVILAIDANT");
-  }
   Database& db() { return t.db(); }
-  testing_support::ScratchDatabase t{GetParam()};
+  testing_support::ScratchDatabase t{GetParam(), {"CIVILAIDANT"}};
 };
 
 TEST_P(DatabaseTest, RecordsAreWrittenReadFoundAndDeleted) {
@@ -112,9 +104,8 @@ INSTANTIATE_ON_BOTH_STORAGES(DatabaseTest);
 
 class DatabaseFileTest : public ::testing::Test {
  protected:
-  void SetUp() override { t.db().CreateFile("CIVILAIDANT"); }
   Database& db() { return t.db(); }
-  testing_support::ScratchDatabase t;
+  testing_support::ScratchDatabase t{testing_support::StorageKind::kEmbedded, {"CIVILAIDANT"}};
 };
 
 TEST_F(DatabaseFileTest, AFileThatIsNotADatabaseIsRefusedAndLeftAsItIs) {

@@ -1,9 +1,7 @@
 // Directory-type files: one OS file per record, a line per attribute,
 // spreadsheet files with a byte-order mark and CR LF, keys that must name a
 // file, atomic replacement and the race for a new name.
-#include <gtest/gtest.h>
 
-#include <fstream>
 #include <latch>
 #include <thread>
 
@@ -17,18 +15,13 @@ using testing_support::Slurp;
 
 class DirectoryFileTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
-    t.db().CreateFile("STAT", FileKind::kDirectory);
-  }
   std::filesystem::path Folder() { return t.db().DirectoryFolder("STAT"); }
   void Write(const std::string& key, const std::string& text) {
     DynArray record = t.db().DBOpen("STAT").DBNew(key);
     record.SetText(text);
     record.DBWrite();
   }
-  testing_support::ScratchDatabase t{GetParam()};
+  testing_support::ScratchDatabase t{GetParam(), {}, {"STAT"}};
 };
 
 TEST_P(DirectoryFileTest, ARecordIsAFileOfLinesAndReadsBackTheSame) {

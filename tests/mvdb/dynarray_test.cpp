@@ -1,6 +1,5 @@
 // DynArray: the three levels, appends, padding, splitting on marks, deletes,
 // exact round trips, and random edits against a plain model.
-#include <gtest/gtest.h>
 
 #include <random>
 

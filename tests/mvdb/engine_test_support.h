@@ -96,12 +96,8 @@ std::string Failure(Fn fn) {
 /// The code of the DbError fn throws, 0 when it throws nothing.
 template <class Fn>
 std::uint32_t CodeOf(Fn fn) {
-  try {
-    fn();
-  } catch (const DbError& e) {
-    return e.number();
-  }
-  return 0;
+  const std::string failure = Failure(fn);
+  return failure == "no error" ? 0 : static_cast<std::uint32_t>(std::stoul(failure.substr(2, 8), nullptr, 16));
 }
 
 /// Where a test database lives.
@@ -140,13 +136,17 @@ inline std::unique_ptr<Database> CreateFresh(StorageKind kind, const ScratchDir&
   return Database::Create(FreshAddress(kind, dir, name), options);
 }
 
-/// A new database in a scratch folder ("test.mvdb"), or on the tests' server.
-/// Without a server, a server database is not made (db() must not be used:
-/// the suite skips, see BothStorages).
+/// A new database in a scratch folder ("test.mvdb"), or on the tests' server,
+/// holding these hashed and directory files. Without a server, a server
+/// database is not made (db() must not be used: the suite skips, see BothStorages).
 class ScratchDatabase {
  public:
-  explicit ScratchDatabase(StorageKind kind = StorageKind::kEmbedded) {
-    if (kind == StorageKind::kEmbedded || !TestServer().empty()) db_ = CreateFresh(kind, dir_);
+  explicit ScratchDatabase(StorageKind kind = StorageKind::kEmbedded, std::initializer_list<const char*> hashed = {},
+                           std::initializer_list<const char*> directories = {}) {
+    if (kind == StorageKind::kServer && TestServer().empty()) return;
+    db_ = CreateFresh(kind, dir_);
+    for (const char* file : hashed) db_->CreateFile(file);
+    for (const char* file : directories) db_->CreateFile(file, FileKind::kDirectory);
   }
   Database& db() { return *db_; }
   Storage& storage() { return db_->storage(); }

@@ -1,9 +1,7 @@
 // JSON Lines exchange: whatever bytes a record holds, an export imports back
 // byte for byte; an import that fails anywhere changes nothing, directory
 // files included.
-#include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "engine_test_support.h"
@@ -27,14 +25,8 @@ jsonl::ImportSummary Import(Database& db, const std::string& lines) {
 
 class JsonlTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
-    t.db().CreateFile("CIVILAIDANT");
-    t.db().CreateFile("STATAIDANT", FileKind::kDirectory);
-  }
   std::filesystem::path Folder() { return t.db().DirectoryFolder("STATAIDANT"); }
-  testing_support::ScratchDatabase t{GetParam()};
+  testing_support::ScratchDatabase t{GetParam(), {"CIVILAIDANT"}, {"STATAIDANT"}};
 };
 
 TEST(JsonlLines, LevelsBecomeStringsAndNestedArraysAndOtherBytesBase64) {

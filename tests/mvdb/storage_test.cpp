@@ -1,6 +1,5 @@
 // Both storages: transactions (directory files included), key order, record
 // bytes, batches, and two connections on one database.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>

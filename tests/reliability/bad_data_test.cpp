@@ -2,14 +2,11 @@
 // keys too short for their key-part fields, a missing code table, a megabyte
 // attribute, a hundred thousand records sorted. Each gives a result or a clear
 // DbError, never a crash.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <sstream>
 
 #include "demo/dictionaries.h"
-#include "mvdb/database.h"
-#include "mvdb/jsonl.h"
 #include "reliability_support.h"
 
 namespace {

@@ -3,13 +3,10 @@
 // (Readers beside an import see whole batches and two exports of the same
 // second get two names: the host's TwoHosts tests run the programs so; the
 // race for a new name itself: DirectoryFileTest.)
-#include <gtest/gtest.h>
 
 #include <sstream>
 #include <thread>
 
-#include "mvdb/database.h"
-#include "mvdb/jsonl.h"
 #include "reliability_support.h"
 
 namespace {

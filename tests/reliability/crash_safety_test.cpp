@@ -2,17 +2,12 @@
 // writes leaves a sound database: every record is whole or absent, nothing of
 // the import that was cut lands (on both storages), and the database file
 // passes SQLite's integrity_check.
-#include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <chrono>
 #include <sstream>
 #include <streambuf>
 #include <thread>
 
-#include "mvdb/database.h"
-#include "mvdb/jsonl.h"
-#include "mvdb/storage.h"
 #include "reliability_support.h"
 
 namespace {

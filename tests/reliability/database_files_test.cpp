@@ -2,14 +2,11 @@
 // a damaged file, a read-only folder; a backup of the demo
 // database that restores byte for byte, exports that fail leaving nothing,
 // imports that fail changing nothing, and the mvdb program's statuses.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
 #include <random>
 
 #include "demo/generator.h"
-#include "mvdb/jsonl.h"
 #include "reliability_support.h"
 
 namespace {

@@ -6,16 +6,8 @@
 #include <signal.h>
 #include <sys/types.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <string>
-#include <vector>
 
 #include "mvdb/dynarray.h"
 #include "mvdb/jsonl.h"
@@ -126,8 +118,7 @@ inline Run Mvdb(const std::vector<std::string>& args, const std::filesystem::pat
   std::string command = std::string(MORVANE_BINARY_DIR) + "/src/mvdb";
   for (const std::string& arg : args) command += " '" + arg + "'";  // no test argument holds a quote
   const int status = std::system((command + " >'" + out.string() + "' 2>'" + err.string() + "'").c_str());
-  std::ifstream in(err);
-  Run run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(in), {})};
+  Run run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, mvdb::testing_support::Slurp(err)};
   std::filesystem::remove(err);
   return run;
 }

@@ -7,12 +7,12 @@
 
 #include "services/outils_date.h"
 #include "services/printer_choice_dialog.h"
-#include "test_support.h"
+#include "support/test_environment.h"
 
 namespace morvane::services {
 namespace {
 
-using testing::ScopedEnv;
+using morvane::testing::ScopedEnv;
 
 TEST(DayNumbers, AnchorsOfTheInternalCalendar) {
   EXPECT_EQ(DayNumber(QDate(1968, 1, 1)), 1);

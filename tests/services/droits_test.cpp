@@ -1,41 +1,29 @@
 // Rights: levels per file and visible sectors of a DROITS record (read from a
 // database by the batch runs: BatchRights, BatchRun).
-#include <gtest/gtest.h>
-
-#include "mvdb/dynarray.h"
+#include "mvdb/engine_test_support.h"
 #include "services/droits.h"
 #include "services/droits_record.h"
 
 namespace morvane::services {
 namespace {
 
-constexpr char FM = mvdb::kAttributeMark;
-constexpr char VM = mvdb::kValueMark;
+using mvdb::testing_support::Values;
 
 mvdb::DynArray Record(const std::string& files, const std::string& levels, const std::string& sectors,
                       const std::string& name = "Marie Test") {
-  return mvdb::DynArray(files + FM + levels + FM + sectors + FM + name);
-}
-
-std::string Values(std::initializer_list<const char*> values) {
-  std::string text;
-  for (const char* v : values) {
-    if (!text.empty()) text += VM;
-    text += v;
-  }
-  return text;
+  return mvdb::DynArray(mvdb::testing_support::Attrs({files, levels, sectors, name}));
 }
 
 TEST(Droits, LevelPerFileAndZeroForAFileNotListed) {
   auto droits = DroitsFromRecord(QStringLiteral("marie"),
                                  Record(Values({"ABSENCESAIDANT", "CONTRAT", "TABLES"}), Values({"2", "1", "x"}), ""));
   EXPECT_EQ(droits->Utilisateur(), QStringLiteral("marie"));
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("ABSENCESAIDANT"))->NiveauAcces(), 2);
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("absencesaidant"))->NiveauAcces(), 2);
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("CONTRAT"))->NiveauAcces(), 1);
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("TABLES"))->NiveauAcces(), 0);  // no number
-  EXPECT_EQ(droits->DroitsFichier(QStringLiteral("SECTEUR"))->NiveauAcces(), 0);
-  EXPECT_NE(droits->DroitsFichier(QStringLiteral("SECTEUR")), nullptr);
+  // Any case; TABLES holds no number; SECTEUR is not listed.
+  for (const auto& [file, level] : {std::pair{"ABSENCESAIDANT", 2}, {"absencesaidant", 2}, {"CONTRAT", 1}, {"TABLES", 0},
+                                    {"SECTEUR", 0}}) {
+    ASSERT_NE(droits->DroitsFichier(QString::fromLatin1(file)), nullptr) << file;
+    EXPECT_EQ(droits->DroitsFichier(QString::fromLatin1(file))->NiveauAcces(), level) << file;
+  }
 }
 
 TEST(Droits, SectorsRestrictedOrUnrestricted) {

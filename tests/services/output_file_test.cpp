@@ -1,15 +1,9 @@
 // Output files written whole or not at all, the database's own files refused,
 // and devices written in place, never renamed over.
-#include <gtest/gtest.h>
-
 #include <QTemporaryDir>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
+#include "mvdb/engine_test_support.h"
 #include "services/output_file.h"
 #include "services/printer_list.h"
 
@@ -17,11 +11,8 @@ namespace morvane::services {
 namespace {
 
 namespace fs = std::filesystem;
+using mvdb::testing_support::Slurp;
 
-std::string Read(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteFile(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
 
@@ -85,15 +76,15 @@ TEST_F(OutputFileTest, AnExistingFileIsReplacedOnlyByACompleteOne) {
   {
     OutputFile output(target);
     output.Device().write("nou");
-    EXPECT_EQ(Read(target), "ancien") << "nothing shows before the commit";
+    EXPECT_EQ(Slurp(target), "ancien") << "nothing shows before the commit";
   }  // abandoned: the old file stays, the temporary file goes
-  EXPECT_EQ(Read(target), "ancien");
+  EXPECT_EQ(Slurp(target), "ancien");
   EXPECT_EQ(Names(Dir()), std::vector<std::string>{"liste.pdf"});
 
   OutputFile output(target);
   output.Device().write("nouveau");
   output.Commit();
-  EXPECT_EQ(Read(target), "nouveau");
+  EXPECT_EQ(Slurp(target), "nouveau");
   EXPECT_EQ(Names(Dir()), std::vector<std::string>{"liste.pdf"});
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640)) << "the permissions are kept";
 }
@@ -107,9 +98,9 @@ TEST_F(OutputFileTest, NewFilesAreMadeAndLinksFollowedNotReplaced) {
     output.Device().write(name);
     output.Commit();
   }
-  EXPECT_EQ(Read(Dir() / "neuf.pdf"), "neuf.pdf");
-  EXPECT_EQ(Read(Dir() / "vrai.pdf"), "lien.pdf");
-  EXPECT_EQ(Read(Dir() / "futur.pdf"), "pendant.pdf");
+  EXPECT_EQ(Slurp(Dir() / "neuf.pdf"), "neuf.pdf");
+  EXPECT_EQ(Slurp(Dir() / "vrai.pdf"), "lien.pdf");
+  EXPECT_EQ(Slurp(Dir() / "futur.pdf"), "pendant.pdf");
   EXPECT_TRUE(fs::is_symlink(Dir() / "lien.pdf") && fs::is_symlink(Dir() / "pendant.pdf"));
 }
 
@@ -161,7 +152,7 @@ TEST_F(OutputFileTest, APdfJobLeftUnfinishedLeavesTheFileAsItWas) {
   const fs::path pdf = Dir() / "impression.pdf";
   WriteFile(pdf, "ancien");
   MakeQtPrinter(QStringLiteral("PDF"), pdf)->Print(QStringLiteral("jamais terminé"));
-  EXPECT_EQ(Read(pdf), "ancien");
+  EXPECT_EQ(Slurp(pdf), "ancien");
   EXPECT_EQ(Names(Dir()), std::vector<std::string>{"impression.pdf"});
 }
 

@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "planning_test_support.h"
-#include "services/planning_model.h"
 
 namespace morvane::services {
 namespace {

@@ -1,12 +1,9 @@
 // The planning on paper: pages in landscape with their header, legend and
 // count row, bars where their half-days are, page breaks; and the control
 // end to end on a small database.
-#include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <algorithm>
-#include <filesystem>
-#include <set>
 
 #include "mvdb/engine_test_support.h"
 #include "planning_test_support.h"
@@ -29,9 +26,6 @@ constexpr double kLandscapeWidth = RecordingPrinter::kPageHeight;
 constexpr double kLandscapeHeight = RecordingPrinter::kPageWidth;
 const QDate kPrinted(2025, 6, 15);
 
-/// Carer codes "00001".. with names that sort in code order.
-std::string CarerCode(int i) { return QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')).toStdString(); }
-
 class PlanningPrintTest : public ::testing::Test {
  protected:
   PlanningPrintTest() {
@@ -39,21 +33,23 @@ class PlanningPrintTest : public ::testing::Test {
     request.finPeriode = last;
     request.conges = true;
   }
+  /// Carers "00001".. with names that sort in code order.
   void AddCarers(int count, const QString& sector = "001") {
     for (int i = 1; i <= count; ++i) {
-      const std::string code = CarerCode(i);
+      const std::string code = QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')).toStdString();
       source.carers[QString::fromStdString(code)] = {QStringLiteral("AIDANT %1").arg(i, 3, 10, QLatin1Char('0')),
                                                      sector, "LYON"};
       AddAbsence(request.resultat, code, 12, first + i % 7, std::to_string(first + i % 7 + 1));
     }
   }
   int Paint() { return PaintPlanning(printer, BuildPlanningChart(request, source), kPrinted); }
-  std::vector<PrintOp> Fills(int page) const {
-    std::vector<PrintOp> fills;
-    for (const PrintOp& op : printer.Ops()) {
-      if (op.kind == PrintOp::Kind::Fill && op.page == page) fills.push_back(op);
+  /// The texts of page 1 right of the names' column with `top` <= y < `bottom`, in order.
+  QString DaysTexts(const PlanningLayout& layout, double top, double bottom, const QString& after = {}) const {
+    QString texts;
+    for (const PrintOp& text : printer.Texts(1)) {
+      if (text.x >= layout.daysLeft && text.y >= top && text.y < bottom) texts += text.text + after;
     }
-    return fills;
+    return texts;
   }
 
   const std::int32_t first = Day(2025, 6, 2);  // a Monday
@@ -89,13 +85,9 @@ TEST_F(PlanningPrintTest, PagesHeadersGroupsAndTheDayHeader) {
   }
   EXPECT_NE(printer.FindText("par secteur", 1), nullptr);
   const double numbersTop = layout.gridTop + layout.weekBandHeight + layout.dayLetterHeight;
-  QString letters, numbers;
-  for (const PrintOp& text : printer.Texts(1)) {
-    if (text.x < layout.daysLeft) continue;
-    if (text.y >= layout.gridTop + layout.weekBandHeight && text.y < numbersTop) letters += text.text;
-    if (text.y >= numbersTop && text.y < layout.bodyTop) numbers += text.text + " ";
-  }
-  EXPECT_EQ(letters + " " + numbers, "LMMJVSDLMMJVSD 2 3 4 5 6 7 8 9 10 11 12 13 14 15 ");
+  EXPECT_EQ(DaysTexts(layout, layout.gridTop + layout.weekBandHeight, numbersTop) + " " +
+                DaysTexts(layout, numbersTop, layout.bodyTop, " "),
+            "LMMJVSDLMMJVSD 2 3 4 5 6 7 8 9 10 11 12 13 14 15 ");
 
   RecordingPrinter empty;
   PlanningRequest none;
@@ -119,9 +111,8 @@ TEST_F(PlanningPrintTest, BarsCoverTheirHalfDaysAndCountsFollowTheDays) {
   const KindFill arret = FillOf(AbsenceKind::Arret);
   const PrintOp* congesBar = nullptr;
   const PrintOp* arretBar = nullptr;
-  const std::vector<PrintOp> fills = Fills(1);  // the bars point into it below
-  for (const PrintOp& fill : fills) {
-    if (fill.y >= layout.legendTop) continue;  // legend swatches
+  for (const PrintOp& fill : printer.Ops()) {
+    if (fill.kind != PrintOp::Kind::Fill || fill.y >= layout.legendTop) continue;  // legend swatches
     if (fill.color == conges.background) congesBar = &fill;
     if (fill.color == arret.background) arretBar = &fill;
   }
@@ -132,20 +123,9 @@ TEST_F(PlanningPrintTest, BarsCoverTheirHalfDaysAndCountsFollowTheDays) {
   ASSERT_NE(arretBar, nullptr);
   EXPECT_NEAR(arretBar->x, layout.DayX(11), 0.01);
   EXPECT_NEAR(arretBar->x + arretBar->width, layout.GridRight(), 0.01);
-  // Each bar carries its type letter inside its row.
-  QString letters;
-  for (const PrintOp& text : printer.Texts(1)) {
-    if (text.x >= layout.daysLeft && text.y > layout.bodyTop && text.y < layout.RowTop(2)) letters += text.text;
-  }
-  EXPECT_EQ(letters, "AC");
-
-  // The count row sits under the two rows.
-  const double countTop = layout.RowTop(2);
-  QString counts;
-  for (const PrintOp& text : printer.Texts(1)) {
-    if (text.x >= layout.daysLeft && text.y > countTop && text.y < countTop + layout.rowHeight) counts += text.text;
-  }
-  EXPECT_EQ(counts, "01110000000111");
+  // Each bar carries its type letter inside its row; the count row sits under the two rows.
+  EXPECT_EQ(DaysTexts(layout, layout.bodyTop, layout.RowTop(2)), "AC");
+  EXPECT_EQ(DaysTexts(layout, layout.RowTop(2), layout.RowTop(2) + layout.rowHeight), "01110000000111");
 }
 
 // ---- the control on a real database ----

@@ -6,12 +6,12 @@
 #include <QTemporaryDir>
 
 #include "services/printer_list.h"
-#include "test_support.h"
+#include "support/test_environment.h"
 
 namespace morvane::services {
 namespace {
 
-using testing::ScopedEnv;
+using morvane::testing::ScopedEnv;
 
 TEST(PrinterList, PdfPrinterThenDeclaredPrintersAfterTheSystemOnes) {
   QTemporaryDir dir;

@@ -2,13 +2,9 @@
 // poppler's pdftotext (word boxes in points) where the tool is installed.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
+#include <QSizeF>
 #include <QTemporaryDir>
-#include <filesystem>
 
 #include "support/pdf_text.h"
 #include "services/printer_list.h"
@@ -26,12 +22,8 @@ struct PdfWord {
   QString text;
 };
 
-struct PdfPage {
-  double width = 0, height = 0;  // twips
-};
-
 struct PdfLayout {
-  std::vector<PdfPage> pages;
+  std::vector<QSizeF> pages;  // twips
   std::vector<PdfWord> words;
   const PdfWord* Find(const QString& text) const {
     for (const auto& w : words) {
@@ -54,7 +46,7 @@ std::optional<PdfLayout> ReadLayout(const QString& pdf) {
   for (auto it = tag.globalMatch(html); it.hasNext();) {
     const auto m = it.next();
     if (!m.captured(1).isEmpty()) {
-      layout.pages.push_back({m.captured(1).toDouble() * 20, m.captured(2).toDouble() * 20});
+      layout.pages.push_back(QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) * 20);
     } else {
       layout.words.push_back({static_cast<int>(layout.pages.size()), m.captured(3).toDouble() * 20,
                               m.captured(4).toDouble() * 20, m.captured(5)});
@@ -107,9 +99,9 @@ TEST(QtPrinter, PdfTextSitsWhereTheTwipsSay) {
   const auto layout = ReadLayout(pdf);
   if (!layout) GTEST_SKIP() << "pdftotext is not available";
   ASSERT_EQ(layout->pages.size(), 2u);
-  EXPECT_NEAR(layout->pages[0].width, 11906, 10);
-  EXPECT_NEAR(layout->pages[0].height, 16838, 10);
-  EXPECT_GT(layout->pages[1].width, layout->pages[1].height) << "page 2 is landscape";
+  EXPECT_NEAR(layout->pages[0].width(), 11906, 10);
+  EXPECT_NEAR(layout->pages[0].height(), 16838, 10);
+  EXPECT_GT(layout->pages[1].width(), layout->pages[1].height()) << "page 2 is landscape";
 
   // The text's top is at CurrentY; a continuation goes on after 0.6 em a
   // character; a line of Courier New 10 is 227 twips.

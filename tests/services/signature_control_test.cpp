@@ -1,12 +1,7 @@
 // Ctr_Dorsany: signature pictures found in the directory file SIGNATURES.
-#include <gtest/gtest.h>
 
 #include <QImage>
-#include <filesystem>
-#include <fstream>
 
-
-#include "mvdb/database.h"
 #include "mvdb/engine_test_support.h"
 #include "services/signature_control.h"
 

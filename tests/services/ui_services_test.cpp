@@ -11,17 +11,15 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <string>
 
 #include "services/ui_services.h"
-#include "test_support.h"
+#include "support/test_environment.h"
 
 namespace morvane::services {
 namespace {
 
-using testing::ScopedEnv;
+using morvane::testing::ScopedEnv;
 
 TEST(Today, FixedByTheEnvironmentWhenValid) {
   {

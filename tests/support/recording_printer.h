@@ -42,15 +42,24 @@ struct PrintOp {
   int orientation = 0;           ///< Orientation: the value set; NewPage: the new page's
 };
 
+/// What printers sharing it recorded: every operation in order, the jobs
+/// started and the jobs ended.
+struct PrintLog {
+  std::vector<PrintOp> ops;
+  int jobs = 0, endDocs = 0;
+};
+
 class RecordingPrinter : public PagedPrinter {
  public:
   static constexpr double kPageWidth = 11906.0;   ///< A4 portrait, twips
   static constexpr double kPageHeight = 16838.0;  ///< A4 portrait, twips
 
-  explicit RecordingPrinter(QString deviceName = QStringLiteral("RECORDER"));
+  /// A printer recording into `log`, which other printers may share.
+  explicit RecordingPrinter(QString deviceName = QStringLiteral("RECORDER"),
+                            std::shared_ptr<PrintLog> log = std::make_shared<PrintLog>());
 
   /// Every operation in order.
-  const std::vector<PrintOp>& Ops() const { return ops_; }
+  const std::vector<PrintOp>& Ops() const { return log_->ops; }
   /// Texts printed, lines drawn on that page (job 0 = any job), in order.
   std::vector<PrintOp> Texts(int page, int job = 0) const { return Of(PrintOp::Kind::Text, page, job); }
   std::vector<PrintOp> Lines(int page, int job = 0) const { return Of(PrintOp::Kind::Line, page, job); }
@@ -67,8 +76,8 @@ class RecordingPrinter : public PagedPrinter {
   /// Orientation of each page of that job (index 0 = page 1).
   std::vector<int> PageOrientations(int job) const;
   /// Jobs started so far, and how many were ended with EndDoc.
-  int JobCount() const { return jobs_; }
-  int EndDocCount() const { return endDocs_; }
+  int JobCount() const { return log_->jobs; }
+  int EndDocCount() const { return log_->endDocs; }
   /// Number of pages of that job.
   int PagesOfJob(int job) const;
 
@@ -87,18 +96,17 @@ class RecordingPrinter : public PagedPrinter {
   void OrientationChanged(int orientation) override;
 
  private:
+  friend class RecordingPrinterList;
   void Record(PrintOp op);
   std::vector<PrintOp> Of(PrintOp::Kind kind, int page, int job) const;
   bool Matches(const PrintOp& op, PrintOp::Kind kind, int page, int job) const;
 
-  std::vector<PrintOp> ops_;
-  int jobs_ = 0;
-  int endDocs_ = 0;
+  std::shared_ptr<PrintLog> log_;
 };
 
 /// A printer list whose entries all record. Each entry keeps one
-/// RecordingPrinter for the list's whole life: SetCurrent(i) twice prints
-/// into the same recorder (as further jobs), and a test reads it afterwards.
+/// RecordingPrinter for the list's whole life: every printer the entry makes
+/// records into its log (as further jobs), and a test reads it afterwards.
 class RecordingPrinterList : public PrinterList {
  public:
   /// One recording entry per name, in order.
