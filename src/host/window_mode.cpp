@@ -140,13 +140,18 @@ class HostWindow : public QMainWindow {
 int RunWindow(const HostOptions& given, UrlOpener open) {
   const HostOptions options = WithDefaults(given);
   const bool isDemo = options.defaultDemo;
-  if (!options.screenshot.empty() && services::InsideDatabase(options.screenshot, options.database)) {
+  // The screenshot may not land on the database: checked before the sign-in,
+  // and again once the open database names its directory-file root.
+  const auto screenshotOnDatabase = [&options](const std::filesystem::path& directoryRoot) {
+    if (options.screenshot.empty() || !services::InsideDatabase(options.screenshot, options.database, directoryRoot))
+      return false;
     ReportFailure(QStringLiteral("Le fichier %1 appartient à la base de données %2 : la copie d'écran ne peut pas "
                                  "l'écrire.")
                       .arg(QString::fromStdString(options.screenshot.string()),
                            QString::fromStdString(options.database.string())));
-    return kWrongOutput;
-  }
+    return true;
+  };
+  if (screenshotOnDatabase({})) return kWrongOutput;
 
   // The host owns the three objects it hands to the control; the database
   // outlives the window (declared first, destroyed last).
@@ -172,6 +177,7 @@ int RunWindow(const HostOptions& given, UrlOpener open) {
     ReportFailure(reason);
     return 1;
   }
+  if (screenshotOnDatabase(database->DirectoryRoot())) return kWrongOutput;
   mvdb::Client client(user, options.database);
 
   std::error_code ignored;
