@@ -255,12 +255,6 @@ DynArray DynArray::FromAttributes(std::vector<std::string>&& attributes) {
   for (std::string& text : attributes) array.impl_->head.emplace_back(std::move(text));
   return array;
 }
-DynArray DynArray::FromAttributes(std::size_t count, const std::function<std::string()>& next) {
-  DynArray array;
-  array.impl_->head.reserve(count);
-  for (std::size_t a = 0; a < count; ++a) array.impl_->head.emplace_back(next());
-  return array;
-}
 DynArray::DynArray(std::string_view text) : impl_(std::make_unique<Impl>()) { impl_->Parse(text); }
 DynArray::DynArray(const DynArray& other)
     : impl_(std::make_unique<Impl>(other.impl_ ? *other.impl_ : EmptyImpl())) {}

@@ -1,7 +1,6 @@
 // DynArray: the multivalue dynamic array (attributes, values, sub-values from 1).
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,9 +43,6 @@ class DynArray {
   /// an attribute mark. As DynArray(their text joined by attribute marks),
   /// except that one empty attribute stays one attribute.
   static DynArray FromAttributes(std::vector<std::string>&& attributes);
-  /// As FromAttributes, with `count` attributes taken from next(), called in
-  /// order: no list of them is built first.
-  static DynArray FromAttributes(std::size_t count, const std::function<std::string()>& next);
   DynArray(const DynArray&);
   DynArray(DynArray&&) noexcept;
   DynArray& operator=(const DynArray&);

@@ -85,6 +85,11 @@ class IndexTables {
                    std::size_t limit = static_cast<std::size_t>(-1));
   /// Number of rows selected, counted up to cap.
   std::size_t CountUpTo(long long id, const IndexSelection& selection, std::size_t cap);
+  /// A text that stays the same while no other connection commits a change
+  /// to the database; nullopt when the storage cannot tell. This
+  /// connection's own writes are not always reflected. Call it inside a read
+  /// snapshot: it tells of that snapshot. Throws DbError kIo on storage failure.
+  virtual std::optional<std::string> OthersVersion() = 0;
 
  protected:
   /// How the storage writes the n-th parameter of a statement (from 1).

@@ -161,6 +161,18 @@ TEST_P(QueryIndexTest, EachQueryTakesTheCheaperPath) {
     EXPECT_FALSE(Keys(query).empty()) << query;
     EXPECT_EQ(t.db().queries().LastAccessPath(), path) << query;
   }
+
+  // The counts behind the choice are remembered between queries, and
+  // counted again after a write of this connection or of another.
+  const auto accessAfter = [&](Database& writer, const char* day) {
+    std::vector<KeyedRecord> added;
+    for (unsigned i = 0; i < 3000; ++i) added.push_back({Pad(100 + i, 5) + "01" + day, With({{2, "16180"}})});
+    writer.storage().PutMany("ABSENCESAIDANT", added);
+    Keys("SSELECT ABSENCESAIDANT AVEC DebAbsAidant >= \"16140\"");
+    return t.db().queries().LastAccessPath();
+  };
+  EXPECT_EQ(accessAfter(t.db(), "16150"), "scan (estimate 4601 of 11013)");
+  EXPECT_EQ(accessAfter(*Database::Open(t.db().Path()), "15000"), "scan (estimate 4601 of 14013)");
 }
 
 INSTANTIATE_ON_BOTH_STORAGES(QueryIndexTest);

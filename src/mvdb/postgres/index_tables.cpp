@@ -74,6 +74,12 @@ void PostgresIndexTables::SelectColumn(const std::string& sql, const std::vector
   }
 }
 
+// Two snapshots with the same bounds and the same transactions in progress
+// see the same committed data.
+std::optional<std::string> PostgresIndexTables::OthersVersion() {
+  return std::string(db_.Run("SELECT pg_current_snapshot()::text", {}, true).Bytes(0, 0));
+}
+
 std::size_t PostgresIndexTables::SelectCount(const std::string& sql, const std::vector<SelectionParameter>& params) {
   return static_cast<std::size_t>(db_.Run(sql, ParamsOf(params), true).Int(0, 0));
 }

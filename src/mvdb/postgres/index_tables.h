@@ -19,6 +19,7 @@ class PostgresIndexTables final : public IndexTables {
   void Finish(long long id) override;
   void Insert(long long id, const IndexRows& rows) override;
   void Remove(long long id, const std::vector<std::string>& keys) override;
+  std::optional<std::string> OthersVersion() override;
 
  protected:
   std::string Placeholder(std::size_t n) const override { return "$" + std::to_string(n); }

@@ -14,7 +14,7 @@ namespace mvdb {
 struct QueryEngine::Impl {
   explicit Impl(Storage& s) : storage(s), indexes(s) {}
 
-  std::vector<query::SelectedRecord> Run(const std::string& queryText, const std::string& fileName,
+  std::vector<std::string> Run(const std::string& queryText, const std::string& fileName,
                                          bool useIndexes, const std::vector<int>& columns = {}) {
     const query::Query parsed = query::Parse(queryText);
     if (!fileName.empty() && fileName != parsed.file) {
@@ -41,18 +41,13 @@ DynArray QueryEngine::Select(const std::string& queryText, const std::string& fi
                              const std::vector<int>& attributes, long& count) {
   count = 0;
   const std::vector<int> columns = attributes.empty() ? std::vector<int>{0} : attributes;
-  auto records = impl_->Run(queryText, fileName, true, columns);
-  count = static_cast<long>(records.size());
-  auto next = records.begin();
-  return DynArray::FromAttributes(records.size(), [&] { return std::move((next++)->text); });
+  auto rows = impl_->Run(queryText, fileName, true, columns);
+  count = static_cast<long>(rows.size());
+  return DynArray::FromAttributes(std::move(rows));
 }
 
 std::vector<std::string> QueryEngine::SelectKeys(const std::string& queryText, bool useIndexes) {
-  auto records = impl_->Run(queryText, "", useIndexes);
-  std::vector<std::string> keys;
-  keys.reserve(records.size());
-  for (auto& record : records) keys.push_back(std::move(record.key));
-  return keys;
+  return impl_->Run(queryText, "", useIndexes);  // rows of no column: the keys
 }
 
 void QueryEngine::CreateIndex(const std::string& file, const std::string& field) {

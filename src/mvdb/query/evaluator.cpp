@@ -8,6 +8,7 @@
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
+#include "mvdb/query/text_arena.h"
 #include "mvdb/query/values.h"
 
 namespace mvdb::query {
@@ -171,6 +172,7 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     stats_.access = "scan (indexes not used)";
     return false;
   }
+  indexes_.ForgetCountsIfChanged();
   std::unordered_map<std::string, std::size_t> estimates;  // by condition signature
   auto estimate = [&](const ResolvedCondition& condition) {
     const std::string signature = condition.Signature();
@@ -267,44 +269,43 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
   return true;
 }
 
-std::vector<SelectedRecord> Evaluator::Run(const Plan& plan, const std::vector<int>& columns) {
-  std::vector<SelectedRecord> result;
+std::vector<std::string> Evaluator::Run(const Plan& plan, const std::vector<int>& columns) {
+  std::vector<std::string> result;
   storage_.ReadSnapshot([&] { result = RunInSnapshot(plan, columns); });  // one state, locks taken once
   return result;
 }
 
-std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan, const std::vector<int>& columns) {
+std::vector<std::string> Evaluator::RunInSnapshot(const Plan& plan, const std::vector<int>& columns) {
   stats_ = {};
   FieldReader reader(storage_);
   Matcher matcher(plan, reader);
   RecordView record;
-  std::vector<SelectedRecord> selected;  // in key order
+  // The selected records in key order, copied into one arena: their keys,
+  // and their rows built as they are selected, while each record is at hand;
+  // or, when the sort reads the records' attributes, their whole texts, and
+  // the rows built once the order is known.
+  TextArena arena;
+  std::vector<KeptRecord> kept;
+  const bool rowsAtOnce = !SortReadsText(plan.sorts);
+  RowBuilder rows(columns);
 
   // With translated conditions, records are checked in batches: the records
   // of other files that a batch needs are read together first. Records that
   // fail on their own fields already are left out of the batch.
   const std::vector<const FieldDef*> translated = TranslatedFields(plan);
-  std::vector<SelectedRecord> batch;
-  // Only what the caller and the sort will read is kept of a selected record.
-  const bool keepText = SortReadsText(plan.sorts);
-  RowBuilder rows(columns);
+  std::vector<std::pair<std::string, std::string>> batch;  // keys and texts
   auto keep = [&](const std::string& key, const std::string& text) {
     storage_.Remember(plan.file, key, text);  // the caller often reads it next, by key
-    SelectedRecord& match = selected.emplace_back();
-    match.key = key;
-    if (keepText) {
-      match.text = text;  // its row once sorted
-    } else if (!columns.empty()) {
-      match.text = rows.Row(key, text);
-    }
+    const std::string_view keptKey = arena.Keep(key);
+    kept.push_back({keptKey, arena.Keep(rowsAtOnce ? rows.RowView(key, text) : std::string_view(text))});
   };
   auto checkBatch = [&] {
     std::vector<RecordView> views(batch.size());
-    for (std::size_t i = 0; i < batch.size(); ++i) views[i].Reset(batch[i].key, batch[i].text);
+    for (std::size_t i = 0; i < batch.size(); ++i) views[i].Reset(batch[i].first, batch[i].second);
     reader.Prefetch(translated, views);
-    for (auto& candidate : batch) {
-      record.Reset(candidate.key, candidate.text);
-      if (matcher.Matches(record)) keep(candidate.key, candidate.text);
+    for (const auto& [key, text] : batch) {
+      record.Reset(key, text);
+      if (matcher.Matches(record)) keep(key, text);
     }
     batch.clear();
   };
@@ -328,26 +329,12 @@ std::vector<SelectedRecord> Evaluator::RunInSnapshot(const Plan& plan, const std
     storage_.Scan(plan.file, consider);
   }
   if (!batch.empty()) checkBatch();
-  if (plan.sorts.empty()) return selected;  // no sort: no text kept, rows built already
 
-  // The order applied in place, cycle by cycle: no second copy of the
-  // selection (half a million records weigh tens of megabytes).
-  std::vector<std::size_t> order = SortOrder(plan.sorts, reader, selected);
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    if (order[i] == i) continue;
-    SelectedRecord held = std::move(selected[i]);
-    std::size_t at = i;
-    while (order[at] != i) {
-      const std::size_t from = order[at];
-      selected[at] = std::move(selected[from]);
-      order[at] = at;
-      at = from;
-    }
-    selected[at] = std::move(held);
-    order[at] = at;
-  }
-  if (keepText && !columns.empty()) {
-    for (SelectedRecord& record : selected) record.text = rows.Row(record.key, record.text);
+  const std::vector<std::size_t> order = SortOrder(plan.sorts, reader, kept);
+  std::vector<std::string> selected;
+  selected.reserve(kept.size());
+  for (const std::size_t at : order) {
+    selected.push_back(rowsAtOnce ? std::string(kept[at].text) : rows.Row(kept[at].key, kept[at].text));
   }
   return selected;
 }

@@ -41,12 +41,11 @@ class Evaluator {
   /// `useIndexes` false forces full scans (to compare both paths in tests).
   Evaluator(Storage& storage, IndexStore& indexes, bool useIndexes = true);
 
-  /// The records satisfying the plan, in the order of its PAR fields (see
-  /// SortOrder), in key order without PAR. With `columns`, each record's
-  /// text is its result-list row of those attributes (see RowBuilder);
-  /// without, its text is kept only when the PAR fields read it. Throws
-  /// DbError kIo on storage failure.
-  std::vector<SelectedRecord> Run(const Plan& plan, const std::vector<int>& columns = {});
+  /// The result-list rows of the records satisfying the plan (see
+  /// RowBuilder: the key alone without `columns`), in the order of its PAR
+  /// fields (see SortOrder), in key order without PAR. Throws DbError kIo on
+  /// storage failure.
+  std::vector<std::string> Run(const Plan& plan, const std::vector<int>& columns = {});
 
   const RunStats& LastStats() const { return stats_; }
 
@@ -54,7 +53,7 @@ class Evaluator {
   /// The sorted candidate keys; false when one scan of the file is better.
   /// Sets stats_.access.
   bool CollectCandidates(const Plan& plan, std::vector<std::string>& keys);
-  std::vector<SelectedRecord> RunInSnapshot(const Plan& plan, const std::vector<int>& columns);
+  std::vector<std::string> RunInSnapshot(const Plan& plan, const std::vector<int>& columns);
 
   Storage& storage_;
   IndexStore& indexes_;

@@ -1,8 +1,12 @@
 #include "mvdb/query/index_store.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 #include "mvdb/errors.h"
 #include "mvdb/index_tables.h"
@@ -143,6 +147,26 @@ IndexSelection SelectionOf(const ResolvedCondition& condition) {
   return selection;
 }
 
+// The selection written out whole: what its count is remembered under.
+std::string CountKey(long long id, const IndexSelection& selection, std::size_t cap) {
+  std::string key = std::to_string(id) + ' ' + std::to_string(cap);
+  for (const auto& term : selection.terms) {
+    key += "|" + std::to_string(static_cast<int>(term.rows));
+    for (const auto& test : term.tests) {
+      key += ' ';
+      key += test.always ? (*test.always ? "T" : "F") : test.op;
+      if (test.onNumber) {
+        char number[32];
+        std::snprintf(number, sizeof number, "#%a", test.number);  // exact
+        key += number;
+      } else {  // the length first: the text may hold any byte
+        key += std::to_string(test.text.size()) + ':' + test.text;
+      }
+    }
+  }
+  return key;
+}
+
 }  // namespace
 
 struct IndexStore::State {
@@ -154,6 +178,19 @@ struct IndexStore::State {
   std::map<std::string, std::vector<Index>> byFile;
   std::vector<IndexEntry> known;  // the catalogue as last read
   std::vector<std::string_view> values;
+  // Index rows counted, remembered while the database stays as it was:
+  // another connection's commit changes its version, this one's writes pass
+  // through OnWrite.
+  std::unordered_map<std::string, std::size_t> counts;
+  std::optional<std::string> countedAt;  // the version they were counted at
+  std::uint64_t writes = 0;               // through this store, ever
+  std::uint64_t countedAfter = 0;         // writes when they were counted
+
+  std::size_t Counted(const std::string& key, const std::function<std::size_t()>& count) {
+    const auto it = counts.find(key);
+    if (it != counts.end()) return it->second;
+    return counts.emplace(key, count()).first->second;
+  }
 
   void Load() {
     std::vector<IndexEntry> entries = tables.List();
@@ -189,6 +226,7 @@ struct IndexStore::State {
   }
 
   void OnWrite(const std::string& file, const std::vector<RecordChange>& changes) {
+    ++writes;
     Load();  // another connection may have built an index since
     const auto it = byFile.find(file);
     if (it == byFile.end()) return;
@@ -245,6 +283,7 @@ void IndexStore::Build(const std::string& file, const FieldDef& field) {
     if (rows.size() > 0) s.tables.Insert(id, rows);
     s.tables.Finish(id);
   });
+  ++s.writes;
   s.known.clear();
   s.Load();
 }
@@ -261,12 +300,22 @@ std::vector<std::pair<std::string, std::string>> IndexStore::List() const {
   return list;
 }
 
+void IndexStore::ForgetCountsIfChanged() {
+  State& s = *state_;
+  std::optional<std::string> version = s.tables.OthersVersion();
+  if (version && version == s.countedAt && s.writes == s.countedAfter) return;
+  s.counts.clear();
+  s.countedAt = std::move(version);
+  s.countedAfter = s.writes;
+}
+
 std::optional<std::size_t> IndexStore::RecordCount(const std::string& file) {
   const auto it = state_->byFile.find(file);
   if (it == state_->byFile.end()) return std::nullopt;
   for (const Index& index : it->second) {
     if (index.field.kind == FieldKind::kAttribute) continue;  // multi-valued: rows are values
-    return state_->tables.Count(index.id);
+    const long long id = index.id;
+    return state_->Counted(std::to_string(id), [&] { return state_->tables.Count(id); });
   }
   return std::nullopt;
 }
@@ -281,7 +330,9 @@ std::size_t IndexStore::Candidates(const std::string& file, const ResolvedCondit
 std::size_t IndexStore::Estimate(const std::string& file, const ResolvedCondition& condition, std::size_t cap) {
   const Index* index = state_->Find(file, condition.field.StoredSource());
   if (!index) return static_cast<std::size_t>(-1);
-  return state_->tables.CountUpTo(index->id, SelectionOf(condition), cap);
+  const IndexSelection selection = SelectionOf(condition);
+  return state_->Counted(CountKey(index->id, selection, cap),
+                         [&] { return state_->tables.CountUpTo(index->id, selection, cap); });
 }
 
 }  // namespace mvdb::query

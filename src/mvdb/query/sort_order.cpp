@@ -34,7 +34,7 @@ int CompareSortValues(const SortValue& a, const SortValue& b) {
 }
 
 void PrefetchTranslations(const std::vector<FieldDef>& sorts, FieldReader& reader,
-                          const std::vector<SelectedRecord>& records) {
+                          const std::vector<KeptRecord>& records) {
   std::vector<const FieldDef*> translated;
   for (const FieldDef& field : sorts) {
     if (field.kind == FieldKind::kTranslation) translated.push_back(&field);
@@ -52,7 +52,7 @@ void PrefetchTranslations(const std::vector<FieldDef>& sorts, FieldReader& reade
 // Writes the rank of each record's value of the field, among the field's
 // distinct values in sort order, into ranks[i * stride]. Equal sort values
 // ("1" and "01" in an R field) share a rank.
-void Rank(const FieldDef& field, FieldReader& reader, const std::vector<SelectedRecord>& records,
+void Rank(const FieldDef& field, FieldReader& reader, const std::vector<KeptRecord>& records,
           std::uint32_t* ranks, std::size_t stride) {
   // The views point into the records, or into the reader's kept records of
   // other files: both outlive this function.
@@ -158,7 +158,7 @@ bool SortReadsText(const std::vector<FieldDef>& sorts) {
 }
 
 std::vector<std::size_t> SortOrder(const std::vector<FieldDef>& sorts, FieldReader& reader,
-                                   const std::vector<SelectedRecord>& records) {
+                                   const std::vector<KeptRecord>& records) {
   std::vector<std::size_t> order(records.size());
   std::iota(order.begin(), order.end(), 0);
   const std::size_t fields = sorts.size();

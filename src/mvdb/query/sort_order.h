@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mvdb/query/dictionary.h"
@@ -11,12 +12,11 @@ namespace mvdb::query {
 
 class FieldReader;
 
-/// A selected record: its key and its whole text. The evaluator keeps the
-/// text only when the PAR fields read it, and hands back the result-list row
-/// in its place when one was asked for.
-struct SelectedRecord {
-  std::string key;
-  std::string text;
+/// A selected record while it is sorted: views, owned elsewhere, of its key
+/// and of a text: its whole text when the sort reads it (SortReadsText).
+struct KeptRecord {
+  std::string_view key;
+  std::string_view text;
 };
 
 /// True when sorting on these fields reads the records' own attributes, not
@@ -33,6 +33,6 @@ bool SortReadsText(const std::vector<FieldDef>& sorts);
 /// target records through `reader` (prefetched in batches). Throws DbError
 /// kIo on storage failure.
 std::vector<std::size_t> SortOrder(const std::vector<FieldDef>& sorts, FieldReader& reader,
-                                   const std::vector<SelectedRecord>& records);
+                                   const std::vector<KeptRecord>& records);
 
 }  // namespace mvdb::query

@@ -79,7 +79,7 @@ std::size_t PassMarks(std::string_view text, std::size_t at, std::size_t n) {
 
 }  // namespace
 
-std::string RowBuilder::RowInOrder(std::string_view key, std::string_view text) {
+std::string_view RowBuilder::RowInOrder(std::string_view key, std::string_view text) {
   std::string& out = scratch_;
   out.assign(keyFirst_ ? key : std::string_view());
   std::size_t attribute = 1;  // the attribute that starts at `at`
@@ -107,7 +107,7 @@ std::string RowBuilder::RowInOrder(std::string_view key, std::string_view text) 
     at = end + 1;
     attribute = listed + 1;
   }
-  return std::string(out);
+  return out;
 }
 
 bool RowBuilder::EndAttribute(std::string_view text, std::size_t mark) {
@@ -116,7 +116,9 @@ bool RowBuilder::EndAttribute(std::string_view text, std::size_t mark) {
   return ++attribute_ <= highest_;
 }
 
-std::string RowBuilder::Row(std::string_view key, std::string_view text) {
+std::string RowBuilder::Row(std::string_view key, std::string_view text) { return std::string(RowView(key, text)); }
+
+std::string_view RowBuilder::RowView(std::string_view key, std::string_view text) {
   if (inOrder_) return RowInOrder(key, text);
   for (int column : columns_) {
     if (column > 0) cells_[static_cast<std::size_t>(column)] = {};
@@ -162,7 +164,8 @@ std::string RowBuilder::Row(std::string_view key, std::string_view text) {
   for (int column : columns_) size += cell(column).size();
   // Cells are a few bytes each: copied byte by byte, their value marks lowered
   // on the way, rather than by a call per cell.
-  std::string row(size, kValueMark);
+  std::string& row = scratch_;
+  row.assign(size, kValueMark);
   char* out = row.data();
   for (std::size_t j = 0; j < columns_.size(); ++j) {
     if (j > 0) ++out;  // the value mark already there

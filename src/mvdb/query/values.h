@@ -107,6 +107,8 @@ class RowBuilder {
   /// An empty list of columns means the key alone.
   explicit RowBuilder(std::vector<int> columns);
   std::string Row(std::string_view key, std::string_view text);
+  /// As Row, written into the builder: the view is valid until its next call.
+  std::string_view RowView(std::string_view key, std::string_view text);
 
  private:
   /// Ends attribute `attribute_` at the mark at `mark`; false once past the
@@ -114,7 +116,7 @@ class RowBuilder {
   bool EndAttribute(std::string_view text, std::size_t mark);
   /// Row for columns in ascending order (after the key, if first): written
   /// in one pass over the record.
-  std::string RowInOrder(std::string_view key, std::string_view text);
+  std::string_view RowInOrder(std::string_view key, std::string_view text);
 
   bool inOrder_ = false;             ///< the key or nothing first, then attributes in ascending order
   bool keyFirst_ = false;            ///< with inOrder_: the first column is the key

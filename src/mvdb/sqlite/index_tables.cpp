@@ -90,6 +90,12 @@ void SqliteIndexTables::SelectColumn(const std::string& sql, const std::vector<S
   }
 }
 
+// The pragma reads the version of the snapshot (it starts the read
+// transaction when none is open yet); another connection's commit changes it.
+std::optional<std::string> SqliteIndexTables::OthersVersion() {
+  return std::to_string(SelectCount("PRAGMA data_version", {}));
+}
+
 std::size_t SqliteIndexTables::SelectCount(const std::string& sql, const std::vector<SelectionParameter>& params) {
   sql::Statement count(db_, sql);
   BindAll(count, params);
