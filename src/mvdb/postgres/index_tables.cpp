@@ -77,7 +77,10 @@ void PostgresIndexTables::SelectColumn(const std::string& sql, const std::vector
 // Two snapshots with the same bounds and the same transactions in progress
 // see the same committed data.
 std::optional<std::string> PostgresIndexTables::OthersVersion() {
-  return std::string(db_.Run("SELECT pg_current_snapshot()::text", {}, true).Bytes(0, 0));
+  const Result snapshot = db_.Run("SELECT pg_current_snapshot()::text", {}, true);
+  std::string version;
+  version.append(snapshot.Bytes(0, 0));
+  return version;
 }
 
 std::size_t PostgresIndexTables::SelectCount(const std::string& sql, const std::vector<SelectionParameter>& params) {

@@ -22,7 +22,11 @@ class PostgresIndexTables final : public IndexTables {
   std::optional<std::string> OthersVersion() override;
 
  protected:
-  std::string Placeholder(std::size_t n) const override { return "$" + std::to_string(n); }
+  std::string Placeholder(std::size_t n) const override {
+    std::string placeholder(1, '$');
+    placeholder += std::to_string(n);
+    return placeholder;
+  }
   void SelectColumn(const std::string& sql, const std::vector<SelectionParameter>& params,
                     const std::function<bool(std::string_view)>& fn) override;
   std::size_t SelectCount(const std::string& sql, const std::vector<SelectionParameter>& params) override;

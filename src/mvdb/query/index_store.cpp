@@ -149,9 +149,12 @@ IndexSelection SelectionOf(const ResolvedCondition& condition) {
 
 // The selection written out whole: what its count is remembered under.
 std::string CountKey(long long id, const IndexSelection& selection, std::size_t cap) {
-  std::string key = std::to_string(id) + ' ' + std::to_string(cap);
+  std::string key = std::to_string(id);
+  key += ' ';
+  key += std::to_string(cap);
   for (const auto& term : selection.terms) {
-    key += "|" + std::to_string(static_cast<int>(term.rows));
+    key += '|';
+    key += std::to_string(static_cast<int>(term.rows));
     for (const auto& test : term.tests) {
       key += ' ';
       key += test.always ? (*test.always ? "T" : "F") : test.op;
@@ -160,7 +163,9 @@ std::string CountKey(long long id, const IndexSelection& selection, std::size_t 
         std::snprintf(number, sizeof number, "#%a", test.number);  // exact
         key += number;
       } else {  // the length first: the text may hold any byte
-        key += std::to_string(test.text.size()) + ':' + test.text;
+        key += std::to_string(test.text.size());
+        key += ':';
+        key += test.text;
       }
     }
   }
