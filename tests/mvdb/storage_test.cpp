@@ -162,6 +162,39 @@ TEST_P(StorageTest, ASnapshotReadsEveryRecordAsItIsAndEveryMissingOneAsMissing) 
   });
 }
 
+TEST_P(StorageTest, ALargeScanInASnapshotSeesOneStateInKeyOrderAndStopsWhenAsked) {
+  // Three megabytes: a server reads such a file in two halves at once.
+  std::vector<KeyedRecord> records;
+  std::string expected;
+  for (int n = 0; n < 3000; ++n) {
+    records.push_back({"k" + std::to_string(10000 + n), std::to_string(n) + std::string(1000, 'x')});
+    expected += records.back().key + "=" + records.back().text.substr(0, 4) + " ";
+  }
+  storage->PutMany("F", records);
+  auto other = Storage::Open(address, OpenMode::kReadWrite);
+  const auto scan = [&](std::size_t upTo) {
+    std::string seen;
+    std::size_t count = 0;
+    storage->Scan("F", [&](const std::string& key, const std::string& text) {
+      seen += key + "=" + text.substr(0, 4) + " ";
+      return ++count < upTo;
+    });
+    return seen;
+  };
+  storage->ReadSnapshot([&] {
+    EXPECT_TRUE(storage->Get("F", "k10000"));  // the snapshot is taken
+    other->Put("F", "k12999", "changed");
+    other->Put("F", "k99999", "added");
+    other->Remove("F", "k10001");
+    EXPECT_EQ(scan(-1), expected);
+    EXPECT_EQ(scan(2500), expected.substr(0, expected.find("k12500=")));
+    EXPECT_EQ(scan(10), expected.substr(0, expected.find("k10010=")));
+  });
+  const std::string now = scan(-1);
+  EXPECT_NE(now.find("k12999=chan k99999=adde "), std::string::npos);
+  EXPECT_EQ(now.find("k10001="), std::string::npos);
+}
+
 INSTANTIATE_ON_BOTH_STORAGES(StorageTest);
 
 }  // namespace

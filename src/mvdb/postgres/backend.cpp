@@ -15,6 +15,7 @@
 #include "mvdb/postgres/address.h"
 #include "mvdb/postgres/connection.h"
 #include "mvdb/postgres/index_tables.h"
+#include "mvdb/postgres/range_reader.h"
 #include "mvdb/sql_backend.h"
 
 namespace mvdb::postgres {
@@ -105,8 +106,12 @@ class PostgresBackend final : public SqlBackend {
       throw;
     }
   }
-  void BeginSnapshot() override { db_.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"); }
+  void BeginSnapshot() override {
+    db_.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    inSnapshot_ = true;
+  }
   void Commit() override {
+    inSnapshot_ = false;
     const Result done = db_.Exec("COMMIT");
     // A transaction in which a statement failed ends as a rollback.
     if (std::string_view(PQcmdStatus(done.get())) == "ROLLBACK")
@@ -114,6 +119,7 @@ class PostgresBackend final : public SqlBackend {
                                         " was undone by the server: a statement of it had failed");
   }
   void Rollback() noexcept override {
+    inSnapshot_ = false;
     try {
       db_.Exec("ROLLBACK");
     } catch (...) {
@@ -202,10 +208,77 @@ class PostgresBackend final : public SqlBackend {
   }
 
   void ScanTable(const std::string& table, const RecordFn& fn) override {
+    // A large table read in a read snapshot is read in two halves at once:
+    // a second server process streams the upper half, on a second
+    // connection, while this one's is read and used.
+    if (const auto middle = MiddleKey(table)) {
+      if (Connection* helper = Helper()) {
+        const Result snapshot = db_.Run("SELECT pg_export_snapshot()");
+        RangeReader upper(*helper, std::string(snapshot.Bytes(0, 0)), table, *middle, kScanBatch);
+        if (!ScanRange(table, "WHERE key < $1", {Bytes(*middle)}, fn)) return;
+        while (auto rows = upper.Next()) {
+          if (!Deliver(*rows, fn)) return;
+        }
+        return;
+      }
+    }
+    ScanRange(table, "", {}, fn);
+  }
+
+  IndexTables& Indexes() override { return indexes_; }
+  ServerAccounts* Accounts() override { return &accounts_; }
+
+ private:
+  /// Tables of fewer pages than this are read by one connection.
+  static constexpr double kSplitFromPages = 256;
+  /// Pages sampled for the middle key.
+  static constexpr double kSampledPages = 50;
+
+  /// The middle key of a large table in a read snapshot (from the keys of
+  /// about kSampledPages pages picked at random); nullopt for a small table,
+  /// outside a read snapshot (a write transaction's own changes are not seen
+  /// from another connection), or on a standby.
+  std::optional<std::string> MiddleKey(const std::string& table) {
+    if (!inSnapshot_ || helperRefused_) return std::nullopt;
+    // A standby cannot export its snapshot: it reads with one connection.
+    const Result size = db_.Run(
+        "SELECT CASE WHEN pg_is_in_recovery() THEN 0 "
+        "ELSE pg_relation_size($1::text::regclass) / current_setting('block_size')::int8 END",
+        {Text(table)});
+    const double pages = static_cast<double>(size.Int(0, 0));
+    if (pages < kSplitFromPages) return std::nullopt;
+    const std::string percent = std::to_string(std::min(100.0, 100.0 * kSampledPages / pages));
+    const Result middle = db_.Run("SELECT percentile_disc(0.5) WITHIN GROUP (ORDER BY key) FROM " + table +
+                                  " TABLESAMPLE SYSTEM (" + percent + ")");
+    if (middle.Rows() == 0 || middle.IsNull(0, 0)) return std::nullopt;
+    return std::string(middle.Bytes(0, 0));
+  }
+
+  /// The second connection, made on first use; null when the server
+  /// refused it (too many connections): scans are then read by one.
+  Connection* Helper() {
+    if (!helper_ && !helperRefused_) {
+      try {
+        helper_ = Connection::SameAs(db_);
+        helper_->Exec("SET search_path TO " + Quoted(schema_));
+      } catch (const DbError&) {
+        helper_.reset();
+        helperRefused_ = true;
+      }
+    }
+    return helper_.get();
+  }
+
+  /// Calls fn for the rows of the table that `where` selects, in key order;
+  /// false when fn stopped the scan.
+  bool ScanRange(const std::string& table, const std::string& where, const std::vector<Param>& params,
+                 const RecordFn& fn) {
     // A cursor fetched in batches: between two fetches fn may use the connection.
     static std::atomic<long> cursors{0};
     const std::string cursor = "mvdb_scan_" + std::to_string(++cursors);
-    db_.Exec("DECLARE " + cursor + " BINARY NO SCROLL CURSOR FOR SELECT key, record FROM " + table + " ORDER BY key");
+    db_.Run("DECLARE " + cursor + " BINARY NO SCROLL CURSOR FOR SELECT key, record FROM " + table + " " + where +
+                " ORDER BY key",
+            params);
     const std::string fetch = "FETCH FORWARD " + std::to_string(kScanBatch) + " FROM " + cursor;
     // The next batch is asked for before this one is used, so that the
     // server works while the client does.
@@ -225,14 +298,11 @@ class PostgresBackend final : public SqlBackend {
     while (next != 0) {
       const Result rows = db_.Take(next);
       next = rows.Rows() == kScanBatch ? db_.Send(fetch) : 0;
-      if (!Deliver(rows, fn)) return;
+      if (!Deliver(rows, fn)) return false;
     }
+    return true;
   }
 
-  IndexTables& Indexes() override { return indexes_; }
-  ServerAccounts* Accounts() override { return &accounts_; }
-
- private:
   void UseSchema() { db_.Exec("SET search_path TO " + Quoted(schema_)); }
 
   void ReadRoot() {
@@ -255,6 +325,9 @@ class PostgresBackend final : public SqlBackend {
 
   std::string schema_;
   Connection db_;
+  std::unique_ptr<Connection> helper_;  // reads the upper half of large scans
+  bool helperRefused_ = false;
+  bool inSnapshot_ = false;  // a read snapshot is open
   PostgresIndexTables indexes_;
   PostgresAccounts accounts_;
   std::filesystem::path root_;

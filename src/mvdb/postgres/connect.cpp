@@ -108,8 +108,35 @@ Connection::Connection(const std::string& conninfo, std::string shown, const Cre
   }
   keywords.push_back(nullptr);
   values.push_back(nullptr);
+  Connect(keywords.data(), values.data(), true);
+}
 
-  conn_ = PQconnectStartParams(keywords.data(), values.data(), 1);
+std::unique_ptr<Connection> Connection::SameAs(const Connection& other) {
+  // The options the other connection was made with, its password among them
+  // (wiped once used).
+  std::unique_ptr<PQconninfoOption, void (*)(PQconninfoOption*)> options(
+      PQconninfo(other.conn_), [](PQconninfoOption* list) {
+        for (PQconninfoOption* option = list; option && option->keyword; ++option) {
+          if (option->val) ::explicit_bzero(option->val, std::strlen(option->val));
+        }
+        PQconninfoFree(list);
+      });
+  if (!options) throw DbError(ErrorCode::kIo, "cannot connect to database " + other.shown_ + ": out of memory");
+  std::vector<const char*> keywords, values;
+  for (const PQconninfoOption* option = options.get(); option->keyword; ++option) {
+    if (option->val == nullptr) continue;
+    keywords.push_back(option->keyword);
+    values.push_back(option->val);
+  }
+  keywords.push_back(nullptr);
+  values.push_back(nullptr);
+  auto twin = std::make_unique<Connection>(Unconnected{}, other.shown_);
+  twin->Connect(keywords.data(), values.data(), false);
+  return twin;
+}
+
+void Connection::Connect(const char* const* keywords, const char* const* values, bool expandDbname) {
+  conn_ = PQconnectStartParams(keywords, values, expandDbname ? 1 : 0);
   if (conn_ == nullptr) throw DbError(ErrorCode::kIo, "cannot connect to database " + shown_ + ": out of memory");
   PQsetErrorVerbosity(conn_, PQERRORS_VERBOSE);  // the server's refusals with their SQLSTATE
   // A connection that failed at once (no such socket) has its reason already.

@@ -74,6 +74,16 @@ class Connection {
   /// or libpq's reason, one line>". Waits at most the address's
   /// connect_timeout for each host.
   Connection(const std::string& conninfo, std::string shown, const Credentials& credentials = {});
+  /// A new connection to the server and database of `other`, signed in as
+  /// it was (its password included). Throws as the constructor.
+  static std::unique_ptr<Connection> SameAs(const Connection& other);
+  /// Not connected yet (SameAs's first step); the key is private.
+  struct Unconnected {
+   private:
+    friend class Connection;
+    Unconnected() = default;
+  };
+  Connection(Unconnected, std::string shown) : shown_(std::move(shown)) {}
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -110,6 +120,9 @@ class Connection {
   [[noreturn]] void Fail(const PGresult* result, const std::string& what) const;
 
  private:
+  /// Connects with libpq's option lists (each ended by nullptr). Throws as
+  /// the public constructor.
+  void Connect(const char* const* keywords, const char* const* values, bool expandDbname);
   Result Checked(PGresult* result, const std::string& sql);
   /// Collects the result of the statement in flight, if any, for its Take.
   void Land();
