@@ -6,6 +6,8 @@
 #include <random>
 #include <set>
 
+#include <libpq-fe.h>
+
 #include "engine_test_support.h"
 
 namespace mvdb {
@@ -162,37 +164,60 @@ TEST_P(StorageTest, ASnapshotReadsEveryRecordAsItIsAndEveryMissingOneAsMissing) 
   });
 }
 
-TEST_P(StorageTest, ALargeScanInASnapshotSeesOneStateInKeyOrderAndStopsWhenAsked) {
-  // Three megabytes: a server reads such a file in two halves at once.
+// Three megabytes in F (a server reads such a file in two halves at once);
+// returns what ScanOfF gives of it.
+std::string FillLarge(Storage& storage) {
   std::vector<KeyedRecord> records;
-  std::string expected;
+  std::string scanned;
   for (int n = 0; n < 3000; ++n) {
     records.push_back({"k" + std::to_string(10000 + n), std::to_string(n) + std::string(1000, 'x')});
-    expected += records.back().key + "=" + records.back().text.substr(0, 4) + " ";
+    scanned += records.back().key + "=" + records.back().text.substr(0, 4) + " ";
   }
-  storage->PutMany("F", records);
+  storage.PutMany("F", records);
+  return scanned;
+}
+
+// The keys and the first bytes of F's records, as a scan gives them, up to
+// `upTo` records.
+std::string ScanOfF(Storage& storage, std::size_t upTo = -1) {
+  std::string seen;
+  std::size_t count = 0;
+  storage.Scan("F", [&](const std::string& key, const std::string& text) {
+    seen += key + "=" + text.substr(0, 4) + " ";
+    return ++count < upTo;
+  });
+  return seen;
+}
+
+TEST_P(StorageTest, ALargeScanInASnapshotSeesOneStateInKeyOrderAndStopsWhenAsked) {
+  const std::string expected = FillLarge(*storage);
   auto other = Storage::Open(address, OpenMode::kReadWrite);
-  const auto scan = [&](std::size_t upTo) {
-    std::string seen;
-    std::size_t count = 0;
-    storage->Scan("F", [&](const std::string& key, const std::string& text) {
-      seen += key + "=" + text.substr(0, 4) + " ";
-      return ++count < upTo;
-    });
-    return seen;
-  };
   storage->ReadSnapshot([&] {
     EXPECT_TRUE(storage->Get("F", "k10000"));  // the snapshot is taken
     other->Put("F", "k12999", "changed");
     other->Put("F", "k99999", "added");
     other->Remove("F", "k10001");
-    EXPECT_EQ(scan(-1), expected);
-    EXPECT_EQ(scan(2500), expected.substr(0, expected.find("k12500=")));
-    EXPECT_EQ(scan(10), expected.substr(0, expected.find("k10010=")));
+    EXPECT_EQ(ScanOfF(*storage), expected);
+    EXPECT_EQ(ScanOfF(*storage, 2500), expected.substr(0, expected.find("k12500=")));
+    EXPECT_EQ(ScanOfF(*storage, 10), expected.substr(0, expected.find("k10010=")));
   });
-  const std::string now = scan(-1);
+  const std::string now = ScanOfF(*storage);
   EXPECT_NE(now.find("k12999=chan k99999=adde "), std::string::npos);
   EXPECT_EQ(now.find("k10001="), std::string::npos);
+}
+
+TEST_P(StorageTest, ALargeServerScanGoesOnThroughOneConnectionWhenTheSecondDies) {
+  if (!OnServer()) GTEST_SKIP() << "a file is read through one connection";
+  const std::string expected = FillLarge(*storage);
+  EXPECT_EQ(ScanOfF(*storage), expected);  // the second connection is made
+  std::unique_ptr<PGconn, void (*)(PGconn*)> admin(PQconnectdb(testing_support::TestServer().c_str()), PQfinish);
+  std::unique_ptr<PGresult, void (*)(PGresult*)> ended(
+      PQexec(admin.get(), "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid, 5000)) FROM pg_stat_activity "
+                          "WHERE application_name = 'mvdb scan helper'"),
+      PQclear);
+  ASSERT_STREQ(PQgetvalue(ended.get(), 0, 0), "1") << PQerrorMessage(admin.get());
+  EXPECT_EQ(ScanOfF(*storage), expected);  // read on through the first
+  EXPECT_EQ(ScanOfF(*storage), expected);  // and a new second one
 }
 
 INSTANTIATE_ON_BOTH_STORAGES(StorageTest);

@@ -211,18 +211,35 @@ class PostgresBackend final : public SqlBackend {
     // A large table read in a read snapshot is read in two halves at once:
     // a second server process streams the upper half, on a second
     // connection, while this one's is read and used.
-    if (const auto middle = MiddleKey(table)) {
-      if (Connection* helper = Helper()) {
-        const Result snapshot = db_.Run("SELECT pg_export_snapshot()");
-        RangeReader upper(*helper, std::string(snapshot.Bytes(0, 0)), table, *middle, kScanBatch);
-        if (!ScanRange(table, "WHERE key < $1", {Bytes(*middle)}, fn)) return;
-        while (auto rows = upper.Next()) {
-          if (!Deliver(*rows, fn)) return;
+    const auto middle = MiddleKey(table);
+    Connection* helper = middle ? Helper() : nullptr;
+    if (!helper) {
+      ScanRange(table, "", {}, fn);
+      return;
+    }
+    std::string resumeAt = *middle;  // where the upper half goes on should the second connection fail
+    std::string from = "WHERE key >= $1";
+    {
+      const Result snapshot = db_.Run("SELECT pg_export_snapshot()");
+      RangeReader upper(*helper, std::string(snapshot.Bytes(0, 0)), table, *middle, kScanBatch);
+      if (!ScanRange(table, "WHERE key < $1", {Bytes(*middle)}, fn)) return;
+      for (;;) {
+        std::optional<Result> rows;
+        try {
+          if (auto next = upper.Next()) rows.emplace(std::move(*next));
+        } catch (const DbError&) {
+          break;  // the second connection failed: this one reads the rest
         }
-        return;
+        if (!rows) return;
+        if (!Deliver(*rows, fn)) return;
+        if (rows->Rows() > 0) {
+          resumeAt = rows->Bytes(rows->Rows() - 1, 0);
+          from = "WHERE key > $1";
+        }
       }
     }
-    ScanRange(table, "", {}, fn);
+    helper_.reset();  // the next large scan makes a new one
+    ScanRange(table, from, {Bytes(resumeAt)}, fn);
   }
 
   IndexTables& Indexes() override { return indexes_; }
@@ -260,7 +277,7 @@ class PostgresBackend final : public SqlBackend {
     if (!helper_ && !helperRefused_) {
       try {
         helper_ = Connection::SameAs(db_);
-        helper_->Exec("SET search_path TO " + Quoted(schema_));
+        helper_->Exec("SET search_path TO " + Quoted(schema_) + "; SET application_name = 'mvdb scan helper'");
       } catch (const DbError&) {
         helper_.reset();
         helperRefused_ = true;
