@@ -264,9 +264,11 @@ class PostgresBackend final : public SqlBackend {
         {Text(table)});
     const double pages = static_cast<double>(size.Int(0, 0));
     if (pages < kSplitFromPages) return std::nullopt;
-    const std::string percent = std::to_string(std::min(100.0, 100.0 * kSampledPages / pages));
+    // The share sampled goes as a parameter: written out, it would follow
+    // the locale's decimal point.
     const Result middle = db_.Run("SELECT percentile_disc(0.5) WITHIN GROUP (ORDER BY key) FROM " + table +
-                                  " TABLESAMPLE SYSTEM (" + percent + ")");
+                                      " TABLESAMPLE SYSTEM ($1)",
+                                  {Float8(std::min(100.0, 100.0 * kSampledPages / pages))});
     if (middle.Rows() == 0 || middle.IsNull(0, 0)) return std::nullopt;
     return std::string(middle.Bytes(0, 0));
   }
