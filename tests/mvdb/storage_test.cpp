@@ -211,9 +211,10 @@ TEST_P(StorageTest, ALargeServerScanGoesOnThroughOneConnectionWhenTheSecondDies)
   const std::string expected = FillLarge(*storage);
   EXPECT_EQ(ScanOfF(*storage), expected);  // the second connection is made
   std::unique_ptr<PGconn, void (*)(PGconn*)> admin(PQconnectdb(testing_support::TestServer().c_str()), PQfinish);
+  const std::string helper = "mvdb scan helper " + address.substr(address.find("schema=") + 7);
   std::unique_ptr<PGresult, void (*)(PGresult*)> ended(
-      PQexec(admin.get(), "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid, 5000)) FROM pg_stat_activity "
-                          "WHERE application_name = 'mvdb scan helper'"),
+      PQexec(admin.get(), ("SELECT count(*) FILTER (WHERE pg_terminate_backend(pid, 5000)) FROM pg_stat_activity "
+                           "WHERE application_name = '" + helper + "'").c_str()),
       PQclear);
   ASSERT_STREQ(PQgetvalue(ended.get(), 0, 0), "1") << PQerrorMessage(admin.get());
   EXPECT_EQ(ScanOfF(*storage), expected);  // read on through the first

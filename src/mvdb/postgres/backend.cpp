@@ -279,7 +279,9 @@ class PostgresBackend final : public SqlBackend {
     if (!helper_ && !helperRefused_) {
       try {
         helper_ = Connection::SameAs(db_);
-        helper_->Exec("SET search_path TO " + Quoted(schema_) + "; SET application_name = 'mvdb scan helper'");
+        // Named for the server's administrators (pg_stat_activity).
+        helper_->Exec("SET search_path TO " + Quoted(schema_) + "; SET application_name = " +
+                      helper_->Literal("mvdb scan helper " + schema_));
       } catch (const DbError&) {
         helper_.reset();
         helperRefused_ = true;
