@@ -15,36 +15,16 @@ void VueEnregistrement::Charger(std::string_view texte) {
 
 void VueEnregistrement::Viser(std::string_view texte) {
   texte_ = texte;
-  debuts_.assign(1, 0);
-  complet_ = texte_.empty();
+  vue_.Reset({}, texte_);
 }
 
 void VueEnregistrement::Garder() {
   if (texte_.data() == copie_.data()) return;
   copie_.assign(texte_);
-  texte_ = copie_;
+  Viser(copie_);
 }
 
-void VueEnregistrement::Decouper(int i) const {
-  while (!complet_ && debuts_.size() <= static_cast<std::size_t>(i)) {
-    const std::size_t marque = texte_.find(mvdb::kAttributeMark, debuts_.back());
-    if (marque == std::string_view::npos) {
-      complet_ = true;
-    } else {
-      debuts_.push_back(static_cast<std::uint32_t>(marque + 1));
-    }
-  }
-}
-
-std::string_view VueEnregistrement::Attribut(int i) const {
-  if (i < 1 || texte_.empty()) return {};
-  Decouper(i);
-  const auto n = static_cast<std::size_t>(i);
-  if (n > debuts_.size()) return {};
-  const std::size_t debut = debuts_[n - 1];
-  const std::size_t fin = n < debuts_.size() ? debuts_[n] - 1 : texte_.size();
-  return texte_.substr(debut, fin - debut);
-}
+std::string_view VueEnregistrement::Attribut(int i) const { return vue_.Attribute(i); }
 
 std::string_view VueEnregistrement::Valeur(int i, int j) const {
   if (j < 1) return {};

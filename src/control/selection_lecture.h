@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "control/selection_contrat.h"
+#include "mvdb/query/field_reader.h"
 
 namespace morvane::control {
 
-/// A record's text with the offsets of its attributes, found as far as the
-/// reads need them: reads give what DynArray's Item and DCount give on the
-/// same text. Not copyable (it may point into its own copy of the text).
+/// A record's text split into attributes as far as the reads need them (the
+/// engine's RecordView): reads give what DynArray's Item and DCount give on
+/// the same text. Not copyable (it may point into its own copy of the text).
 class VueEnregistrement {
  public:
   VueEnregistrement() = default;
@@ -37,13 +38,9 @@ class VueEnregistrement {
   int NombreValeurs(int i) const;
 
  private:
-  /// Finds attribute starts until attribute i + 1's, or the text's end.
-  void Decouper(int i) const;
-
   std::string copie_;
   std::string_view texte_;
-  mutable std::vector<std::uint32_t> debuts_;  // offset of each attribute's first byte, as far as found
-  mutable bool complet_ = false;                // every attribute start is found
+  mvdb::query::RecordView vue_;  // of texte_
 };
 
 /// Reads absences for one walk of a filter, resuming after failures as
