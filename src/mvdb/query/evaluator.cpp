@@ -8,6 +8,7 @@
 #include "mvdb/storage.h"
 #include "mvdb/query/field_reader.h"
 #include "mvdb/query/index_store.h"
+#include "mvdb/query/row_builder.h"
 #include "mvdb/query/text_arena.h"
 #include "mvdb/query/values.h"
 

@@ -1,6 +1,7 @@
 #include "mvdb/query/field_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <unordered_set>
 
 #include "mvdb/dynarray.h"
@@ -27,7 +28,7 @@ std::string_view RecordView::Attribute(int n) const {
       unsigned found = MarkBits16(text.data() + from, kAttributeMark);
       if (found != 0) {
         for (; found != 0 && attributes_.size() < static_cast<std::size_t>(n); found &= found - 1) {
-          const std::size_t mark = from + static_cast<std::size_t>(__builtin_ctz(found));
+          const std::size_t mark = from + static_cast<std::size_t>(std::countr_zero(found));
           attributes_.push_back(text.substr(unsplit_, mark - unsplit_));
           unsplit_ = mark + 1;
         }

@@ -90,47 +90,9 @@ inline unsigned MarkBits16(const char* bytes, char mark) {
 }
 #endif
 
-/// The number of bits set in a 16-bit mask.
-inline unsigned BitCount16(unsigned bits) {
-  bits = bits - ((bits >> 1) & 0x5555u);
-  bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
-  bits = (bits + (bits >> 4)) & 0x0F0Fu;
-  return (bits + (bits >> 8)) & 0x1Fu;
-}
-
-/// Builds result-list rows: a record's listed attributes (0 = the key) in
-/// order, separated by value marks, each with its own value marks lowered to
-/// sub-value marks; an attribute past the record's end gives an empty column.
-/// The record is read once, up to its highest listed attribute.
-class RowBuilder {
- public:
-  /// An empty list of columns means the key alone.
-  explicit RowBuilder(std::vector<int> columns);
-  std::string Row(std::string_view key, std::string_view text);
-  /// As Row, written into the builder: the view is valid until its next call.
-  std::string_view RowView(std::string_view key, std::string_view text);
-
- private:
-  /// Ends attribute `attribute_` at the mark at `mark`; false once past the
-  /// highest listed attribute.
-  bool EndAttribute(std::string_view text, std::size_t mark);
-  /// Row for columns in ascending order (after the key, if first): written
-  /// in one pass over the record.
-  std::string_view RowInOrder(std::string_view key, std::string_view text);
-
-  bool inOrder_ = false;             ///< the key or nothing first, then attributes in ascending order
-  bool keyFirst_ = false;            ///< with inOrder_: the first column is the key
-  std::vector<std::size_t> order_;   ///< with inOrder_: the listed attributes
-  std::string scratch_;              ///< the row being written
-
-  std::vector<int> columns_;
-  std::size_t highest_ = 0;             ///< the highest listed attribute
-  std::vector<char> listed_;            ///< by attribute number: listed
-  std::vector<std::size_t> nextListed_;  ///< by attribute number: the first listed one from there
-  std::size_t attribute_ = 0;           ///< of the record being read: the attribute being split
-  std::size_t start_ = 0;               ///< and where it starts
-  std::vector<std::string_view> cells_;  ///< by attribute number, of the record being read
-};
+/// The position after the n-th attribute mark of `text` from `at` (n >= 1);
+/// npos when the text has fewer.
+std::size_t PassMarks(std::string_view text, std::size_t at, std::size_t n);
 
 /// The whole text of attribute n (1-based) of a record, "" past the end.
 std::string_view AttributeOf(std::string_view record, int n);
