@@ -173,7 +173,7 @@ bool Evaluator::CollectCandidates(const Plan& plan, std::vector<std::string>& ke
     stats_.access = "scan (indexes not used)";
     return false;
   }
-  indexes_.ForgetCountsIfChanged();
+  indexes_.StartQuery();
   std::unordered_map<std::string, std::size_t> estimates;  // by condition signature
   auto estimate = [&](const ResolvedCondition& condition) {
     const std::string signature = condition.Signature();

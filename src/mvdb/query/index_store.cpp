@@ -191,10 +191,22 @@ struct IndexStore::State {
   std::uint64_t writes = 0;               // through this store, ever
   std::uint64_t countedAfter = 0;         // writes when they were counted
 
+  bool checked = false;                   // the version was compared in this query
+
   std::size_t Counted(const std::string& key, const std::function<std::size_t()>& count) {
+    if (!checked) ForgetCountsIfChanged();
     const auto it = counts.find(key);
     if (it != counts.end()) return it->second;
     return counts.emplace(key, count()).first->second;
+  }
+
+  void ForgetCountsIfChanged() {
+    std::optional<std::string> version = tables.OthersVersion();
+    checked = true;
+    if (version && version == countedAt && writes == countedAfter) return;
+    counts.clear();
+    countedAt = std::move(version);
+    countedAfter = writes;
   }
 
   void Load() {
@@ -305,14 +317,7 @@ std::vector<std::pair<std::string, std::string>> IndexStore::List() const {
   return list;
 }
 
-void IndexStore::ForgetCountsIfChanged() {
-  State& s = *state_;
-  std::optional<std::string> version = s.tables.OthersVersion();
-  if (version && version == s.countedAt && s.writes == s.countedAfter) return;
-  s.counts.clear();
-  s.countedAt = std::move(version);
-  s.countedAfter = s.writes;
-}
+void IndexStore::StartQuery() { state_->checked = false; }
 
 std::optional<std::size_t> IndexStore::RecordCount(const std::string& file) {
   const auto it = state_->byFile.find(file);

@@ -51,16 +51,16 @@ class IndexStore {
   /// Every index as (file, field name it was created with), by file.
   std::vector<std::pair<std::string, std::string>> List() const;
 
-  /// Forgets the counts that RecordCount and Estimate remember unless the
-  /// database is as it was when they were counted: no commit by another
-  /// connection, no write through this store. Call it inside the read
-  /// snapshot of a query, before its first count. Throws DbError kIo on
-  /// storage failure.
-  void ForgetCountsIfChanged();
+  /// Starts a query's counts. At its first count (RecordCount or Estimate),
+  /// the counts remembered are forgotten unless the database is as it was
+  /// when they were counted: no commit by another connection, no write
+  /// through this store; a query that counts nothing asks nothing. Call it
+  /// inside the read snapshot of the query.
+  void StartQuery();
 
   /// Number of records of the file, read from an index that has one row per
   /// record (on the key or a part of it); nullopt when there is none.
-  /// Remembered (see ForgetCountsIfChanged).
+  /// Remembered (see StartQuery).
   std::optional<std::size_t> RecordCount(const std::string& file);
 
   /// Appends to out the keys of the records of which some value of the field
@@ -71,7 +71,7 @@ class IndexStore {
                          std::vector<std::string>& out, std::size_t limit = static_cast<std::size_t>(-1));
 
   /// Number of index rows satisfying the condition, counted up to cap (a
-  /// cheap selectivity estimate). Remembered (see ForgetCountsIfChanged).
+  /// cheap selectivity estimate). Remembered (see StartQuery).
   std::size_t Estimate(const std::string& file, const ResolvedCondition& condition, std::size_t cap);
 
  private:
