@@ -9,6 +9,7 @@
 // One writer at a time, as in the embedded storage: a write transaction
 // first locks the catalogue against other writers (readers never wait);
 // read snapshots are REPEATABLE READ READ ONLY transactions.
+#include <array>
 #include <atomic>
 
 #include "mvdb/postgres/accounts.h"
@@ -208,38 +209,44 @@ class PostgresBackend final : public SqlBackend {
   }
 
   void ScanTable(const std::string& table, const RecordFn& fn) override {
-    // A large table read in a read snapshot is read in two halves at once:
-    // a second server process streams the upper half, on a second
-    // connection, while this one's is read and used.
+    // A large table read in a read snapshot is streamed in two halves at
+    // once, each by a helper connection in a thread of its own, while this
+    // connection stays free for fn.
     const auto middle = MiddleKey(table);
-    Connection* helper = middle ? Helper() : nullptr;
-    if (!helper) {
+    if (!middle || !HelpersReady()) {
       ScanRange(table, "", {}, fn);
       return;
     }
-    std::string resumeAt = *middle;  // where the upper half goes on should the second connection fail
-    std::string from = "WHERE key >= $1";
+    std::string lastKey;  // the last key given to fn: should a helper fail, this connection reads on from there
+    bool delivered = false;
     {
       const Result snapshot = db_.Run("SELECT pg_export_snapshot()");
-      RangeReader upper(*helper, std::string(snapshot.Bytes(0, 0)), table, *middle, kScanBatch);
-      if (!ScanRange(table, "WHERE key < $1", {Bytes(*middle)}, fn)) return;
-      for (;;) {
-        std::optional<Result> rows;
-        try {
-          if (auto next = upper.Next()) rows.emplace(std::move(*next));
-        } catch (const DbError&) {
-          break;  // the second connection failed: this one reads the rest
-        }
-        if (!rows) return;
-        if (!Deliver(*rows, fn)) return;
-        if (rows->Rows() > 0) {
-          resumeAt = rows->Bytes(rows->Rows() - 1, 0);
-          from = "WHERE key > $1";
+      const std::string id(snapshot.Bytes(0, 0));
+      RangeReader lower(std::move(helpers_[0]), id, table, std::nullopt, *middle, kScanBatch);
+      RangeReader upper(std::move(helpers_[1]), id, table, *middle, std::nullopt, kScanBatch);
+      bool failed = false, stopped = false;
+      for (RangeReader* half : {&lower, &upper}) {
+        for (std::optional<RowBatch> rows; !failed && !stopped;) {
+          try {
+            rows = half->Next();
+          } catch (const DbError&) {
+            failed = true;  // the helper failed: this connection reads the rest
+            break;
+          }
+          if (!rows) break;
+          stopped = !Deliver(*rows, fn, lastKey);
+          delivered = delivered || !rows->sizes.empty();
         }
       }
+      // A helper that read its half to the end is kept for the next scan.
+      helpers_ = {lower.Finish(), upper.Finish()};
+      if (!failed || stopped) return;
     }
-    helper_.reset();  // the next large scan makes a new one
-    ScanRange(table, from, {Bytes(resumeAt)}, fn);
+    if (delivered) {
+      ScanRange(table, "WHERE key > $1", {Bytes(lastKey)}, fn);
+    } else {
+      ScanRange(table, "", {}, fn);
+    }
   }
 
   IndexTables& Indexes() override { return indexes_; }
@@ -273,21 +280,24 @@ class PostgresBackend final : public SqlBackend {
     return std::string(middle.Bytes(0, 0));
   }
 
-  /// The second connection, made on first use; null when the server
-  /// refused it (too many connections): scans are then read by one.
-  Connection* Helper() {
-    if (!helper_ && !helperRefused_) {
-      try {
-        helper_ = Connection::SameAs(db_);
+  /// The helper connections, made when missing; false when the server
+  /// refused one (too many connections): large scans are then read by this
+  /// connection alone for the rest of the session.
+  bool HelpersReady() {
+    if (helperRefused_) return false;
+    try {
+      for (auto& helper : helpers_) {
+        if (helper) continue;
+        helper = Connection::SameAs(db_);
         // Named for the server's administrators (pg_stat_activity).
-        helper_->Exec("SET search_path TO " + Quoted(schema_) + "; SET application_name = " +
-                      helper_->Literal("mvdb scan helper " + schema_));
-      } catch (const DbError&) {
-        helper_.reset();
-        helperRefused_ = true;
+        helper->Exec("SET search_path TO " + Quoted(schema_) + "; SET application_name = " +
+                     helper->Literal("mvdb scan helper " + schema_));
       }
+    } catch (const DbError&) {
+      for (auto& helper : helpers_) helper.reset();
+      helperRefused_ = true;
     }
-    return helper_.get();
+    return !helperRefused_;
   }
 
   /// Calls fn for the rows of the table that `where` selects, in key order;
@@ -344,9 +354,22 @@ class PostgresBackend final : public SqlBackend {
     return true;
   }
 
+  // The same from a helper's batch; `key` keeps the last key given.
+  static bool Deliver(const RowBatch& rows, const RecordFn& fn, std::string& key) {
+    std::string record;
+    std::size_t at = 0;
+    for (const auto& [keySize, recordSize] : rows.sizes) {
+      key.assign(rows.bytes, at, keySize);
+      record.assign(rows.bytes, at + keySize, recordSize);
+      at += keySize + recordSize;
+      if (!fn(key, record)) return false;
+    }
+    return true;
+  }
+
   std::string schema_;
   Connection db_;
-  std::unique_ptr<Connection> helper_;  // reads the upper half of large scans
+  std::array<std::unique_ptr<Connection>, 2> helpers_;  // read the halves of large scans
   bool helperRefused_ = false;
   bool inSnapshot_ = false;  // a read snapshot is open
   PostgresIndexTables indexes_;

@@ -1,6 +1,7 @@
 #include "mvdb/postgres/connection.h"
 
 #include <endian.h>
+#include <sys/socket.h>
 
 #include <cstdint>
 #include <cstring>
@@ -176,6 +177,36 @@ Result Connection::Run(const std::string& sql, const std::vector<Param>& params,
   }
   return Checked(
       PQexecPrepared(conn_, it->second.c_str(), count, values.data(), lengths.data(), formats.data(), 1), sql);
+}
+
+bool Connection::CopyOut(const std::string& sql, const std::function<bool(std::string_view)>& message) {
+  Land();
+  PGresult* started = PQexec(conn_, sql.c_str());
+  if (PQresultStatus(started) != PGRES_COPY_OUT) {
+    Checked(started, sql);
+    throw DbError(ErrorCode::kIo, "the server ran \"" + sql.substr(0, 200) + "\" as no copy");
+  }
+  PQclear(started);
+  char* data = nullptr;
+  int size = 0;
+  while ((size = PQgetCopyData(conn_, &data, 0)) >= 0) {
+    const std::unique_ptr<char, void (*)(void*)> owned(data, PQfreemem);
+    if (!message(std::string_view(data, static_cast<std::size_t>(size)))) return false;
+  }
+  // The copy's own result follows its data: an error found halfway, or its end.
+  PGresult* end = PQgetResult(conn_);
+  while (PGresult* more = PQgetResult(conn_)) PQclear(more);
+  if (size != -1 && end && PQresultStatus(end) == PGRES_COMMAND_OK) {  // the connection broke
+    PQclear(end);
+    end = nullptr;
+  }
+  Checked(end, sql);
+  return true;
+}
+
+void Connection::Interrupt() noexcept {
+  const int socket = PQsocket(conn_);
+  if (socket >= 0) ::shutdown(socket, SHUT_RDWR);
 }
 
 void Connection::Fail(const PGresult* result, const std::string& what) const {

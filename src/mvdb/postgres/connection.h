@@ -5,6 +5,7 @@
 
 #include <libpq-fe.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -113,6 +114,15 @@ class Connection {
   Result Take(int ticket);
   /// Forgets a sent statement's result (when it is not wanted any more).
   void Discard(int ticket) noexcept;
+  /// Runs a COPY ... TO STDOUT statement (no parameters) and gives each of
+  /// its data messages to `message` as it arrives. True once the copy has
+  /// ended; false as soon as `message` returns false: the copy is then left
+  /// unfinished and the connection is fit only to be closed. Throws as Fail.
+  bool CopyOut(const std::string& sql, const std::function<bool(std::string_view)>& message);
+  /// From any thread: makes the connection's reads and writes fail at once
+  /// (a thread waiting for the server is woken); the connection is then fit
+  /// only to be closed.
+  void Interrupt() noexcept;
   /// Throws the DbError of a failed result: kIo with the server's message,
   /// worded for people when the cause is known (another writer holds the
   /// database, the connection is lost, the database is read-only). `what`
