@@ -185,7 +185,10 @@ void User(const Args& args, std::ostream& out) {
       continue;
     }
     std::string sectors;
-    for (int v = 1; v <= record->DCount(3); ++v) sectors += (v > 1 ? "," : "") + record->Item(3, v);
+    for (int v = 1; v <= record->DCount(3); ++v) {
+      if (v > 1) sectors += ',';
+      sectors += record->Item(3, v);
+    }
     out << "level " << record->Item(2, 1) << " | " << (sectors.empty() ? "every sector" : sectors) << " | "
         << record->Item(4) << "\n";
   }

@@ -193,13 +193,10 @@ bool Connection::CopyOut(const std::string& sql, const std::function<bool(std::s
     const std::unique_ptr<char, void (*)(void*)> owned(data, PQfreemem);
     if (!message(std::string_view(data, static_cast<std::size_t>(size)))) return false;
   }
+  if (size == -2) Checked(nullptr, sql);  // the connection broke: throws libpq's reason
   // The copy's own result follows its data: an error found halfway, or its end.
   PGresult* end = PQgetResult(conn_);
   while (PGresult* more = PQgetResult(conn_)) PQclear(more);
-  if (size != -1 && end && PQresultStatus(end) == PGRES_COMMAND_OK) {  // the connection broke
-    PQclear(end);
-    end = nullptr;
-  }
   Checked(end, sql);
   return true;
 }
