@@ -45,6 +45,7 @@ bool AppendRow(std::string_view message, bool& headerRead, RowBatch& batch) {
     if (message.size() < 19 || std::memcmp(message.data(), kSignature, 11) != 0) Malformed();
     at = 19 + BigEndian(message, 15, 4);  // past the flags and the header's extension
     headerRead = true;
+    if (at == message.size()) return true;  // a header sent alone
   }
   const std::uint32_t fields = BigEndian(message, at, 2);
   if (fields == 0xFFFF) return false;
@@ -52,7 +53,7 @@ bool AppendRow(std::string_view message, bool& headerRead, RowBatch& batch) {
   const std::uint32_t keySize = BigEndian(message, at + 2, 4);
   const std::size_t recordAt = at + 6 + keySize;
   const std::uint32_t recordSize = BigEndian(message, recordAt, 4);
-  if (keySize > message.size() || recordAt + 4 + recordSize != message.size()) Malformed();
+  if (recordAt + 4 + recordSize != message.size()) Malformed();
   batch.bytes.append(message.substr(at + 6, keySize));
   batch.bytes.append(message.substr(recordAt + 4));
   batch.sizes.emplace_back(keySize, recordSize);
