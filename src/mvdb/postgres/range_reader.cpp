@@ -6,7 +6,8 @@ namespace mvdb::postgres {
 namespace {
 
 // A key as an SQL expression: hexadecimal digits only, whatever its bytes (a
-// COPY takes no parameters).
+// COPY takes no parameters). The two halves of a scan share their bound, so
+// the bound only balances the work: no key is read twice or missed.
 std::string KeyExpression(const std::string& key) {
   static const char* const kHex = "0123456789abcdef";
   std::string out = "decode('";
