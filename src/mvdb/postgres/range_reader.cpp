@@ -125,7 +125,15 @@ void RangeReader::Read(const std::string& copy, int batchRows) {
     // exporting transaction sees, whatever was committed since.
     helper_->Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     helper_->Exec("SET TRANSACTION SNAPSHOT " + helper_->Literal(snapshot_));
-    RowBatch batch;
+    // Each batch is given the room the last one took, so that its bytes are
+    // copied once.
+    auto fresh = [batchRows](std::size_t bytes) {
+      RowBatch rows;
+      rows.bytes.reserve(bytes + bytes / 8);
+      rows.sizes.reserve(static_cast<std::size_t>(batchRows));
+      return rows;
+    };
+    RowBatch batch = fresh(0);
     bool headerRead = false, ended = false;
     const bool whole = helper_->CopyOut(copy, [&](std::string_view message) {
       if (ended || !AppendRow(message, headerRead, batch)) {
@@ -133,7 +141,7 @@ void RangeReader::Read(const std::string& copy, int batchRows) {
         return true;
       }
       if (batch.sizes.size() < static_cast<std::size_t>(batchRows)) return true;
-      return Queue(std::exchange(batch, RowBatch{}));
+      return Queue(std::exchange(batch, fresh(batch.bytes.size())));
     });
     if (whole) {
       if (!ended) Malformed();
