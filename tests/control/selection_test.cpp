@@ -1,7 +1,6 @@
 // The absence selection without the form: the whole query text for every
 // type, reason, carer, period and sort criterion; the contract filter; the
 // per-contract portions; the record view the filters read absences through.
-#include <functional>
 
 #include "builder.h"
 #include "control/selection.h"
@@ -14,7 +13,6 @@ namespace {
 
 using control::Criteres;
 using control::ModePeriode;
-
 
 // Sector 001, absences overlapping 20010..20040, sorted for the list.
 const std::string kParts = " AND AVEC CodeSectAbs = \"001\" AND AVEC DebAbsAidant <= \"20040\" AND AVEC 2 >= \"20010\"";

@@ -2,8 +2,6 @@
 // way each: every output either completes, with the fallback it documents, or
 // stops with a clear message and its status; none crashes.
 
-#include <functional>
-
 #include "batch_fixture.h"
 #include "support/database_setup.h"
 

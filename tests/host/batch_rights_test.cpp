@@ -9,8 +9,6 @@
 
 #include "support/pdf_text.h"
 #include "batch_fixture.h"
-#include "support/server_logins.h"
-#include "mvdb/errors.h"
 
 namespace morvane::host {
 namespace {
@@ -92,18 +90,15 @@ bool Shows(const QString& text, const QString& name) {
   return whole.match(text).hasMatch();
 }
 
-class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithParamInterface<StorageKind> {
+class BatchRights : public BothStoragesBatchFixture<BatchRights> {
  public:
-  // A copy of the demo database on the tests' server, with a login for each
-  // demo user.
-  static void SetUpTestSuite() {
-    BatchFixture<BatchRights>::SetUpTestSuite();
-    if (TestServer().empty()) return;
-    const auto copy = CopyToServer();
+  static constexpr bool kPdfText = true;
+  // On the server, a login for each demo user.
+  static void OnServer(mvdb::Database& copy) {
     for (const char* user : {"admin", "secteur", "lecteur"}) {
       const std::string login = std::string(user) + "_" + schema_, password = "pw-" + login;
-      testing::AddLogin(*copy, login, password, false, dir_ / "pgpass", password);
-      testing::CopyRights(*copy, user, login);
+      testing::AddLogin(copy, login, password, false, dir_ / "pgpass", password);
+      testing::CopyRights(copy, user, login);
     }
   }
 
@@ -111,7 +106,7 @@ class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithPara
   // Runs the report as the demo user `user`: named on the command line of
   // the embedded database, signed in as its login on the server.
   int ReportAs(const std::string& user, std::vector<std::string> args) {
-    if (GetParam() == StorageKind::kEmbedded) {
+    if (!OnTheServer()) {
       args.insert(args.begin(), {"--user", user});
       return Report(args);
     }
@@ -160,18 +155,10 @@ class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithPara
     return seen;
   }
 
-
   static std::vector<std::string> Codes(const std::vector<DemoCarer>& carers) {
     std::vector<std::string> codes;
     for (const DemoCarer& c : carers) codes.push_back(c.code + " " + c.name.toStdString());
     return codes;
-  }
-
-  void SetUp() override {
-    if (GetParam() == StorageKind::kServer && server_.empty()) GTEST_SKIP() << "no test server";
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
-      GTEST_SKIP() << "pdftotext is not available";
-    }
   }
 };
 

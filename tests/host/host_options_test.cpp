@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include <unistd.h>
 

@@ -7,7 +7,6 @@
 
 #include "support/pdf_text.h"
 #include "batch_fixture.h"
-#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
@@ -30,22 +29,12 @@ std::set<std::string> TracedSelections(const fs::path& trace) {
   return requests;
 }
 
-class ServerAnswers : public BatchFixture<ServerAnswers> {
+class ServerAnswers : public ServerBatchFixture<ServerAnswers> {
  public:
   static int Carers() { return 60; }  // the demo database
-  static void SetUpTestSuite() {
-    BatchFixture<ServerAnswers>::SetUpTestSuite();
-    if (TestServer().empty()) return;
-    const auto copy = CopyToServer();
-    testing::GiveSessionUserRightsOf(*copy, "admin");
-  }
+  static constexpr bool kPdfText = true;
 
  protected:
-  void SetUp() override {
-    if (TestServer().empty()) GTEST_SKIP() << "no test server";
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "no pdftotext";
-  }
-
   /// Runs `morvane report` on a database; returns its status and what its
   /// output holds: the new CSV file's bytes, or the PDF's text.
   std::string Outcome(const std::string& db, const std::string& name, std::vector<std::string> args) {
@@ -65,7 +54,6 @@ class ServerAnswers : public BatchFixture<ServerAnswers> {
     }
     return outcome;
   }
-
 };
 
 TEST_F(ServerAnswers, EveryOutputAndEverySelectionOfTheControlAreTheEmbeddedOnes) {

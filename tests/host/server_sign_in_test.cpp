@@ -10,16 +10,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include "batch_fixture.h"
-#include "host/sign_in.h"
 #include "host/sign_in_dialog.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
-#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
@@ -35,28 +31,22 @@ std::pair<int, QByteArray> Psql(const std::string& sql, const std::string& addre
   return {psql.exitCode(), psql.readAllStandardError()};
 }
 
-class ServerSignIn : public BatchFixture<ServerSignIn> {
+class ServerSignIn : public ServerBatchFixture<ServerSignIn> {
  public:
-  static void SetUpTestSuite() {
-    BatchFixture<ServerSignIn>::SetUpTestSuite();
-    if (TestServer().empty()) return;
-    const auto copy = CopyToServer();
+  static void OnServer(mvdb::Database& copy) {
     const fs::path passwords = dir_ / "pgpass";
     // A reader with its password on file; a login whose file holds a wrong
     // password; one without a DROITS record; one with no password on file.
-    testing::AddLogin(*copy, Login("secteur"), "pw-secteur", false, passwords, "pw-secteur");
-    testing::CopyRights(*copy, "secteur", Login("secteur"));
-    testing::AddLogin(*copy, Login("mauvais"), "right", false, passwords, "wrong");
-    testing::CopyRights(*copy, "secteur", Login("mauvais"));
-    testing::AddLogin(*copy, Login("sansdroits"), "pw-sansdroits", false, passwords, "pw-sansdroits");
-    copy->Transaction([&] { copy->storage().Accounts()->AddLogin(Login("dialogue"), "pw-dialogue", false); });
-    testing::CopyRights(*copy, "secteur", Login("dialogue"));
+    testing::AddLogin(copy, Login("secteur"), "pw-secteur", false, passwords, "pw-secteur");
+    testing::CopyRights(copy, "secteur", Login("secteur"));
+    testing::AddLogin(copy, Login("mauvais"), "right", false, passwords, "wrong");
+    testing::CopyRights(copy, "secteur", Login("mauvais"));
+    testing::AddLogin(copy, Login("sansdroits"), "pw-sansdroits", false, passwords, "pw-sansdroits");
+    copy.Transaction([&] { copy.storage().Accounts()->AddLogin(Login("dialogue"), "pw-dialogue", false); });
+    testing::CopyRights(copy, "secteur", Login("dialogue"));
   }
 
  protected:
-  void SetUp() override {
-    if (server_.empty()) GTEST_SKIP() << "no test server";
-  }
   /// The suite's own login for a demo user's name (roles are the cluster's).
   static std::string Login(const std::string& name) { return name + "_" + schema_; }
   static std::string As(const std::string& name) { return testing::SignedInAs(server_, Login(name)); }

@@ -4,10 +4,8 @@
 // tests' server). A writer killed midway: CrashSafety.
 
 #include "batch_fixture.h"
-#include "mvdb/dynarray.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
-#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
@@ -16,20 +14,13 @@ namespace fs = std::filesystem;
 
 /// The programs themselves on the suite's demo database, on both storages:
 /// the server's copy of the demo database is made once.
-class TwoHosts : public BatchFixture<TwoHosts>, public ::testing::WithParamInterface<StorageKind> {
- public:
-  static void SetUpTestSuite() {
-    BatchFixture<TwoHosts>::SetUpTestSuite();
-    if (TestServer().empty()) return;
-    const auto copy = CopyToServer();
-    testing::GiveSessionUserRightsOf(*copy, "admin");
-  }
-
+class TwoHosts : public BothStoragesBatchFixture<TwoHosts> {
  protected:
   void SetUp() override {
     if (!fs::exists(kMorvane) || !fs::exists(kTool)) GTEST_SKIP() << "the morvane and mvdb programs are not built";
-    if (GetParam() == StorageKind::kServer && server_.empty()) GTEST_SKIP() << "no test server";
-    address_ = GetParam() == StorageKind::kServer ? server_ : Database().string();
+    BothStoragesBatchFixture::SetUp();
+    if (IsSkipped()) return;
+    address_ = OnTheServer() ? server_ : Database().string();
     // Every file of STATAIDANT goes, hidden temporaries included.
     for (const fs::path& file : Exports()) fs::remove(file);
   }

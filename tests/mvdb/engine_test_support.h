@@ -13,18 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
-#include <memory>
 #include <ostream>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "mvdb/database.h"
 #include "mvdb/storage.h"

@@ -1,7 +1,5 @@
 // The query engine on a small hand-made database: the selections and sorts the
 // control writes, the result list, and failures with their whole messages.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <tuple>
 

@@ -1,8 +1,6 @@
 // Secondary indexes: built by CreateIndex, kept in step by writes (and by
 // writes undone), giving the same selections as a full scan; translations
 // read each target record once per query.
-#include <gtest/gtest.h>
-
 #include <random>
 
 #include "engine_test_support.h"

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <stdexcept>
 
 namespace morvane::services {
 

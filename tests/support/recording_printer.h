@@ -8,12 +8,7 @@
 // The sheet is A4: 11906 x 16838 twips in portrait, swapped in landscape.
 #pragma once
 
-#include <QColor>
-#include <QImage>
-#include <QString>
 #include <map>
-#include <memory>
-#include <vector>
 
 #include <QStringList>
 
