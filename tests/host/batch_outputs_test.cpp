@@ -65,10 +65,9 @@ TEST_F(BatchOutputs, ASuccessfulRunPrintsThePathOfEveryFileItWrote) {
 
   // Letters on an empty selection: started, nothing written, and said.
   for (const char* letters : {"letter-type", "letter-merge"}) {
-    EXPECT_EQ(Report({"--sick-leave", "--count", "ending", "--from", "01/01/2030", "--to", "30/06/2030", "--output",
-                      letters, "--output-file", Pdf("vide.pdf").string()}),
-              0)
-        << errors;
+    const std::vector<std::string> args = {"--sick-leave", "--count", "ending", "--from", "01/01/2030", "--to",
+                                           "30/06/2030", "--output", letters, "--output-file", Pdf("vide.pdf")};
+    EXPECT_EQ(Report(args), 0) << errors;
     EXPECT_EQ(output, "no letter to make: no contract of the selected absences gets a letter\n") << letters;
     EXPECT_FALSE(fs::exists(Pdf("vide.pdf")));
   }
@@ -80,11 +79,7 @@ TEST_F(BatchOutputs, AnOutputOntoTheDatabaseIsRefusedBeforeAnythingIsWritten) {
   fs::create_directories(OutDir());
   const auto before = Snapshot(dir_);
   const std::string db = Database().string();
-  struct Case {
-    std::vector<std::string> args;
-    fs::path out;
-  };
-  const Case cases[] = {
+  const std::pair<std::vector<std::string>, fs::path> cases[] = {
       {With(kJune, {"--output-file", db}), OutDir()},
       {With(kJune, {"--output-file", db + "-wal"}), OutDir()},
       {With(kJune, {"--output", "planning", "--output-file", db + ".d/STATAIDANT/planning.pdf"}), OutDir()},
@@ -92,9 +87,9 @@ TEST_F(BatchOutputs, AnOutputOntoTheDatabaseIsRefusedBeforeAnythingIsWritten) {
       {With(kJune, {}), db + ".d"},  // the default PDF file inside the folder
       {With(kLetters, {"--output", "letter-merge"}), db + ".d/SIGNATURES"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.back() + " " + c.out.string());
-    EXPECT_EQ(ReportOn(Database(), c.out, c.args), 2);
+  for (const auto& [args, out] : cases) {
+    SCOPED_TRACE(args.back() + " " + out.string());
+    EXPECT_EQ(ReportOn(Database(), out, args), 2);
     EXPECT_NE(errors.find("belongs to the database"), std::string::npos) << errors;
     EXPECT_EQ(Snapshot(dir_), before);
   }
