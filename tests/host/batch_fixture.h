@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QStandardPaths>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -27,6 +28,12 @@ inline std::vector<std::string> LinesStarting(const std::string& text, const std
     if (line.starts_with(head)) lines.push_back(line);
   }
   return lines;
+}
+
+/// The words of a command line written as one text (no word holds a blank).
+inline std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  return {std::istream_iterator<std::string>(in), {}};
 }
 
 /// Every file under `folder` (SQLite's side files left out), relative paths.

@@ -13,11 +13,10 @@ std::optional<BatchOptions> Parse(std::vector<std::string> args) {
 }
 
 TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
-  const auto o = Parse({"--sick-leave", "--leave", "--other", "--to-validate", "--reason", "03", "--commune",
-                        "75000", "--entity=010", "--provider", "no", "--agent", "yes", "--from", "01/06/2025",
-                        "--to", "30/06/2025", "--count", "ending", "--no-return-date", "--sort", "end",
-                        "--output", "letter-merge", "--printer", "PDF", "--copies", "3", "--output-file",
-                        "/tmp/x.pdf", "--db", "/tmp/d.mvdb", "--user", "secteur", "--out", "/tmp/out"});
+  const auto o = Parse(Words("--sick-leave --leave --other --to-validate --reason 03 --commune 75000 --entity=010 "
+                              "--provider no --agent yes --from 01/06/2025 --to 30/06/2025 --count ending "
+                              "--no-return-date --sort end --output letter-merge --printer PDF --copies 3 "
+                              "--output-file /tmp/x.pdf --db /tmp/d.mvdb --user secteur --out /tmp/out"));
   ASSERT_TRUE(o);
   EXPECT_TRUE(o->sickLeave && o->leave && o->other && o->toValidate && o->noReturnDate);
   EXPECT_EQ(std::tuple(o->provider, o->agent), std::tuple(false, true));
@@ -30,9 +29,8 @@ TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
                                       "/tmp/d.mvdb", "secteur", "/tmp/out"}));
 
   // "--sector" without a code, followed by another option or last: every sector.
-  for (const auto& args : {std::vector<std::string>{"--sector", "--entity", "010"},
-                           std::vector<std::string>{"--entity", "010", "--sector"}}) {
-    const auto grouped = Parse(args);
+  for (const char* args : {"--sector --entity 010", "--entity 010 --sector"}) {
+    const auto grouped = Parse(Words(args));
     ASSERT_TRUE(grouped);
     EXPECT_EQ(std::tuple(grouped->carers, grouped->carerCode, grouped->entity),
               std::tuple(BatchOptions::Carers::Sector, "", "010"));
@@ -43,12 +41,12 @@ TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
 class BatchRun : public BatchFixture<BatchRun> {};
 
 TEST_F(BatchRun, TheFormsRefusalsEndWithStatusOne) {
-  const std::pair<std::vector<std::string>, const char*> cases[] = {
-      {{"--all", "--from", "01/06/2025", "--to", "30/06/2025"}, "Au moins un type d'absence doit être sélectionné."},
-      {{"--sick-leave", "--output", "planning", "--from", "02/06/2025", "--to", "31/08/2025"}, "12 semaines"},
-      {{"--sick-leave", "--sector", "999", "--from", "01/06/2025", "--to", "30/06/2025"}, "Ce secteur n'existe pas."}};
+  const std::pair<const char*, const char*> cases[] = {
+      {"--all --from 01/06/2025 --to 30/06/2025", "Au moins un type d'absence doit être sélectionné."},
+      {"--sick-leave --output planning --from 02/06/2025 --to 31/08/2025", "12 semaines"},
+      {"--sick-leave --sector 999 --from 01/06/2025 --to 30/06/2025", "Ce secteur n'existe pas."}};
   for (const auto& [args, message] : cases) {
-    EXPECT_EQ(Report(args), 1);
+    EXPECT_EQ(Report(Words(args)), 1);
     EXPECT_NE(errors.find(message), std::string::npos) << errors;
   }
 }

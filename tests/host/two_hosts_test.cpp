@@ -24,13 +24,15 @@ class TwoHosts : public BothStoragesBatchFixture<TwoHosts> {
     // Every file of STATAIDANT goes, hidden temporaries included.
     for (const fs::path& file : Exports()) fs::remove(file);
   }
-  /// Starts `morvane report` exporting the absences of 2025; its output goes to `log`.
-  std::unique_ptr<Process> Export(const std::string& log) {
-    return std::make_unique<Process>(
-        std::vector<std::string>{kMorvane.string(), "report", "--db", address_, "--out", OutDir().string(),
-                                 "--sick-leave", "--leave", "--other", "--all", "--from", "01/01/2025", "--to",
-                                 "31/12/2025", "--output", "export"},
-        dir_ / log);
+  /// Starts `morvane report` exporting the absences of 2025, `runs` times one
+  /// after the other; their output goes to `log`.
+  std::unique_ptr<Process> Export(const std::string& log, int runs = 1) {
+    std::string script;
+    for (int run = 0; run < runs; ++run) {
+      script += kMorvane.string() + " report --db '" + address_ + "' --out " + OutDir().string() +
+                " --sick-leave --leave --other --all --from 01/01/2025 --to 31/12/2025 --output export || exit 1; ";
+    }
+    return std::make_unique<Process>(std::vector<std::string>{"/bin/sh", "-c", script}, dir_ / log);
   }
   /// Every file of STATAIDANT, hidden temporaries included.
   std::vector<fs::path> Exports() const {
@@ -83,15 +85,10 @@ TEST_P(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
     }
     script += kTool.string() + " import '" + address_ + "' " + batch.string() + " || exit 1; ";
   }
-  std::string exports;
-  for (int run = 0; run < 4; ++run) {
-    exports += kMorvane.string() + " report --db '" + address_ + "' --out " + OutDir().string() +
-               " --sick-leave --leave --other --all --from 01/01/2025 --to 31/12/2025 --output export || exit 1; ";
-  }
   Process importer({"/bin/sh", "-c", script}, dir_ / "import.log");
-  Process exporter({"/bin/sh", "-c", exports}, dir_ / "export.log");
+  const auto exporter = Export("export.log", 4);
   EXPECT_EQ(importer.Wait(), 0) << Slurp(dir_ / "import.log");
-  EXPECT_EQ(exporter.Wait(), 0) << Slurp(dir_ / "export.log");
+  EXPECT_EQ(exporter->Wait(), 0) << Slurp(dir_ / "export.log");
 
   const auto files = Exports();
   EXPECT_EQ(files.size(), 4u);
