@@ -158,8 +158,7 @@ class DamagedRun : public BatchFixture<DamagedRun>, public ::testing::WithParamI
     std::vector<std::string> args = Words(
         "--from 01/06/2025 --to 30/06/2025 --output " + output +
         (output.starts_with("letter") ? " --sick-leave --count ending" : " --sick-leave --leave --other") +
-        (output == "export" && extra.empty() ? " --entity 010" : ""));
-    args.insert(args.end(), {"--output-file", pdf.string()});
+        (output == "export" && extra.empty() ? " --entity 010" : "") + " --output-file", {pdf});
     args.insert(args.end(), extra.begin(), extra.end());
     const int status = ReportOn(db, out, args);
     file.clear();

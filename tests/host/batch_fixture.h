@@ -30,10 +30,13 @@ inline std::vector<std::string> LinesStarting(const std::string& text, const std
   return lines;
 }
 
-/// The words of a command line written as one text (no word holds a blank).
-inline std::vector<std::string> Words(const std::string& line) {
+/// The words of a command line written as one text (no word holds a blank),
+/// then `more` as they are (paths, which may hold blanks).
+inline std::vector<std::string> Words(const std::string& line, std::initializer_list<std::string> more = {}) {
   std::istringstream in(line);
-  return {std::istream_iterator<std::string>(in), {}};
+  std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+  words.insert(words.end(), more);
+  return words;
 }
 
 /// Every file under `folder` (SQLite's side files left out), relative paths.

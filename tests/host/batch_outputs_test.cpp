@@ -18,14 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<std::string> kJune = {"--sick-leave", "--from", "01/06/2025", "--to", "30/06/2025"};
-const std::vector<std::string> kLetters = {"--sick-leave", "--count", "ending", "--from", "01/01/2025", "--to",
-                                           "30/06/2025"};
-
-std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
-  args.insert(args.end(), more.begin(), more.end());
-  return args;
-}
+const std::string kJune = "--sick-leave --from 01/06/2025 --to 30/06/2025 ";
+const std::string kLetters = "--sick-leave --count ending --from 01/01/2025 --to 30/06/2025 ";
 
 /// Every file under `folder` with its size and modification time.
 std::vector<std::string> Snapshot(const fs::path& folder) {
@@ -49,25 +43,24 @@ class BatchOutputs : public BatchFixture<BatchOutputs> {
 
 TEST_F(BatchOutputs, ASuccessfulRunPrintsThePathOfEveryFileItWrote) {
   const fs::path list = Pdf("juin.pdf");
-  ASSERT_EQ(Report(With(kJune, {"--all", "--output-file", list.string()})), 0) << errors;
+  ASSERT_EQ(Report(Words(kJune + "--all --output-file", {list})), 0) << errors;
   EXPECT_EQ(output, list.string() + "\n");
   EXPECT_GT(fs::file_size(list), 1000u);
 
-  ASSERT_EQ(Report(With(kJune, {"--all", "--output", "export"})), 0) << errors;
+  ASSERT_EQ(Report(Words(kJune + "--all --output export")), 0) << errors;
   const auto exported = LinesStarting(output);
   ASSERT_EQ(exported.size(), 1u) << output;
   EXPECT_EQ(fs::path(exported[0]).parent_path(), fs::path(Database().string() + ".d") / "STATAIDANT");
   EXPECT_TRUE(fs::is_regular_file(exported[0]));
 
-  ASSERT_EQ(Report(With(kLetters, {"--output", "letter-merge"})), 0) << errors;
+  ASSERT_EQ(Report(Words(kLetters + "--output letter-merge")), 0) << errors;
   const std::string merged = (OutDir() / "publipostage-LETTREINFOCP00000000").string();
   EXPECT_EQ(output, merged + ".odt\n" + merged + ".pdf\n");
 
   // Letters on an empty selection: started, nothing written, and said.
   for (const char* letters : {"letter-type", "letter-merge"}) {
-    const std::vector<std::string> args = {"--sick-leave", "--count", "ending", "--from", "01/01/2030", "--to",
-                                           "30/06/2030", "--output", letters, "--output-file", Pdf("vide.pdf")};
-    EXPECT_EQ(Report(args), 0) << errors;
+    const std::string args = std::string("--sick-leave --count ending --from 01/01/2030 --to 30/06/2030 --output ") + letters;
+    EXPECT_EQ(Report(Words(args + " --output-file", {Pdf("vide.pdf")})), 0) << errors;
     EXPECT_EQ(output, "no letter to make: no contract of the selected absences gets a letter\n") << letters;
     EXPECT_FALSE(fs::exists(Pdf("vide.pdf")));
   }
@@ -80,12 +73,12 @@ TEST_F(BatchOutputs, AnOutputOntoTheDatabaseIsRefusedBeforeAnythingIsWritten) {
   const auto before = Snapshot(dir_);
   const std::string db = Database().string();
   const std::pair<std::vector<std::string>, fs::path> cases[] = {
-      {With(kJune, {"--output-file", db}), OutDir()},
-      {With(kJune, {"--output-file", db + "-wal"}), OutDir()},
-      {With(kJune, {"--output", "planning", "--output-file", db + ".d/STATAIDANT/planning.pdf"}), OutDir()},
-      {With(kLetters, {"--output", "letter-type", "--output-file", db + "-shm"}), OutDir()},
-      {With(kJune, {}), db + ".d"},  // the default PDF file inside the folder
-      {With(kLetters, {"--output", "letter-merge"}), db + ".d/SIGNATURES"},
+      {Words(kJune + "--output-file", {db}), OutDir()},
+      {Words(kJune + "--output-file", {db + "-wal"}), OutDir()},
+      {Words(kJune + "--output planning --output-file", {db + ".d/STATAIDANT/planning.pdf"}), OutDir()},
+      {Words(kLetters + "--output letter-type --output-file", {db + "-shm"}), OutDir()},
+      {Words(kJune), db + ".d"},  // the default PDF file inside the folder
+      {Words(kLetters + "--output letter-merge"), db + ".d/SIGNATURES"},
   };
   for (const auto& [args, out] : cases) {
     SCOPED_TRACE(args.back() + " " + out.string());
@@ -107,12 +100,12 @@ TEST_F(BatchOutputs, AnOutputThatCannotBeWrittenWholeEndsWithStatusFourAndOneLin
   };
   const std::string full = "No space left on device";
   const Case cases[] = {
-      {With(kJune, {"--all", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
-      {With(kJune, {"--output", "planning", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
-      {With(kLetters, {"--output", "letter-type", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
-      {With(kLetters, {"--output", "letter-type", "--output-file", notAFolder + "/lettres.pdf"}), OutDir(),
+      {Words(kJune + "--all --output-file /dev/full"), OutDir(), "/dev/full", full},
+      {Words(kJune + "--output planning --output-file /dev/full"), OutDir(), "/dev/full", full},
+      {Words(kLetters + "--output letter-type --output-file /dev/full"), OutDir(), "/dev/full", full},
+      {Words(kLetters + "--output letter-type --output-file", {notAFolder + "/lettres.pdf"}), OutDir(),
        notAFolder + "/lettres.pdf", "Not a directory"},
-      {With(kLetters, {"--output", "letter-merge"}), notAFolder,
+      {Words(kLetters + "--output letter-merge"), notAFolder,
        notAFolder + "/publipostage-LETTREINFOCP00000000.odt", "Not a directory"},
   };
   for (const Case& c : cases) {
@@ -133,7 +126,7 @@ TEST_F(BatchOutputs, APdfWrittenToStandardOutputIsWholeAndAnnouncesNothing) {
   QProcess morvane;
   QStringList args = {"report", "--db", QString::fromStdString(Database().string()), "--out",
                       QString::fromStdString(OutDir().string()), "--all", "--output-file", "/dev/stdout"};
-  for (const std::string& a : kJune) args << QString::fromStdString(a);
+  for (const std::string& a : Words(kJune)) args << QString::fromStdString(a);
   morvane.start(program, args);
   ASSERT_TRUE(morvane.waitForFinished(60000));
   EXPECT_EQ(morvane.exitCode(), 0) << morvane.readAllStandardError().toStdString();

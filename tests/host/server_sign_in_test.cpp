@@ -63,30 +63,22 @@ class ServerSignIn : public ServerBatchFixture<ServerSignIn> {
 // server: each its status and one line, for a printed output and the export,
 // and not a file written.
 TEST_F(ServerSignIn, RefusedSignInsEndWithTheirStatusAndOneLineAndWriteNothing) {
-  struct Case {
-    const char* name;
-    std::string address;
-    std::vector<std::string> extra;
-    int status;
-    std::string line;  // what the one line says
-  };
-  const std::vector<Case> cases = {
-      {"wrong password", As("mauvais"), {}, 5, "password authentication failed for user \"" + Login("mauvais") + "\""},
-      {"unknown login", As("inconnu"), {}, 5, "the server asks for the password of " + Login("inconnu")},
-      {"no DROITS", As("sansdroits"), {}, 3, "user " + Login("sansdroits") + " is not in DROITS"},
-      {"--user", As("secteur"), {"--user", "admin"}, 2, "--user admin is refused on a server database"},
+  // The login, extra options, the status and what the one line says.
+  const std::tuple<std::string, std::string, int, std::string> cases[] = {
+      {"mauvais", "", 5, "password authentication failed for user \"" + Login("mauvais") + "\""},
+      {"inconnu", "", 5, "the server asks for the password of " + Login("inconnu")},
+      {"sansdroits", "", 3, "user " + Login("sansdroits") + " is not in DROITS"},
+      {"secteur", " --user admin", 2, "--user admin is refused on a server database"},
   };
   const std::set<std::string> before = FilesUnder(dir_);
-  for (const Case& c : cases) {
-    for (const char* kind : {"list", "export"}) {
-      SCOPED_TRACE(std::string(c.name) + ", " + kind);
-      std::vector<std::string> args = {"--sick-leave", "--all", "--from", "01/01/2025", "--to", "31/12/2025",
-                                       "--output", kind, "--output-file", Pdf("refused.pdf").string()};
-      args.insert(args.end(), c.extra.begin(), c.extra.end());
-      EXPECT_EQ(ReportOn(c.address, OutDir(), args), c.status);
+  for (const auto& [login, extra, status, line] : cases) {
+    for (const std::string kind : {"list", "export"}) {
+      SCOPED_TRACE(login + extra + ", " + kind);
+      const std::string args = "--sick-leave --all --from 01/01/2025 --to 31/12/2025 --output " + kind + extra;
+      EXPECT_EQ(ReportOn(As(login), OutDir(), Words(args + " --output-file", {Pdf("refused.pdf")})), status);
       const auto lines = LinesStarting(errors, "morvane report: ");
       ASSERT_EQ(lines.size(), 1u) << errors;
-      EXPECT_NE(lines[0].find(c.line), std::string::npos) << lines[0];
+      EXPECT_NE(lines[0].find(line), std::string::npos) << lines[0];
       EXPECT_EQ(output, std::string()) << "nothing announced";
       std::set<std::string> after = FilesUnder(dir_);
       after.erase("out");  // the output folder is made before the sign-in
@@ -133,10 +125,8 @@ TEST_F(ServerSignIn, AnOlderDatabaseGetsItsTrailWithItsOwnersFirstOutput) {
   const std::string schema = mvdb::testing_support::FreshSchema(), address = TestServer() + " schema=" + schema;
   mvdb::Database::Create(address);
   const std::string s = "\"" + schema + "\"";
-  ASSERT_EQ(Psql("DROP FUNCTION " + s + ".mv_record_output(text, text, bigint, text); DROP TABLE " + s + ".mv_audit",
-                 TestServer())
-                .first,
-            0);
+  const std::string drop = "DROP FUNCTION " + s + ".mv_record_output(text, text, bigint, text); DROP TABLE " + s;
+  ASSERT_EQ(Psql(drop + ".mv_audit", TestServer()).first, 0);
   auto db = mvdb::Database::Open(address, mvdb::OpenMode::kReadOnly);
   db->storage().Accounts()->RecordOutput({"", "", "list", "--sick-leave", 3, "liste.pdf"});
   const std::vector<mvdb::AuditRecord> trail = db->storage().Accounts()->AuditTrail("");
@@ -152,15 +142,11 @@ TEST_F(ServerSignIn, EveryOutputIsRecordedWithTheLoginTheServerSignedIn) {
     return mvdb::Database::Open(server_, mvdb::OpenMode::kReadOnly)->storage().Accounts()->AuditTrail("2000-01-01");
   };
   const std::size_t first = trail().size();
-  const std::vector<std::string> year = {"--sick-leave", "--all", "--from", "01/01/2025", "--to", "31/12/2025"};
-  std::vector<std::string> exportArgs = year, listArgs = year, refused = year;
-  exportArgs.insert(exportArgs.end(), {"--output", "export"});
-  listArgs.insert(listArgs.end(), {"--output", "list", "--output-file", Pdf("list.pdf").string()});
-  refused.insert(refused.end(), {"--output", "planning"});  // a planning of a year is refused by the form
-  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), exportArgs), 0) << errors;
+  const std::string year = "--sick-leave --all --from 01/01/2025 --to 31/12/2025 --output ";
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), Words(year + "export")), 0) << errors;
   const std::string csv = output.substr(0, output.find('\n'));
-  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), listArgs), 0) << errors;
-  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), refused), 1) << errors;
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), Words(year + "list --output-file", {Pdf("list.pdf")})), 0) << errors;
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), Words(year + "planning")), 1) << errors;  // a year: the form refuses it
 
   const std::vector<mvdb::AuditRecord> recorded = trail();
   ASSERT_EQ(recorded.size(), first + 2);
