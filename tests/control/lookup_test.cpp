@@ -173,14 +173,12 @@ TEST_F(Lookup, TheEntityListFiltersAndTheCodeOffersItsActivityTypes) {
   QLineEdit* code = f.Txt("Txt_Entite");
   EXPECT_EQ(Controle::Elements(liste), QStringList({"ALPHA", "ARC", "BETA", "BRAVO", "CARE"}));
   EXPECT_EQ(base.Requetes()[1], "SSELECT ACTIVITES PAR LibAssoActivites PAR 0");
-  struct Cas {
-    const char *tape, *etat;
-  };
-  for (const Cas& c : {Cas{"3", "003|BETA|off|on+"}, Cas{"2", "002|CARE|off|off"}, Cas{"1", "001|ALPHA|on+|on+"}}) {
+  for (const auto& [tape, etat] :
+       {std::pair{"3", "003|BETA|off|on+"}, {"2", "002|CARE|off|off"}, {"1", "001|ALPHA|on+|on+"}}) {
     code->clear();
-    f.Taper(code, c.tape);
+    f.Taper(code, tape);
     f.Quitter(f.Txt("Txt_Debut"));  // padded with "0" on the left
-    EXPECT_EQ(Etat("Txt_Entite", "Cbo_Entite"), c.etat);
+    EXPECT_EQ(Etat("Txt_Entite", "Cbo_Entite"), etat);
     EXPECT_TRUE(Enabled(f.Get<QGroupBox>("Cdr_Activites")));
   }
   EXPECT_EQ(base.Requetes().back(), "SSELECT ACTIVITES AVEC 0 = \"001]\"");

@@ -31,12 +31,7 @@ Criteres Avec(const std::function<void(Criteres&)>& change) {
 }
 
 TEST(Requete, WholeQueryTextForEachCriterion) {
-  struct Cas {
-    const char* quoi;
-    std::function<void(Criteres&)> criteres;
-    std::string attendu;
-  };
-  const Cas cas[] = {
+  const std::tuple<const char*, std::function<void(Criteres&)>, std::string> cas[] = {
       {"sick leave", [](Criteres& c) { c.arretTravail = 1; }, kArret + kParts + kTri},
       {"leave, first block writes OR= without blanks", [](Criteres& c) { c.conges = 1; },
        " AVEC" + kConges + " OR=\"25\"" + kCongesFin + kParts + kTri},
@@ -79,8 +74,8 @@ TEST(Requete, WholeQueryTextForEachCriterion) {
        kArret + kParts + " PAR NomAidant PAR PrenomAidant PAR @ID"},
       {"no type", [](Criteres&) {}, kTri},
   };
-  for (const Cas& c : cas) {
-    EXPECT_EQ(control::RequeteAbsences(Avec(c.criteres), 20010, 20040), "SSELECT ABSENCESAIDANT" + c.attendu) << c.quoi;
+  for (const auto& [quoi, criteres, attendu] : cas) {
+    EXPECT_EQ(control::RequeteAbsences(Avec(criteres), 20010, 20040), "SSELECT ABSENCESAIDANT" + attendu) << quoi;
   }
   EXPECT_THROW(control::RequeteAbsences(Avec([](Criteres& c) { c.arretTravail = 1, c.codeSecteur = "00]"; }), 1, 2),
                std::invalid_argument);

@@ -202,26 +202,22 @@ TEST_F(ServerSignIn, TheSignInDialogAsksThreeTimesAtMost) {
     std::string password;
     bool cancel = false;
   };
-  struct Case {
-    const char* name;
-    std::vector<Answer> answers;
-    std::string signedIn;  // "" when refused
-  };
-  const std::vector<Case> cases = {
+  // The answers given, and the login signed in ("" when refused).
+  const std::tuple<const char*, std::vector<Answer>, std::string> cases[] = {
       {"three wrong passwords", {{"", "a"}, {"", "b"}, {"", "c"}}, ""},
       {"right at the second try", {{"", "a"}, {"", "pw-dialogue"}}, Login("dialogue")},
       {"cancelled", {{"", "", true}}, ""},
       {"another login", {{Login("secteur"), "pw-secteur"}}, Login("secteur")},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, answers, signedIn] : cases) {
+    SCOPED_TRACE(name);
     std::vector<std::string> shown;  // the prefilled login and the refusal, per try
     std::size_t next = 0;
     QTimer answering;
     QObject::connect(&answering, &QTimer::timeout, [&] {
       auto* dialog = qobject_cast<SignInDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr || next >= c.answers.size()) return;
-      const Answer& a = c.answers[next++];
+      if (dialog == nullptr || next >= answers.size()) return;
+      const Answer& a = answers[next++];
       auto* user = dialog->findChild<QLineEdit*>(QStringLiteral("Txt_Utilisateur"));
       auto* refusal = dialog->findChild<QLabel*>(QStringLiteral("Lbl_Refus"));
       shown.push_back(user->text().toStdString() + " | " +
@@ -233,14 +229,13 @@ TEST_F(ServerSignIn, TheSignInDialogAsksThreeTimesAtMost) {
     answering.start(10);
     std::string user;
     try {
-      user = SignIn(As("dialogue"), false, mvdb::OpenMode::kReadOnly, "", DialogPrompt(QStringLiteral("office")))
-                 .user;
+      user = SignIn(As("dialogue"), false, mvdb::OpenMode::kReadOnly, "", DialogPrompt(QStringLiteral("office"))).user;
     } catch (const SignInRefused& e) {
-      EXPECT_EQ(c.signedIn, "") << e.what();
+      EXPECT_EQ(signedIn, "") << e.what();
     }
     answering.stop();
-    EXPECT_EQ(user, c.signedIn);
-    ASSERT_EQ(shown.size(), c.answers.size());
+    EXPECT_EQ(user, signedIn);
+    ASSERT_EQ(shown.size(), answers.size());
     EXPECT_EQ(shown[0], Login("dialogue") + " | ");
     const std::string refused = "password authentication failed for user \"" + Login("dialogue") + "\"";
     for (std::size_t i = 1; i < shown.size(); ++i) EXPECT_NE(shown[i].find(refused), std::string::npos) << shown[i];

@@ -2,6 +2,7 @@
 // test: numbers as numbers, anything else byte by byte, prefixes by their bytes.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <sstream>
 
@@ -20,10 +21,8 @@ std::string Shown(const std::optional<T>& value) {
 }
 
 TEST(Numbers, EachReaderTakesItsOwnFormOnly) {
-  struct Case {
-    std::string text, number, integer, count;
-  };
-  const std::vector<Case> cases = {
+  // A text, then what each reader makes of it: a number, an integer, a count.
+  const std::vector<std::array<std::string, 4>> cases = {
       {"16071", "16071", "16071", "16071"}, {"007", "7", "7", "7"},      {"+7", "7", "7", "none"},
       {"-3.5", "-3.5", "none", "none"},     {"-42", "-42", "-42", "none"}, {".5", "0.5", "none", "none"},
       {"", "none", "none", "none"},         {"-", "none", "none", "none"}, {"1 2", "none", "none", "none"},
@@ -33,10 +32,9 @@ TEST(Numbers, EachReaderTakesItsOwnFormOnly) {
       {std::string(400, '9'), "inf", "none", "none"}, {"-" + std::string(400, '9'), "-inf", "none", "none"},
       {"0." + std::string(400, '0') + "1", "0", "none", "none"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Shown(ParseNumber(c.text)), c.number) << c.text;
-    EXPECT_EQ(Shown(ParseInteger(c.text)), c.integer) << c.text;
-    EXPECT_EQ(Shown(ParseCount(c.text)), c.count) << c.text;
+  for (const auto& [text, number, integer, count] : cases) {
+    EXPECT_EQ(Shown(ParseNumber(text)) + " " + Shown(ParseInteger(text)) + " " + Shown(ParseCount(text)),
+              number + " " + integer + " " + count) << text;
   }
 }
 

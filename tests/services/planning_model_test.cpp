@@ -58,12 +58,7 @@ class PlanningModel : public ::testing::Test {
 };
 
 TEST_F(PlanningModel, WholeCharts) {
-  struct Cas {
-    const char* quoi;
-    std::function<void(PlanningRequest&)> rows;
-    const char* chart;
-  };
-  const Cas cas[] = {
+  const std::tuple<const char*, std::function<void(PlanningRequest&)>, const char*> cas[] = {
       {"one row per carer sorted by name, a carer counted once a day",
        [&](PlanningRequest& r) {
          Add(r, "00001", 12, 0, 1), Add(r, "00002", 1, 1, 3, "11"), Add(r, "00001", 8, 1, 1),
@@ -100,7 +95,7 @@ TEST_F(PlanningModel, WholeCharts) {
        },
        ":\n  MARTIN Anne: A0-2\nabsent: 10000000000000"},
   };
-  for (const Cas& c : cas) EXPECT_EQ(Chart(c.rows).toStdString(), c.chart) << c.quoi;
+  for (const auto& [quoi, rows, chart] : cas) EXPECT_EQ(Chart(rows).toStdString(), chart) << quoi;
 
   // A hidden sector: no row, not counted.
   source.hiddenSectors.insert("002");
