@@ -103,10 +103,8 @@ TEST_F(Dispatch, RefusalsLeaveTheFormOpenForAnotherTry) {
   form->Txt("Txt_Entite")->setText("002");
   Demander({2025, 9, 1}, {2025, 9, 30});
   EXPECT_EQ(form->Messages(), QStringList{"Aucune absence correspondant aux critères sélectionnés."});
-  EXPECT_EQ(form->unloads, 0);
-  EXPECT_EQ(form->Recorder().JobCount(), 0);
-  EXPECT_TRUE(form->planning->demandes.empty());
-  EXPECT_TRUE(form->Libre());
+  EXPECT_EQ(std::tuple(form->unloads, form->Recorder().JobCount(), form->planning->demandes.size(), form->Libre()),
+            std::tuple(0, 0, 0u, true));
   // The typed label of an entry counts as that entry; the request now goes.
   form->Txt("Txt_Entite")->setText("");
   form->Cbo("Cbo_Motif")->setEditText("ACCIDENT");
