@@ -264,4 +264,19 @@ class Controle {
   services::RecordingPrinterList* printers_ = nullptr;
 };
 
+/// Base of the suites that drive the form: their database, and the control
+/// on it made again by Open (the last one destroyed first: its end closes the
+/// files of the whole process).
+class FormTest : public ::testing::Test {
+ protected:
+  Controle& Open(Options o = {}) {
+    form.reset();
+    form = std::make_unique<Controle>(base, std::move(o));
+    return *form;
+  }
+
+  Base base;
+  std::unique_ptr<Controle> form;
+};
+
 }  // namespace morvane::testing

@@ -10,7 +10,7 @@ namespace {
 
 std::string Jour(const QDate& d) { return std::to_string(services::DayNumber(d)); }
 
-class Dispatch : public ::testing::Test {
+class Dispatch : public FormTest {
  protected:
   Dispatch() {
     base.Secteur("001", "NORD");
@@ -26,16 +26,11 @@ class Dispatch : public ::testing::Test {
   Controle& Nouveau(Options o = {}) {
     o.aujourdhui = QDate(2025, 9, 15);
     o.imprimantes = {"RECORDER", "SECOND"};
-    form.reset();  // its end closes the files of the whole process
-    form = std::make_unique<Controle>(base, o);
-    return *form;
+    return Open(o);
   }
   void Demander(const QDate& debut, const QDate& fin, const char* sortie = "Opt_Liste") {
     form->Demander({"Cac_ArretTravail"}, debut.toString("dd/MM/yyyy"), fin.toString("dd/MM/yyyy"), sortie);
   }
-
-  Base base;
-  std::unique_ptr<Controle> form;
 };
 
 TEST_F(Dispatch, ThePlanningCoversWholeWeeksAndIsHandedItsFifteenValues) {

@@ -12,7 +12,7 @@ using control::classic::Enabled;
 using control::classic::Value;
 using control::classic::Visible;
 
-class Formulaire : public ::testing::Test {
+class Formulaire : public FormTest {
  protected:
   Formulaire() {
     base.Secteur("001", "NORD");
@@ -24,8 +24,7 @@ class Formulaire : public ::testing::Test {
   /// The form opened on `reasons`.
   Controle& Ouvrir(const std::vector<std::pair<std::string, std::string>>& reasons = {{"01", "Maladie"}}) {
     base.Motifs(reasons);
-    form = std::make_unique<Controle>(base);
-    return *form;
+    return Open();
   }
   /// Which of these controls are enabled, as "name" or "-name".
   QStringList Actifs(std::initializer_list<const char*> names) {
@@ -45,9 +44,6 @@ class Formulaire : public ::testing::Test {
     form->Cliquer("Cmd_Imprimer");
     return form->Messages();
   }
-
-  Base base;
-  std::unique_ptr<Controle> form;
 };
 
 TEST_F(Formulaire, DesignTimeStateAndTheOptionInterplay) {
