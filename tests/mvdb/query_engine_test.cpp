@@ -15,9 +15,7 @@ using testing_support::With;
 
 class QueryEngineTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
+  void Prepare() override {
     testing_support::FillAbsences(t);
     for (const char* file : {"SECTEUR", "ASSOCIATION", "ACTIVITES", "COMMUNES", "NUMS", "CONTRAT"})
       t.db().CreateFile(file);

@@ -20,9 +20,7 @@ std::string Pad(unsigned n, std::size_t width) {
 
 class QueryIndexTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
+  void Prepare() override {
     testing_support::FillAbsences(t);
     t.Dict("ABSENCESAIDANT", "Contrats", {"A", "17", "", "", "L", "", "contracts"});
   }

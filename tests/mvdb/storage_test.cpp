@@ -19,9 +19,7 @@ using testing_support::ScratchDir;
 
 class StorageTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
+  void Prepare() override {
     address = testing_support::FreshAddress(GetParam(), dir, "base.mvdb");
     CreateOptions options;
     if (OnServer()) options.directoryRoot = dir / "files";
