@@ -220,21 +220,6 @@ class Controle {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
     QApplication::processEvents();
   }
-  /// A request as a user makes it: the types ticked, the period typed, the
-  /// output chosen (by its option's name), then "Imprimer" with the messages
-  /// of earlier steps forgotten.
-  void Demander(const std::vector<const char*>& types, const QString& debut, const QString& fin,
-                const char* sortie = "Opt_Liste") {
-    for (const char* type : types) {
-      if (!Cac(type)->isChecked()) Cliquer(type);
-    }
-    Txt("Txt_Debut")->setText(debut);
-    Txt("Txt_Fin")->setText(fin);
-    Cliquer(sortie);
-    ui().Clear();
-    Cliquer("Cmd_Imprimer");
-  }
-
   static QStringList Elements(const QComboBox* list) {
     QStringList items;
     for (int i = 0; i < list->count(); ++i) items << list->itemText(i);

@@ -28,8 +28,16 @@ class Dispatch : public FormTest {
     o.imprimantes = {"RECORDER", "SECOND"};
     return Open(o);
   }
+  /// A request as a user makes it: sick leave ticked, the period typed, the
+  /// output chosen (by its option's name), then "Imprimer" with the messages
+  /// of earlier steps forgotten.
   void Demander(const QDate& debut, const QDate& fin, const char* sortie = "Opt_Liste") {
-    form->Demander({"Cac_ArretTravail"}, debut.toString("dd/MM/yyyy"), fin.toString("dd/MM/yyyy"), sortie);
+    if (!form->Cac("Cac_ArretTravail")->isChecked()) form->Cliquer("Cac_ArretTravail");
+    form->Txt("Txt_Debut")->setText(debut.toString("dd/MM/yyyy"));
+    form->Txt("Txt_Fin")->setText(fin.toString("dd/MM/yyyy"));
+    form->Cliquer(sortie);
+    form->ui().Clear();
+    form->Cliquer("Cmd_Imprimer");
   }
 };
 
