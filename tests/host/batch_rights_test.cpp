@@ -191,9 +191,7 @@ TEST_P(BatchRights, SectorManagerSeesOnlyTheirSectorsCarersInEveryOutput) {
     EXPECT_EQ(Codes(manager.others), std::vector<std::string>{});
     EXPECT_EQ(Codes(manager.own), Codes(admin.own));
     // Nor a heading, a sector label or a town of theirs.
-    for (const QString& word : otherSectorsWords) {
-      EXPECT_FALSE(Shows(manager.text, word)) << word.toStdString();
-    }
+    for (const QString& word : otherSectorsWords) EXPECT_FALSE(Shows(manager.text, word)) << word.toStdString();
   }
 }
 
