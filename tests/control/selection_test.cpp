@@ -112,13 +112,11 @@ class Filtres : public ::testing::Test {
   std::vector<std::string> Filtrer(const std::vector<std::string>& keys, bool prest, bool mandat,
                                    const std::string& entite = "001", const std::string& defaut = "009",
                                    bool portions = false) {
-    mvdb::DynArray rows;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-      const int r = static_cast<int>(i) + 1;
-      for (const auto& [column, text] : {std::pair{1, keys[i]}, {2, "1"}, {3, "20020"}, {4, "2"}, {5, "obs"}}) {
-        rows.SetItem(r, column, text);
-      }
+    std::string text;  // a row a key: start half-day 1, last day 20020, end half-day 2, observation
+    for (const std::string& key : keys) {
+      text += (text.empty() ? "" : "\xFE") + key + "\xFD" "1\xFD" "20020\xFD" "2\xFD" "obs";
     }
+    mvdb::DynArray rows(text);
     control::MemoriserClesAbsences(rows);
     const control::FiltreEntite f{entite, defaut, prest, mandat, 20010, 20040};
     const control::SourcesFiltre sources{base.db(), files.absences, files.contrats, absence, contrat};
