@@ -40,25 +40,24 @@ TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
 // Whole runs on a demo database of a few carers.
 class BatchRun : public BatchFixture<BatchRun> {};
 
-TEST_F(BatchRun, TheFormsRefusalsEndWithStatusOne) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"--all --from 01/06/2025 --to 30/06/2025", "Au moins un type d'absence doit être sélectionné."},
-      {"--sick-leave --output planning --from 02/06/2025 --to 31/08/2025", "12 semaines"},
-      {"--sick-leave --sector 999 --from 01/06/2025 --to 30/06/2025", "Ce secteur n'existe pas."}};
-  for (const auto& [args, message] : cases) {
-    EXPECT_EQ(Report(Words(args)), 1);
+// The form's refusals end with status 1; criteria the form does not offer are
+// usage errors (status 2).
+TEST_F(BatchRun, RefusalsEndWithTheirStatusAndMessage) {
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"--all --from 01/06/2025 --to 30/06/2025", 1, "Au moins un type d'absence doit être sélectionné."},
+      {"--sick-leave --output planning --from 02/06/2025 --to 31/08/2025", 1, "12 semaines"},
+      {"--sick-leave --sector 999 --from 01/06/2025 --to 30/06/2025", 1, "Ce secteur n'existe pas."},
+      {"--sick-leave --reason 15", 2, "Maladie"},  // a leave reason, not a sick-leave one
+      {"--leave --no-return-date", 2,  // only offered with sick leave
+       "morvane report: --no-return-date: the form does not offer \"qui n'ont pas de date de reprise\" with these "
+       "criteria (it is greyed out)\n"},
+      {"--leave --output letter-type", 2, ""},
+      {"--sick-leave --printer NOSUCHPRINTER", 2, ""},
+  };
+  for (const auto& [args, status, message] : cases) {
+    EXPECT_EQ(Report(Words(args)), status) << args;
     EXPECT_NE(errors.find(message), std::string::npos) << errors;
   }
-}
-
-TEST_F(BatchRun, CriteriaTheFormDoesNotOfferAreUsageErrors) {
-  EXPECT_EQ(Report({"--sick-leave", "--reason", "15"}), 2);  // a leave reason, not a sick-leave one
-  EXPECT_NE(errors.find("Maladie"), std::string::npos) << errors;
-  EXPECT_EQ(Report({"--leave", "--no-return-date"}), 2);  // only offered with sick leave
-  EXPECT_EQ(errors, "morvane report: --no-return-date: the form does not offer \"qui n'ont pas de date de reprise\" "
-                    "with these criteria (it is greyed out)\n");
-  EXPECT_EQ(Report({"--leave", "--output", "letter-type"}), 2);
-  EXPECT_EQ(Report({"--sick-leave", "--printer", "NO SUCH PRINTER"}), 2);
 }
 
 }  // namespace
