@@ -1,7 +1,6 @@
 // The statistics export without the form: the day's file names, whole files
 // of both formats, the CSV rules, the reason label and the figures of the
 // long format.
-#include <set>
 
 #include "builder.h"
 #include "control/export_fichier.h"

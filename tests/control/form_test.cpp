@@ -1,7 +1,6 @@
 // The selection form under the mouse and the keyboard: its design-time
 // state, the option interplay, the reason list, the date fields and the
 // criteria check that "Imprimer" runs first.
-#include <QGroupBox>
 
 #include "builder.h"
 

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
-#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -93,13 +92,9 @@ TEST_F(BatchOutputs, AnOutputOntoTheDatabaseIsRefusedBeforeAnythingIsWritten) {
 TEST_F(BatchOutputs, AnOutputThatCannotBeWrittenWholeEndsWithStatusFourAndOneLine) {
   std::ofstream(Pdf("fichier")) << "x";
   const std::string notAFolder = Pdf("fichier").string();
-  struct Case {
-    std::vector<std::string> args;
-    fs::path out;
-    std::string file, reason;
-  };
   const std::string full = "No space left on device";
-  const Case cases[] = {
+  // The arguments, the output folder, the file that cannot be written and why.
+  const std::tuple<std::vector<std::string>, fs::path, std::string, std::string> cases[] = {
       {Words(kJune + "--all --output-file /dev/full"), OutDir(), "/dev/full", full},
       {Words(kJune + "--output planning --output-file /dev/full"), OutDir(), "/dev/full", full},
       {Words(kLetters + "--output letter-type --output-file /dev/full"), OutDir(), "/dev/full", full},
@@ -108,11 +103,11 @@ TEST_F(BatchOutputs, AnOutputThatCannotBeWrittenWholeEndsWithStatusFourAndOneLin
       {Words(kLetters + "--output letter-merge"), notAFolder,
        notAFolder + "/publipostage-LETTREINFOCP00000000.odt", "Not a directory"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    EXPECT_EQ(ReportOn(Database(), c.out, c.args), 4);
-    EXPECT_EQ(LinesStarting(errors), std::vector<std::string>{"Message QUENTARIS: Cmd_Imprimer_Click : Le fichier " + c.file +
-                                                      " n'a pas pu être écrit : " + c.reason});
+  for (const auto& [args, out, file, reason] : cases) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(ReportOn(Database(), out, args), 4);
+    EXPECT_EQ(LinesStarting(errors), std::vector<std::string>{"Message QUENTARIS: Cmd_Imprimer_Click : Le fichier " + file +
+                                                              " n'a pas pu être écrit : " + reason});
     EXPECT_EQ(output, "");
   }
   EXPECT_EQ(Slurp(Pdf("fichier")), "x");

@@ -6,7 +6,6 @@
 // window's sign-in dialog asks three times at most.
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <sstream>
 
 #include "mvdb/numbers.h"
@@ -39,13 +38,9 @@ TEST(Numbers, EachReaderTakesItsOwnFormOnly) {
 }
 
 TEST(QueryValues, ComparisonsOfNumbersTextsAndPrefixes) {
-  struct Case {
-    query::CompareOp op;
-    std::string test, value;
-    bool holds;
-  };
   using query::CompareOp;
-  const std::vector<Case> cases = {
+  // The operator, the test ("]" ends a prefix), the value and whether it holds.
+  const std::vector<std::tuple<CompareOp, std::string, std::string, bool>> cases = {
       {CompareOp::kLe, "10", "9", true},        // numbers: 9 < 10
       {CompareOp::kEq, "6", "06", true},        // "06" is 6
       {CompareOp::kGe, "50", "7", false},       {CompareOp::kGe, "16000", "16071", true},
@@ -61,13 +56,13 @@ TEST(QueryValues, ComparisonsOfNumbersTextsAndPrefixes) {
       {CompareOp::kLe, "PA]", "PAZZZ", true},   {CompareOp::kLe, "160]", "16100", false},
       {CompareOp::kEq, "]", "anything", true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [op, text, value, holds] : cases) {
     query::FieldTest test;
-    test.op = c.op;
-    test.prefix = c.test.ends_with(']');
-    test.value = test.prefix ? c.test.substr(0, c.test.size() - 1) : c.test;
-    EXPECT_EQ(query::Comparison::FromTest(test).Holds(c.value), c.holds)
-        << "\"" << c.value << "\" " << query::OperatorText(c.op) << " \"" << c.test << "\"";
+    test.op = op;
+    test.prefix = text.ends_with(']');
+    test.value = test.prefix ? text.substr(0, text.size() - 1) : text;
+    EXPECT_EQ(query::Comparison::FromTest(test).Holds(value), holds)
+        << "\"" << value << "\" " << query::OperatorText(op) << " \"" << text << "\"";
   }
 }
 
