@@ -19,9 +19,7 @@
 #include "control/event_adapter.h"
 #include "control/fichiers.h"
 #include "mvdb/engine_test_support.h"
-#include "services/droits.h"
 #include "services/outils_date.h"
-#include "services/sibling_controls.h"
 #include "support/database_setup.h"
 #include "support/recording_printer.h"
 #include "support/recording_ui.h"
@@ -222,21 +220,6 @@ class Controle {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
     QApplication::processEvents();
   }
-  /// A request as a user makes it: the types ticked, the period typed, the
-  /// output chosen (by its option's name), then "Imprimer" with the messages
-  /// of earlier steps forgotten.
-  void Demander(const std::vector<const char*>& types, const QString& debut, const QString& fin,
-                const char* sortie = "Opt_Liste") {
-    for (const char* type : types) {
-      if (!Cac(type)->isChecked()) Cliquer(type);
-    }
-    Txt("Txt_Debut")->setText(debut);
-    Txt("Txt_Fin")->setText(fin);
-    Cliquer(sortie);
-    ui().Clear();
-    Cliquer("Cmd_Imprimer");
-  }
-
   static QStringList Elements(const QComboBox* list) {
     QStringList items;
     for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
@@ -264,6 +247,21 @@ class Controle {
   control::Ctr_Morvane* control_ = nullptr;  // owned by the window
   services::RecordingUiServices* ui_ = nullptr;
   services::RecordingPrinterList* printers_ = nullptr;
+};
+
+/// Base of the suites that drive the form: their database, and the control
+/// on it made again by Open (the last one destroyed first: its end closes the
+/// files of the whole process).
+class FormTest : public ::testing::Test {
+ protected:
+  Controle& Open(Options o = {}) {
+    form.reset();
+    form = std::make_unique<Controle>(base, std::move(o));
+    return *form;
+  }
+
+  Base base;
+  std::unique_ptr<Controle> form;
 };
 
 }  // namespace morvane::testing

@@ -10,7 +10,7 @@ namespace {
 
 std::string Jour(const QDate& d) { return std::to_string(services::DayNumber(d)); }
 
-class Dispatch : public ::testing::Test {
+class Dispatch : public FormTest {
  protected:
   Dispatch() {
     base.Secteur("001", "NORD");
@@ -26,16 +26,19 @@ class Dispatch : public ::testing::Test {
   Controle& Nouveau(Options o = {}) {
     o.aujourdhui = QDate(2025, 9, 15);
     o.imprimantes = {"RECORDER", "SECOND"};
-    form.reset();  // its end closes the files of the whole process
-    form = std::make_unique<Controle>(base, o);
-    return *form;
+    return Open(o);
   }
+  /// A request as a user makes it: sick leave ticked, the period typed, the
+  /// output chosen (by its option's name), then "Imprimer" with the messages
+  /// of earlier steps forgotten.
   void Demander(const QDate& debut, const QDate& fin, const char* sortie = "Opt_Liste") {
-    form->Demander({"Cac_ArretTravail"}, debut.toString("dd/MM/yyyy"), fin.toString("dd/MM/yyyy"), sortie);
+    if (!form->Cac("Cac_ArretTravail")->isChecked()) form->Cliquer("Cac_ArretTravail");
+    form->Txt("Txt_Debut")->setText(debut.toString("dd/MM/yyyy"));
+    form->Txt("Txt_Fin")->setText(fin.toString("dd/MM/yyyy"));
+    form->Cliquer(sortie);
+    form->ui().Clear();
+    form->Cliquer("Cmd_Imprimer");
   }
-
-  Base base;
-  std::unique_ptr<Controle> form;
 };
 
 TEST_F(Dispatch, ThePlanningCoversWholeWeeksAndIsHandedItsFifteenValues) {
@@ -103,10 +106,8 @@ TEST_F(Dispatch, RefusalsLeaveTheFormOpenForAnotherTry) {
   form->Txt("Txt_Entite")->setText("002");
   Demander({2025, 9, 1}, {2025, 9, 30});
   EXPECT_EQ(form->Messages(), QStringList{"Aucune absence correspondant aux critères sélectionnés."});
-  EXPECT_EQ(form->unloads, 0);
-  EXPECT_EQ(form->Recorder().JobCount(), 0);
-  EXPECT_TRUE(form->planning->demandes.empty());
-  EXPECT_TRUE(form->Libre());
+  EXPECT_EQ(std::tuple(form->unloads, form->Recorder().JobCount(), form->planning->demandes.size(), form->Libre()),
+            std::tuple(0, 0, 0u, true));
   // The typed label of an entry counts as that entry; the request now goes.
   form->Txt("Txt_Entite")->setText("");
   form->Cbo("Cbo_Motif")->setEditText("ACCIDENT");

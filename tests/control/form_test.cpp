@@ -1,7 +1,6 @@
 // The selection form under the mouse and the keyboard: its design-time
 // state, the option interplay, the reason list, the date fields and the
 // criteria check that "Imprimer" runs first.
-#include <QGroupBox>
 
 #include "builder.h"
 
@@ -12,7 +11,7 @@ using control::classic::Enabled;
 using control::classic::Value;
 using control::classic::Visible;
 
-class Formulaire : public ::testing::Test {
+class Formulaire : public FormTest {
  protected:
   Formulaire() {
     base.Secteur("001", "NORD");
@@ -24,8 +23,7 @@ class Formulaire : public ::testing::Test {
   /// The form opened on `reasons`.
   Controle& Ouvrir(const std::vector<std::pair<std::string, std::string>>& reasons = {{"01", "Maladie"}}) {
     base.Motifs(reasons);
-    form = std::make_unique<Controle>(base);
-    return *form;
+    return Open();
   }
   /// Which of these controls are enabled, as "name" or "-name".
   QStringList Actifs(std::initializer_list<const char*> names) {
@@ -45,9 +43,6 @@ class Formulaire : public ::testing::Test {
     form->Cliquer("Cmd_Imprimer");
     return form->Messages();
   }
-
-  Base base;
-  std::unique_ptr<Controle> form;
 };
 
 TEST_F(Formulaire, DesignTimeStateAndTheOptionInterplay) {

@@ -74,12 +74,8 @@ class Lettres : public ::testing::Test {
 };
 
 TEST_F(Lettres, WhichContractsGetALetter) {
-  struct Cas {
-    std::vector<std::string> absences;
-    int pages;
-    QString cles;
-  };
-  const Cas cas[] = {
+  // The absences, the pages printed and the merge's keys.
+  const std::tuple<std::vector<std::string>, int, QString> cas[] = {
       {{kA1}, 2, "00001001|00001002"},                      // one absence on two contracts: two letters
       {{kA2, kA2}, 1, "00001001"},                          // consecutive absences on one contract: one
       {{kA1, kA2}, 3, "00001001|00001002|00001001"},        // a contract met again after another: again
@@ -88,12 +84,12 @@ TEST_F(Lettres, WhichContractsGetALetter) {
       {{}, 0, ""},
   };
   int job = 0;
-  for (const Cas& c : cas) {
-    Imprimer(c.absences);
-    if (c.pages > 0) ++job;
-    EXPECT_EQ(c.pages == 0 ? 0 : printer.PagesOfJob(job), c.pages) << c.cles.toStdString();
+  for (const auto& [absences, pages, cles] : cas) {
+    Imprimer(absences);
+    if (pages > 0) ++job;
+    EXPECT_EQ(pages == 0 ? 0 : printer.PagesOfJob(job), pages) << cles.toStdString();
     printer.EndDoc();
-    EXPECT_EQ(Publier(c.absences), c.cles);
+    EXPECT_EQ(Publier(absences), cles);
   }
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 using control::classic::Enabled;
 
-class Lookup : public ::testing::Test {
+class Lookup : public FormTest {
  protected:
   Lookup() {
     for (const auto& [code, label] : {std::pair{"001", "NORD"}, {"002", "SUD"}, {"005", "CENTRE"}, {"009", "RESERVE"}}) {
@@ -22,11 +22,7 @@ class Lookup : public ::testing::Test {
       base.Write("COMMUNES", code, {{1, {name}}});
     }
   }
-  Controle& Demarrer(std::vector<QString> secteurs = {"001", "002", "005"}) {
-    form.reset();  // its end closes the files of the whole process
-    form = std::make_unique<Controle>(base, Options{.secteurs = std::move(secteurs)});
-    return *form;
-  }
+  Controle& Demarrer(std::vector<QString> secteurs = {"001", "002", "005"}) { return Open({.secteurs = secteurs}); }
   /// The one message shown since the form was made or cleared, if it is a
   /// critical one beginning with `debut`.
   bool Critique(const QString& debut) {
@@ -41,9 +37,6 @@ class Lookup : public ::testing::Test {
     return (form->Txt(code)->text() + "|" + form->Cbo(liste)->currentText()).toStdString() + "|" + box("Cac_Prest") + "|" +
            box("Cac_Mandat");
   }
-
-  Base base;
-  std::unique_ptr<Controle> form;
 };
 
 TEST_F(Lookup, SectorCodesArePaddedLookedUpAndHiddenWhenTheRightsSaySo) {
@@ -173,14 +166,12 @@ TEST_F(Lookup, TheEntityListFiltersAndTheCodeOffersItsActivityTypes) {
   QLineEdit* code = f.Txt("Txt_Entite");
   EXPECT_EQ(Controle::Elements(liste), QStringList({"ALPHA", "ARC", "BETA", "BRAVO", "CARE"}));
   EXPECT_EQ(base.Requetes()[1], "SSELECT ACTIVITES PAR LibAssoActivites PAR 0");
-  struct Cas {
-    const char *tape, *etat;
-  };
-  for (const Cas& c : {Cas{"3", "003|BETA|off|on+"}, Cas{"2", "002|CARE|off|off"}, Cas{"1", "001|ALPHA|on+|on+"}}) {
+  for (const auto& [tape, etat] :
+       {std::pair{"3", "003|BETA|off|on+"}, {"2", "002|CARE|off|off"}, {"1", "001|ALPHA|on+|on+"}}) {
     code->clear();
-    f.Taper(code, c.tape);
+    f.Taper(code, tape);
     f.Quitter(f.Txt("Txt_Debut"));  // padded with "0" on the left
-    EXPECT_EQ(Etat("Txt_Entite", "Cbo_Entite"), c.etat);
+    EXPECT_EQ(Etat("Txt_Entite", "Cbo_Entite"), etat);
     EXPECT_TRUE(Enabled(f.Get<QGroupBox>("Cdr_Activites")));
   }
   EXPECT_EQ(base.Requetes().back(), "SSELECT ACTIVITES AVEC 0 = \"001]\"");

@@ -2,8 +2,6 @@
 // way each: every output either completes, with the fallback it documents, or
 // stops with a clear message and its status; none crashes.
 
-#include <functional>
-
 #include "batch_fixture.h"
 #include "support/database_setup.h"
 
@@ -156,15 +154,11 @@ class DamagedRun : public BatchFixture<DamagedRun>, public ::testing::WithParamI
     fs::remove_all(out);
     fs::create_directories(out);
     for (const auto& entry : fs::directory_iterator(stat)) fs::remove(entry.path());
-    std::vector<std::string> args = {"--from", "01/06/2025", "--to", "30/06/2025", "--output", output, "--output-file",
-                                     pdf.string()};
-    if (output.starts_with("letter")) {
-      args.insert(args.end(), {"--sick-leave", "--count", "ending"});
-    } else {
-      args.insert(args.end(), {"--sick-leave", "--leave", "--other"});
-    }
-    // The default entity typed in: both types offered and ticked, 30 columns.
-    if (output == "export" && extra.empty()) args.insert(args.end(), {"--entity", "010"});
+    // For the export, the default entity typed in: both types offered and ticked, 30 columns.
+    std::vector<std::string> args = Words(
+        "--from 01/06/2025 --to 30/06/2025 --output " + output +
+        (output.starts_with("letter") ? " --sick-leave --count ending" : " --sick-leave --leave --other") +
+        (output == "export" && extra.empty() ? " --entity 010" : "") + " --output-file", {pdf});
     args.insert(args.end(), extra.begin(), extra.end());
     const int status = ReportOn(db, out, args);
     file.clear();

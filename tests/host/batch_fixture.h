@@ -3,6 +3,8 @@
 // status and standard error.
 #pragma once
 
+#include <QStandardPaths>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -10,6 +12,7 @@
 #include "host/batch.h"
 #include "mvdb/database_copy.h"
 #include "mvdb/engine_test_support.h"
+#include "support/server_logins.h"
 
 namespace morvane::host {
 
@@ -25,6 +28,15 @@ inline std::vector<std::string> LinesStarting(const std::string& text, const std
     if (line.starts_with(head)) lines.push_back(line);
   }
   return lines;
+}
+
+/// The words of a command line written as one text (no word holds a blank),
+/// then `more` as they are (paths, which may hold blanks).
+inline std::vector<std::string> Words(const std::string& line, std::initializer_list<std::string> more = {}) {
+  std::istringstream in(line);
+  std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+  words.insert(words.end(), more);
+  return words;
 }
 
 /// Every file under `folder` (SQLite's side files left out), relative paths.
@@ -125,6 +137,38 @@ class BatchFixture : public ::testing::Test {
   std::string errors;
   static inline std::filesystem::path dir_;
   static inline std::string schema_, server_;  ///< the suite's copy on the server ("" without a test server)
+};
+
+/// A batch suite whose demo database is copied to the tests' server too, when
+/// there is one: `Suite::OnServer(copy)` prepares the copy (by default the
+/// session user gets the administrator's rights). A test on the server skips
+/// without one, and any test without pdftotext when `Suite::kPdfText`.
+template <typename Suite>
+class ServerBatchFixture : public BatchFixture<Suite> {
+ public:
+  static void SetUpTestSuite() {
+    BatchFixture<Suite>::SetUpTestSuite();
+    if (!TestServer().empty()) Suite::OnServer(*BatchFixture<Suite>::CopyToServer());
+  }
+  static void OnServer(mvdb::Database& copy) { testing::GiveSessionUserRightsOf(copy, "admin"); }
+  static constexpr bool kPdfText = false;
+  bool OnTheServer() const { return true; }
+
+ protected:
+  void SetUp() override {
+    if (Suite::kPdfText && QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+      GTEST_SKIP() << "pdftotext is not available";
+    }
+    if (static_cast<Suite*>(this)->OnTheServer() && BatchFixture<Suite>::server_.empty()) GTEST_SKIP() << "no test server";
+  }
+};
+
+/// The same for a suite run on both storages (the embedded case never skips
+/// for want of a server).
+template <typename Suite>
+class BothStoragesBatchFixture : public ServerBatchFixture<Suite>, public ::testing::WithParamInterface<StorageKind> {
+ public:
+  bool OnTheServer() const { return GetParam() == StorageKind::kServer; }
 };
 
 }  // namespace morvane::host

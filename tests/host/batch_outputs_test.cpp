@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
-#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -18,14 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<std::string> kJune = {"--sick-leave", "--from", "01/06/2025", "--to", "30/06/2025"};
-const std::vector<std::string> kLetters = {"--sick-leave", "--count", "ending", "--from", "01/01/2025", "--to",
-                                           "30/06/2025"};
-
-std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
-  args.insert(args.end(), more.begin(), more.end());
-  return args;
-}
+const std::string kJune = "--sick-leave --from 01/06/2025 --to 30/06/2025 ";
+const std::string kLetters = "--sick-leave --count ending --from 01/01/2025 --to 30/06/2025 ";
 
 /// Every file under `folder` with its size and modification time.
 std::vector<std::string> Snapshot(const fs::path& folder) {
@@ -49,26 +42,24 @@ class BatchOutputs : public BatchFixture<BatchOutputs> {
 
 TEST_F(BatchOutputs, ASuccessfulRunPrintsThePathOfEveryFileItWrote) {
   const fs::path list = Pdf("juin.pdf");
-  ASSERT_EQ(Report(With(kJune, {"--all", "--output-file", list.string()})), 0) << errors;
+  ASSERT_EQ(Report(Words(kJune + "--all --output-file", {list})), 0) << errors;
   EXPECT_EQ(output, list.string() + "\n");
   EXPECT_GT(fs::file_size(list), 1000u);
 
-  ASSERT_EQ(Report(With(kJune, {"--all", "--output", "export"})), 0) << errors;
+  ASSERT_EQ(Report(Words(kJune + "--all --output export")), 0) << errors;
   const auto exported = LinesStarting(output);
   ASSERT_EQ(exported.size(), 1u) << output;
   EXPECT_EQ(fs::path(exported[0]).parent_path(), fs::path(Database().string() + ".d") / "STATAIDANT");
   EXPECT_TRUE(fs::is_regular_file(exported[0]));
 
-  ASSERT_EQ(Report(With(kLetters, {"--output", "letter-merge"})), 0) << errors;
+  ASSERT_EQ(Report(Words(kLetters + "--output letter-merge")), 0) << errors;
   const std::string merged = (OutDir() / "publipostage-LETTREINFOCP00000000").string();
   EXPECT_EQ(output, merged + ".odt\n" + merged + ".pdf\n");
 
   // Letters on an empty selection: started, nothing written, and said.
   for (const char* letters : {"letter-type", "letter-merge"}) {
-    EXPECT_EQ(Report({"--sick-leave", "--count", "ending", "--from", "01/01/2030", "--to", "30/06/2030", "--output",
-                      letters, "--output-file", Pdf("vide.pdf").string()}),
-              0)
-        << errors;
+    const std::string args = std::string("--sick-leave --count ending --from 01/01/2030 --to 30/06/2030 --output ") + letters;
+    EXPECT_EQ(Report(Words(args + " --output-file", {Pdf("vide.pdf")})), 0) << errors;
     EXPECT_EQ(output, "no letter to make: no contract of the selected absences gets a letter\n") << letters;
     EXPECT_FALSE(fs::exists(Pdf("vide.pdf")));
   }
@@ -80,21 +71,17 @@ TEST_F(BatchOutputs, AnOutputOntoTheDatabaseIsRefusedBeforeAnythingIsWritten) {
   fs::create_directories(OutDir());
   const auto before = Snapshot(dir_);
   const std::string db = Database().string();
-  struct Case {
-    std::vector<std::string> args;
-    fs::path out;
+  const std::pair<std::vector<std::string>, fs::path> cases[] = {
+      {Words(kJune + "--output-file", {db}), OutDir()},
+      {Words(kJune + "--output-file", {db + "-wal"}), OutDir()},
+      {Words(kJune + "--output planning --output-file", {db + ".d/STATAIDANT/planning.pdf"}), OutDir()},
+      {Words(kLetters + "--output letter-type --output-file", {db + "-shm"}), OutDir()},
+      {Words(kJune), db + ".d"},  // the default PDF file inside the folder
+      {Words(kLetters + "--output letter-merge"), db + ".d/SIGNATURES"},
   };
-  const Case cases[] = {
-      {With(kJune, {"--output-file", db}), OutDir()},
-      {With(kJune, {"--output-file", db + "-wal"}), OutDir()},
-      {With(kJune, {"--output", "planning", "--output-file", db + ".d/STATAIDANT/planning.pdf"}), OutDir()},
-      {With(kLetters, {"--output", "letter-type", "--output-file", db + "-shm"}), OutDir()},
-      {With(kJune, {}), db + ".d"},  // the default PDF file inside the folder
-      {With(kLetters, {"--output", "letter-merge"}), db + ".d/SIGNATURES"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.back() + " " + c.out.string());
-    EXPECT_EQ(ReportOn(Database(), c.out, c.args), 2);
+  for (const auto& [args, out] : cases) {
+    SCOPED_TRACE(args.back() + " " + out.string());
+    EXPECT_EQ(ReportOn(Database(), out, args), 2);
     EXPECT_NE(errors.find("belongs to the database"), std::string::npos) << errors;
     EXPECT_EQ(Snapshot(dir_), before);
   }
@@ -105,26 +92,22 @@ TEST_F(BatchOutputs, AnOutputOntoTheDatabaseIsRefusedBeforeAnythingIsWritten) {
 TEST_F(BatchOutputs, AnOutputThatCannotBeWrittenWholeEndsWithStatusFourAndOneLine) {
   std::ofstream(Pdf("fichier")) << "x";
   const std::string notAFolder = Pdf("fichier").string();
-  struct Case {
-    std::vector<std::string> args;
-    fs::path out;
-    std::string file, reason;
-  };
   const std::string full = "No space left on device";
-  const Case cases[] = {
-      {With(kJune, {"--all", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
-      {With(kJune, {"--output", "planning", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
-      {With(kLetters, {"--output", "letter-type", "--output-file", "/dev/full"}), OutDir(), "/dev/full", full},
-      {With(kLetters, {"--output", "letter-type", "--output-file", notAFolder + "/lettres.pdf"}), OutDir(),
+  // The arguments, the output folder, the file that cannot be written and why.
+  const std::tuple<std::vector<std::string>, fs::path, std::string, std::string> cases[] = {
+      {Words(kJune + "--all --output-file /dev/full"), OutDir(), "/dev/full", full},
+      {Words(kJune + "--output planning --output-file /dev/full"), OutDir(), "/dev/full", full},
+      {Words(kLetters + "--output letter-type --output-file /dev/full"), OutDir(), "/dev/full", full},
+      {Words(kLetters + "--output letter-type --output-file", {notAFolder + "/lettres.pdf"}), OutDir(),
        notAFolder + "/lettres.pdf", "Not a directory"},
-      {With(kLetters, {"--output", "letter-merge"}), notAFolder,
+      {Words(kLetters + "--output letter-merge"), notAFolder,
        notAFolder + "/publipostage-LETTREINFOCP00000000.odt", "Not a directory"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    EXPECT_EQ(ReportOn(Database(), c.out, c.args), 4);
-    EXPECT_EQ(LinesStarting(errors), std::vector<std::string>{"Message QUENTARIS: Cmd_Imprimer_Click : Le fichier " + c.file +
-                                                      " n'a pas pu être écrit : " + c.reason});
+  for (const auto& [args, out, file, reason] : cases) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(ReportOn(Database(), out, args), 4);
+    EXPECT_EQ(LinesStarting(errors), std::vector<std::string>{"Message QUENTARIS: Cmd_Imprimer_Click : Le fichier " + file +
+                                                              " n'a pas pu être écrit : " + reason});
     EXPECT_EQ(output, "");
   }
   EXPECT_EQ(Slurp(Pdf("fichier")), "x");
@@ -138,7 +121,7 @@ TEST_F(BatchOutputs, APdfWrittenToStandardOutputIsWholeAndAnnouncesNothing) {
   QProcess morvane;
   QStringList args = {"report", "--db", QString::fromStdString(Database().string()), "--out",
                       QString::fromStdString(OutDir().string()), "--all", "--output-file", "/dev/stdout"};
-  for (const std::string& a : kJune) args << QString::fromStdString(a);
+  for (const std::string& a : Words(kJune)) args << QString::fromStdString(a);
   morvane.start(program, args);
   ASSERT_TRUE(morvane.waitForFinished(60000));
   EXPECT_EQ(morvane.exitCode(), 0) << morvane.readAllStandardError().toStdString();

@@ -5,12 +5,8 @@
 // sectors only, in the list whatever its grouping, the planning, the export
 // and the letters; a user without the print level gets no output of any kind.
 
-#include <algorithm>
-
 #include "support/pdf_text.h"
 #include "batch_fixture.h"
-#include "support/server_logins.h"
-#include "mvdb/errors.h"
 
 namespace morvane::host {
 namespace {
@@ -92,18 +88,15 @@ bool Shows(const QString& text, const QString& name) {
   return whole.match(text).hasMatch();
 }
 
-class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithParamInterface<StorageKind> {
+class BatchRights : public BothStoragesBatchFixture<BatchRights> {
  public:
-  // A copy of the demo database on the tests' server, with a login for each
-  // demo user.
-  static void SetUpTestSuite() {
-    BatchFixture<BatchRights>::SetUpTestSuite();
-    if (TestServer().empty()) return;
-    const auto copy = CopyToServer();
+  static constexpr bool kPdfText = true;
+  // On the server, a login for each demo user.
+  static void OnServer(mvdb::Database& copy) {
     for (const char* user : {"admin", "secteur", "lecteur"}) {
       const std::string login = std::string(user) + "_" + schema_, password = "pw-" + login;
-      testing::AddLogin(*copy, login, password, false, dir_ / "pgpass", password);
-      testing::CopyRights(*copy, user, login);
+      testing::AddLogin(copy, login, password, false, dir_ / "pgpass", password);
+      testing::CopyRights(copy, user, login);
     }
   }
 
@@ -111,7 +104,7 @@ class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithPara
   // Runs the report as the demo user `user`: named on the command line of
   // the embedded database, signed in as its login on the server.
   int ReportAs(const std::string& user, std::vector<std::string> args) {
-    if (GetParam() == StorageKind::kEmbedded) {
+    if (!OnTheServer()) {
       args.insert(args.begin(), {"--user", user});
       return Report(args);
     }
@@ -160,63 +153,45 @@ class BatchRights : public BatchFixture<BatchRights>, public ::testing::WithPara
     return seen;
   }
 
-
   static std::vector<std::string> Codes(const std::vector<DemoCarer>& carers) {
     std::vector<std::string> codes;
     for (const DemoCarer& c : carers) codes.push_back(c.code + " " + c.name.toStdString());
     return codes;
   }
-
-  void SetUp() override {
-    if (GetParam() == StorageKind::kServer && server_.empty()) GTEST_SKIP() << "no test server";
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
-      GTEST_SKIP() << "pdftotext is not available";
-    }
-  }
 };
-
-const std::vector<std::string> kEveryType = {"--sick-leave", "--leave", "--other", "--to-validate"};
 
 // For every grouping of the list, for the planning, the export and both kinds
 // of letters, the manager's output shows exactly the administrator's carers
 // of sectors 001 and 003: nobody of another sector, and nobody of their own
 // sectors missing.
 TEST_P(BatchRights, SectorManagerSeesOnlyTheirSectorsCarersInEveryOutput) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> args;
-  };
-  const std::vector<std::string> year = {"--from", "01/01/2025", "--to", "31/12/2025"};
-  const std::vector<std::string> letters = {"--sick-leave", "--count", "ending", "--all"};
-  const std::vector<Case> cases = {
-      {"list-all", {"--all", "--output", "list"}},
-      {"list-sector", {"--sector", "--output", "list"}},
-      {"list-commune", {"--commune=", "--output", "list"}},
-      {"planning-sector", {"--sector", "--from", "05/05/2025", "--to", "27/07/2025", "--output", "planning"}},
-      {"planning-commune", {"--commune=", "--from", "05/05/2025", "--to", "27/07/2025", "--output", "planning"}},
-      {"export", {"--all", "--output", "export"}},
-      {"letter-type", {"--output", "letter-type"}},
-      {"letter-merge", {"--output", "letter-merge"}},
+  const std::pair<std::string, std::string> cases[] = {
+      {"list-all", "--all --output list"},
+      {"list-sector", "--sector --output list"},
+      {"list-commune", "--commune= --output list"},
+      {"planning-sector", "--sector --from 05/05/2025 --to 27/07/2025 --output planning"},
+      {"planning-commune", "--commune= --from 05/05/2025 --to 27/07/2025 --output planning"},
+      {"export", "--all --output export"},
+      {"letter-type", "--output letter-type"},
+      {"letter-merge", "--output letter-merge"},
   };
   const std::vector<QString> otherSectorsWords = OtherSectorsWords(Database(), ReadCarers(Database()));
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const bool letter = std::string(c.name).starts_with("letter");
-    std::vector<std::string> args = letter ? letters : kEveryType;
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    if (std::find(args.begin(), args.end(), "--from") == args.end()) args.insert(args.end(), year.begin(), year.end());
+  for (const auto& [name, line] : cases) {
+    SCOPED_TRACE(name);
+    const bool letter = name.starts_with("letter");
+    const std::string year = line.find("--from") == std::string::npos ? " --from 01/01/2025 --to 31/12/2025" : "";
+    const std::vector<std::string> args =
+        Words((letter ? "--sick-leave --count ending --all " : "--sick-leave --leave --other --to-validate ") + line + year);
 
-    const Seen admin = Run("admin", std::string("admin-") + c.name + ".pdf", args);
+    const Seen admin = Run("admin", "admin-" + name + ".pdf", args);
     ASSERT_FALSE(admin.own.empty()) << "the period must have absences in sectors 001 and 003";
     ASSERT_FALSE(admin.others.empty()) << "the administrator sees every sector";
 
-    const Seen manager = Run("secteur", std::string("secteur-") + c.name + ".pdf", args);
+    const Seen manager = Run("secteur", "secteur-" + name + ".pdf", args);
     EXPECT_EQ(Codes(manager.others), std::vector<std::string>{});
     EXPECT_EQ(Codes(manager.own), Codes(admin.own));
     // Nor a heading, a sector label or a town of theirs.
-    for (const QString& word : otherSectorsWords) {
-      EXPECT_FALSE(Shows(manager.text, word)) << word.toStdString();
-    }
+    for (const QString& word : otherSectorsWords) EXPECT_FALSE(Shows(manager.text, word)) << word.toStdString();
   }
 }
 
@@ -229,11 +204,9 @@ TEST_P(BatchRights, AUserWithoutThePrintLevelGetsNoOutputOfAnyKind) {
     SCOPED_TRACE(output);
     const fs::path file = Pdf(std::string("lecteur-") + output + ".pdf");
     // The criteria the letters need: sick leave alone, counted by their end.
-    std::vector<std::string> args = {"--sick-leave", "--from", "02/06/2025", "--to", "29/06/2025", "--count", "ending",
-                                     "--output", output};
-    EXPECT_EQ(ReportAs("lecteur", args), 3);  // without --output-file the printers write into the output folder
-    args.insert(args.end(), {"--output-file", file.string()});
-    EXPECT_EQ(ReportAs("lecteur", args), 3);
+    const std::string args = std::string("--sick-leave --from 02/06/2025 --to 29/06/2025 --count ending --output ") + output;
+    EXPECT_EQ(ReportAs("lecteur", Words(args)), 3);  // without --output-file the printers write into the output folder
+    EXPECT_EQ(ReportAs("lecteur", Words(args + " --output-file", {file})), 3);
     EXPECT_NE(errors.find("may not print"), std::string::npos) << errors;
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(FilesUnder(OutDir()), outBefore);

@@ -7,19 +7,16 @@
 namespace morvane::host {
 namespace {
 
-std::optional<BatchOptions> Parse(std::vector<std::string> args, std::string* error = nullptr) {
+std::optional<BatchOptions> Parse(std::vector<std::string> args) {
   std::string message;
-  auto options = ParseBatchOptions(args, message);
-  if (error != nullptr) *error = message;
-  return options;
+  return ParseBatchOptions(args, message);
 }
 
 TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
-  const auto o = Parse({"--sick-leave", "--leave", "--other", "--to-validate", "--reason", "03", "--commune",
-                        "75000", "--entity=010", "--provider", "no", "--agent", "yes", "--from", "01/06/2025",
-                        "--to", "30/06/2025", "--count", "ending", "--no-return-date", "--sort", "end",
-                        "--output", "letter-merge", "--printer", "PDF", "--copies", "3", "--output-file",
-                        "/tmp/x.pdf", "--db", "/tmp/d.mvdb", "--user", "secteur", "--out", "/tmp/out"});
+  const auto o = Parse(Words("--sick-leave --leave --other --to-validate --reason 03 --commune 75000 --entity=010 "
+                              "--provider no --agent yes --from 01/06/2025 --to 30/06/2025 --count ending "
+                              "--no-return-date --sort end --output letter-merge --printer PDF --copies 3 "
+                              "--output-file /tmp/x.pdf --db /tmp/d.mvdb --user secteur --out /tmp/out"));
   ASSERT_TRUE(o);
   EXPECT_TRUE(o->sickLeave && o->leave && o->other && o->toValidate && o->noReturnDate);
   EXPECT_EQ(std::tuple(o->provider, o->agent), std::tuple(false, true));
@@ -32,9 +29,8 @@ TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
                                       "/tmp/d.mvdb", "secteur", "/tmp/out"}));
 
   // "--sector" without a code, followed by another option or last: every sector.
-  for (const auto& args : {std::vector<std::string>{"--sector", "--entity", "010"},
-                           std::vector<std::string>{"--entity", "010", "--sector"}}) {
-    const auto grouped = Parse(args);
+  for (const char* args : {"--sector --entity 010", "--entity 010 --sector"}) {
+    const auto grouped = Parse(Words(args));
     ASSERT_TRUE(grouped);
     EXPECT_EQ(std::tuple(grouped->carers, grouped->carerCode, grouped->entity),
               std::tuple(BatchOptions::Carers::Sector, "", "010"));
@@ -44,25 +40,24 @@ TEST(BatchOptionsTest, EveryCriterionHasItsOption) {
 // Whole runs on a demo database of a few carers.
 class BatchRun : public BatchFixture<BatchRun> {};
 
-TEST_F(BatchRun, TheFormsRefusalsEndWithStatusOne) {
-  EXPECT_EQ(Report({"--all", "--from", "01/06/2025", "--to", "30/06/2025"}), 1);
-  EXPECT_NE(errors.find("Au moins un type d'absence doit être sélectionné."), std::string::npos) << errors;
-
-  EXPECT_EQ(Report({"--sick-leave", "--output", "planning", "--from", "02/06/2025", "--to", "31/08/2025"}), 1);
-  EXPECT_NE(errors.find("12 semaines"), std::string::npos) << errors;
-
-  EXPECT_EQ(Report({"--sick-leave", "--sector", "999", "--from", "01/06/2025", "--to", "30/06/2025"}), 1);
-  EXPECT_NE(errors.find("Ce secteur n'existe pas."), std::string::npos) << errors;
-}
-
-TEST_F(BatchRun, CriteriaTheFormDoesNotOfferAreUsageErrors) {
-  EXPECT_EQ(Report({"--sick-leave", "--reason", "15"}), 2);  // a leave reason, not a sick-leave one
-  EXPECT_NE(errors.find("Maladie"), std::string::npos) << errors;
-  EXPECT_EQ(Report({"--leave", "--no-return-date"}), 2);  // only offered with sick leave
-  EXPECT_EQ(errors, "morvane report: --no-return-date: the form does not offer \"qui n'ont pas de date de reprise\" "
-                    "with these criteria (it is greyed out)\n");
-  EXPECT_EQ(Report({"--leave", "--output", "letter-type"}), 2);
-  EXPECT_EQ(Report({"--sick-leave", "--printer", "NO SUCH PRINTER"}), 2);
+// The form's refusals end with status 1; criteria the form does not offer are
+// usage errors (status 2).
+TEST_F(BatchRun, RefusalsEndWithTheirStatusAndMessage) {
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"--all --from 01/06/2025 --to 30/06/2025", 1, "Au moins un type d'absence doit être sélectionné."},
+      {"--sick-leave --output planning --from 02/06/2025 --to 31/08/2025", 1, "12 semaines"},
+      {"--sick-leave --sector 999 --from 01/06/2025 --to 30/06/2025", 1, "Ce secteur n'existe pas."},
+      {"--sick-leave --reason 15", 2, "Maladie"},  // a leave reason, not a sick-leave one
+      {"--leave --no-return-date", 2,  // only offered with sick leave
+       "morvane report: --no-return-date: the form does not offer \"qui n'ont pas de date de reprise\" with these "
+       "criteria (it is greyed out)\n"},
+      {"--leave --output letter-type", 2, ""},
+      {"--sick-leave --printer NOSUCHPRINTER", 2, ""},
+  };
+  for (const auto& [args, status, message] : cases) {
+    EXPECT_EQ(Report(Words(args)), status) << args;
+    EXPECT_NE(errors.find(message), std::string::npos) << errors;
+  }
 }
 
 }  // namespace

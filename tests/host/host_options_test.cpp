@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include <unistd.h>
 
@@ -23,13 +21,11 @@ namespace fs = std::filesystem;
 
 struct Answer {
   std::optional<int> status;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 Answer Ask(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
+  std::ostringstream out, err;
   const auto status = AnswerWithoutDisplay(args, out, err);
   return {status, out.str(), err.str()};
 }
@@ -37,10 +33,7 @@ Answer Ask(const std::vector<std::string>& args) {
 TEST(CommandLine, BadCommandLinesAreRefusedNamingTheOptionWithStatusTwo) {
   const std::string longDate(30000, '1');
   const std::string longPath(5000, 'p');
-  const struct {
-    std::vector<std::string> args;
-    std::string error;
-  } cases[] = {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--colour"}, "unknown option \"--colour\""},
       {{"extra"}, "unexpected argument \"extra\""},
       {{"--db"}, "--db needs a value"},
@@ -66,11 +59,11 @@ TEST(CommandLine, BadCommandLinesAreRefusedNamingTheOptionWithStatusTwo) {
       {{"report", "--agent", "maybe"}, "--agent: \"maybe\" is not accepted (yes or no)"},
       {{"report", "--leave=yes"}, "--leave takes no value"},
   };
-  for (const auto& c : cases) {
-    const Answer answer = Ask(c.args);
-    const std::string program = c.args[0] == "report" ? "morvane report" : "morvane";
-    EXPECT_EQ(answer.status, 2) << c.error;
-    EXPECT_EQ(answer.err, program + ": " + c.error + "\nTry '" + program + " --help' for more information.\n");
+  for (const auto& [args, error] : cases) {
+    const Answer answer = Ask(args);
+    const std::string program = args[0] == "report" ? "morvane report" : "morvane";
+    EXPECT_EQ(answer.status, 2) << error;
+    EXPECT_EQ(answer.err, program + ": " + error + "\nTry '" + program + " --help' for more information.\n");
     EXPECT_EQ(answer.out, "");
   }
 }

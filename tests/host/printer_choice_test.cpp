@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
-#include <functional>
 
 #include "host/translations.h"
 #include "mvdb/engine_test_support.h"

@@ -9,7 +9,6 @@
 
 #include "batch_fixture.h"
 #include "process.h"
-#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {

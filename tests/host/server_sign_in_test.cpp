@@ -6,20 +6,15 @@
 // window's sign-in dialog asks three times at most.
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include "batch_fixture.h"
-#include "host/sign_in.h"
 #include "host/sign_in_dialog.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
-#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
@@ -35,28 +30,22 @@ std::pair<int, QByteArray> Psql(const std::string& sql, const std::string& addre
   return {psql.exitCode(), psql.readAllStandardError()};
 }
 
-class ServerSignIn : public BatchFixture<ServerSignIn> {
+class ServerSignIn : public ServerBatchFixture<ServerSignIn> {
  public:
-  static void SetUpTestSuite() {
-    BatchFixture<ServerSignIn>::SetUpTestSuite();
-    if (TestServer().empty()) return;
-    const auto copy = CopyToServer();
+  static void OnServer(mvdb::Database& copy) {
     const fs::path passwords = dir_ / "pgpass";
     // A reader with its password on file; a login whose file holds a wrong
     // password; one without a DROITS record; one with no password on file.
-    testing::AddLogin(*copy, Login("secteur"), "pw-secteur", false, passwords, "pw-secteur");
-    testing::CopyRights(*copy, "secteur", Login("secteur"));
-    testing::AddLogin(*copy, Login("mauvais"), "right", false, passwords, "wrong");
-    testing::CopyRights(*copy, "secteur", Login("mauvais"));
-    testing::AddLogin(*copy, Login("sansdroits"), "pw-sansdroits", false, passwords, "pw-sansdroits");
-    copy->Transaction([&] { copy->storage().Accounts()->AddLogin(Login("dialogue"), "pw-dialogue", false); });
-    testing::CopyRights(*copy, "secteur", Login("dialogue"));
+    testing::AddLogin(copy, Login("secteur"), "pw-secteur", false, passwords, "pw-secteur");
+    testing::CopyRights(copy, "secteur", Login("secteur"));
+    testing::AddLogin(copy, Login("mauvais"), "right", false, passwords, "wrong");
+    testing::CopyRights(copy, "secteur", Login("mauvais"));
+    testing::AddLogin(copy, Login("sansdroits"), "pw-sansdroits", false, passwords, "pw-sansdroits");
+    copy.Transaction([&] { copy.storage().Accounts()->AddLogin(Login("dialogue"), "pw-dialogue", false); });
+    testing::CopyRights(copy, "secteur", Login("dialogue"));
   }
 
  protected:
-  void SetUp() override {
-    if (server_.empty()) GTEST_SKIP() << "no test server";
-  }
   /// The suite's own login for a demo user's name (roles are the cluster's).
   static std::string Login(const std::string& name) { return name + "_" + schema_; }
   static std::string As(const std::string& name) { return testing::SignedInAs(server_, Login(name)); }
@@ -73,30 +62,22 @@ class ServerSignIn : public BatchFixture<ServerSignIn> {
 // server: each its status and one line, for a printed output and the export,
 // and not a file written.
 TEST_F(ServerSignIn, RefusedSignInsEndWithTheirStatusAndOneLineAndWriteNothing) {
-  struct Case {
-    const char* name;
-    std::string address;
-    std::vector<std::string> extra;
-    int status;
-    std::string line;  // what the one line says
-  };
-  const std::vector<Case> cases = {
-      {"wrong password", As("mauvais"), {}, 5, "password authentication failed for user \"" + Login("mauvais") + "\""},
-      {"unknown login", As("inconnu"), {}, 5, "the server asks for the password of " + Login("inconnu")},
-      {"no DROITS", As("sansdroits"), {}, 3, "user " + Login("sansdroits") + " is not in DROITS"},
-      {"--user", As("secteur"), {"--user", "admin"}, 2, "--user admin is refused on a server database"},
+  // The login, extra options, the status and what the one line says.
+  const std::tuple<std::string, std::string, int, std::string> cases[] = {
+      {"mauvais", "", 5, "password authentication failed for user \"" + Login("mauvais") + "\""},
+      {"inconnu", "", 5, "the server asks for the password of " + Login("inconnu")},
+      {"sansdroits", "", 3, "user " + Login("sansdroits") + " is not in DROITS"},
+      {"secteur", " --user admin", 2, "--user admin is refused on a server database"},
   };
   const std::set<std::string> before = FilesUnder(dir_);
-  for (const Case& c : cases) {
-    for (const char* kind : {"list", "export"}) {
-      SCOPED_TRACE(std::string(c.name) + ", " + kind);
-      std::vector<std::string> args = {"--sick-leave", "--all", "--from", "01/01/2025", "--to", "31/12/2025",
-                                       "--output", kind, "--output-file", Pdf("refused.pdf").string()};
-      args.insert(args.end(), c.extra.begin(), c.extra.end());
-      EXPECT_EQ(ReportOn(c.address, OutDir(), args), c.status);
+  for (const auto& [login, extra, status, line] : cases) {
+    for (const std::string kind : {"list", "export"}) {
+      SCOPED_TRACE(login + extra + ", " + kind);
+      const std::string args = "--sick-leave --all --from 01/01/2025 --to 31/12/2025 --output " + kind + extra;
+      EXPECT_EQ(ReportOn(As(login), OutDir(), Words(args + " --output-file", {Pdf("refused.pdf")})), status);
       const auto lines = LinesStarting(errors, "morvane report: ");
       ASSERT_EQ(lines.size(), 1u) << errors;
-      EXPECT_NE(lines[0].find(c.line), std::string::npos) << lines[0];
+      EXPECT_NE(lines[0].find(line), std::string::npos) << lines[0];
       EXPECT_EQ(output, std::string()) << "nothing announced";
       std::set<std::string> after = FilesUnder(dir_);
       after.erase("out");  // the output folder is made before the sign-in
@@ -143,10 +124,8 @@ TEST_F(ServerSignIn, AnOlderDatabaseGetsItsTrailWithItsOwnersFirstOutput) {
   const std::string schema = mvdb::testing_support::FreshSchema(), address = TestServer() + " schema=" + schema;
   mvdb::Database::Create(address);
   const std::string s = "\"" + schema + "\"";
-  ASSERT_EQ(Psql("DROP FUNCTION " + s + ".mv_record_output(text, text, bigint, text); DROP TABLE " + s + ".mv_audit",
-                 TestServer())
-                .first,
-            0);
+  const std::string drop = "DROP FUNCTION " + s + ".mv_record_output(text, text, bigint, text); DROP TABLE " + s;
+  ASSERT_EQ(Psql(drop + ".mv_audit", TestServer()).first, 0);
   auto db = mvdb::Database::Open(address, mvdb::OpenMode::kReadOnly);
   db->storage().Accounts()->RecordOutput({"", "", "list", "--sick-leave", 3, "liste.pdf"});
   const std::vector<mvdb::AuditRecord> trail = db->storage().Accounts()->AuditTrail("");
@@ -162,15 +141,11 @@ TEST_F(ServerSignIn, EveryOutputIsRecordedWithTheLoginTheServerSignedIn) {
     return mvdb::Database::Open(server_, mvdb::OpenMode::kReadOnly)->storage().Accounts()->AuditTrail("2000-01-01");
   };
   const std::size_t first = trail().size();
-  const std::vector<std::string> year = {"--sick-leave", "--all", "--from", "01/01/2025", "--to", "31/12/2025"};
-  std::vector<std::string> exportArgs = year, listArgs = year, refused = year;
-  exportArgs.insert(exportArgs.end(), {"--output", "export"});
-  listArgs.insert(listArgs.end(), {"--output", "list", "--output-file", Pdf("list.pdf").string()});
-  refused.insert(refused.end(), {"--output", "planning"});  // a planning of a year is refused by the form
-  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), exportArgs), 0) << errors;
+  const std::string year = "--sick-leave --all --from 01/01/2025 --to 31/12/2025 --output ";
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), Words(year + "export")), 0) << errors;
   const std::string csv = output.substr(0, output.find('\n'));
-  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), listArgs), 0) << errors;
-  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), refused), 1) << errors;
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), Words(year + "list --output-file", {Pdf("list.pdf")})), 0) << errors;
+  ASSERT_EQ(ReportOn(As("secteur"), OutDir(), Words(year + "planning")), 1) << errors;  // a year: the form refuses it
 
   const std::vector<mvdb::AuditRecord> recorded = trail();
   ASSERT_EQ(recorded.size(), first + 2);
@@ -226,26 +201,22 @@ TEST_F(ServerSignIn, TheSignInDialogAsksThreeTimesAtMost) {
     std::string password;
     bool cancel = false;
   };
-  struct Case {
-    const char* name;
-    std::vector<Answer> answers;
-    std::string signedIn;  // "" when refused
-  };
-  const std::vector<Case> cases = {
+  // The answers given, and the login signed in ("" when refused).
+  const std::tuple<const char*, std::vector<Answer>, std::string> cases[] = {
       {"three wrong passwords", {{"", "a"}, {"", "b"}, {"", "c"}}, ""},
       {"right at the second try", {{"", "a"}, {"", "pw-dialogue"}}, Login("dialogue")},
       {"cancelled", {{"", "", true}}, ""},
       {"another login", {{Login("secteur"), "pw-secteur"}}, Login("secteur")},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, answers, signedIn] : cases) {
+    SCOPED_TRACE(name);
     std::vector<std::string> shown;  // the prefilled login and the refusal, per try
     std::size_t next = 0;
     QTimer answering;
     QObject::connect(&answering, &QTimer::timeout, [&] {
       auto* dialog = qobject_cast<SignInDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr || next >= c.answers.size()) return;
-      const Answer& a = c.answers[next++];
+      if (dialog == nullptr || next >= answers.size()) return;
+      const Answer& a = answers[next++];
       auto* user = dialog->findChild<QLineEdit*>(QStringLiteral("Txt_Utilisateur"));
       auto* refusal = dialog->findChild<QLabel*>(QStringLiteral("Lbl_Refus"));
       shown.push_back(user->text().toStdString() + " | " +
@@ -257,14 +228,13 @@ TEST_F(ServerSignIn, TheSignInDialogAsksThreeTimesAtMost) {
     answering.start(10);
     std::string user;
     try {
-      user = SignIn(As("dialogue"), false, mvdb::OpenMode::kReadOnly, "", DialogPrompt(QStringLiteral("office")))
-                 .user;
+      user = SignIn(As("dialogue"), false, mvdb::OpenMode::kReadOnly, "", DialogPrompt(QStringLiteral("office"))).user;
     } catch (const SignInRefused& e) {
-      EXPECT_EQ(c.signedIn, "") << e.what();
+      EXPECT_EQ(signedIn, "") << e.what();
     }
     answering.stop();
-    EXPECT_EQ(user, c.signedIn);
-    ASSERT_EQ(shown.size(), c.answers.size());
+    EXPECT_EQ(user, signedIn);
+    ASSERT_EQ(shown.size(), answers.size());
     EXPECT_EQ(shown[0], Login("dialogue") + " | ");
     const std::string refused = "password authentication failed for user \"" + Login("dialogue") + "\"";
     for (std::size_t i = 1; i < shown.size(); ++i) EXPECT_NE(shown[i].find(refused), std::string::npos) << shown[i];

@@ -4,10 +4,8 @@
 // tests' server). A writer killed midway: CrashSafety.
 
 #include "batch_fixture.h"
-#include "mvdb/dynarray.h"
 #include "mvdb/jsonl.h"
 #include "process.h"
-#include "support/server_logins.h"
 
 namespace morvane::host {
 namespace {
@@ -16,30 +14,25 @@ namespace fs = std::filesystem;
 
 /// The programs themselves on the suite's demo database, on both storages:
 /// the server's copy of the demo database is made once.
-class TwoHosts : public BatchFixture<TwoHosts>, public ::testing::WithParamInterface<StorageKind> {
- public:
-  static void SetUpTestSuite() {
-    BatchFixture<TwoHosts>::SetUpTestSuite();
-    if (TestServer().empty()) return;
-    const auto copy = CopyToServer();
-    testing::GiveSessionUserRightsOf(*copy, "admin");
-  }
-
+class TwoHosts : public BothStoragesBatchFixture<TwoHosts> {
  protected:
   void SetUp() override {
     if (!fs::exists(kMorvane) || !fs::exists(kTool)) GTEST_SKIP() << "the morvane and mvdb programs are not built";
-    if (GetParam() == StorageKind::kServer && server_.empty()) GTEST_SKIP() << "no test server";
-    address_ = GetParam() == StorageKind::kServer ? server_ : Database().string();
+    BothStoragesBatchFixture::SetUp();
+    if (IsSkipped()) return;
+    address_ = OnTheServer() ? server_ : Database().string();
     // Every file of STATAIDANT goes, hidden temporaries included.
     for (const fs::path& file : Exports()) fs::remove(file);
   }
-  /// Starts `morvane report` exporting the absences of 2025; its output goes to `log`.
-  std::unique_ptr<Process> Export(const std::string& log) {
-    return std::make_unique<Process>(
-        std::vector<std::string>{kMorvane.string(), "report", "--db", address_, "--out", OutDir().string(),
-                                 "--sick-leave", "--leave", "--other", "--all", "--from", "01/01/2025", "--to",
-                                 "31/12/2025", "--output", "export"},
-        dir_ / log);
+  /// Starts `morvane report` exporting the absences of 2025, `runs` times one
+  /// after the other; their output goes to `log`.
+  std::unique_ptr<Process> Export(const std::string& log, int runs = 1) {
+    std::string script;
+    for (int run = 0; run < runs; ++run) {
+      script += kMorvane.string() + " report --db '" + address_ + "' --out " + OutDir().string() +
+                " --sick-leave --leave --other --all --from 01/01/2025 --to 31/12/2025 --output export || exit 1; ";
+    }
+    return std::make_unique<Process>(std::vector<std::string>{"/bin/sh", "-c", script}, dir_ / log);
   }
   /// Every file of STATAIDANT, hidden temporaries included.
   std::vector<fs::path> Exports() const {
@@ -92,15 +85,10 @@ TEST_P(TwoHosts, ExportsBesideAnImportSeeWholeBatchesAndTheImportLosesNothing) {
     }
     script += kTool.string() + " import '" + address_ + "' " + batch.string() + " || exit 1; ";
   }
-  std::string exports;
-  for (int run = 0; run < 4; ++run) {
-    exports += kMorvane.string() + " report --db '" + address_ + "' --out " + OutDir().string() +
-               " --sick-leave --leave --other --all --from 01/01/2025 --to 31/12/2025 --output export || exit 1; ";
-  }
   Process importer({"/bin/sh", "-c", script}, dir_ / "import.log");
-  Process exporter({"/bin/sh", "-c", exports}, dir_ / "export.log");
+  const auto exporter = Export("export.log", 4);
   EXPECT_EQ(importer.Wait(), 0) << Slurp(dir_ / "import.log");
-  EXPECT_EQ(exporter.Wait(), 0) << Slurp(dir_ / "export.log");
+  EXPECT_EQ(exporter->Wait(), 0) << Slurp(dir_ / "export.log");
 
   const auto files = Exports();
   EXPECT_EQ(files.size(), 4u);

@@ -44,20 +44,15 @@ TEST(WindowMode, TheScreenshotIsWrittenWholeOrTheStatusSaysWhy) {
   options.database = dir / "demo.mvdb";
   options.outputDir = dir / "out";
   CopyDemo(40, options.database);
-  struct Case {
-    std::filesystem::path picture;
-    int status;
-  };
-  const Case cases[] = {{dir / "form.png", 0}, {dir / "absent" / "form.png", 4}, {options.database, 2}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.picture);
-    options.screenshot = c.picture;
+  const std::pair<std::filesystem::path, int> cases[] = {
+      {dir / "form.png", 0}, {dir / "absent" / "form.png", 4}, {options.database, 2}};
+  for (const auto& [picture, status] : cases) {
+    SCOPED_TRACE(picture);
+    options.screenshot = picture;
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RunWindow(options), c.status);
+    EXPECT_EQ(RunWindow(options), status);
     const std::string errors = ::testing::internal::GetCapturedStderr();
-    if (c.status != 0) {
-      EXPECT_NE(errors.find(c.picture.string()), std::string::npos) << errors;
-    }
+    EXPECT_EQ(errors.find(picture.string()) != std::string::npos, status != 0) << errors;
   }
   EXPECT_EQ(Slurp(dir / "form.png").substr(1, 3), "PNG");
   EXPECT_FALSE(std::filesystem::exists(dir / "absent"));

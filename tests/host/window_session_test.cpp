@@ -14,7 +14,6 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <deque>
-#include <functional>
 
 #include "batch_fixture.h"
 #include "host/translations.h"

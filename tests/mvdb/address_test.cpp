@@ -20,25 +20,21 @@ TEST(Addresses, ServerAddressesAreURIsOrKeywordStringsAndAnythingElseIsAFile) {
 }
 
 TEST(Addresses, TheSchemaIsTakenOutATimeoutPutInAndThePasswordNeverShown) {
-  struct Case {
-    std::string address, conninfo, schema, shown;
-  };
-  const std::vector<Case> cases = {
+  // An address, then what is given to the server | the schema | what is shown.
+  const std::pair<std::string, std::string> cases[] = {
       {"postgresql://u:pw@h:5/db?schema=assoc&sslmode=disable",
-       "postgresql://u:pw@h:5/db?sslmode=disable&connect_timeout=10", "assoc",
+       "postgresql://u:pw@h:5/db?sslmode=disable&connect_timeout=10 | assoc | "
        "postgresql://u@h:5/db?schema=assoc&sslmode=disable"},
-      {"postgres://h/db?connect_timeout=3&password=x", "postgres://h/db?connect_timeout=3&password=x", "morvane",
-       "postgres://h/db?connect_timeout=3"},
-      {"postgresql://h", "postgresql://h?connect_timeout=10", "morvane", "postgresql://h"},
-      {"host=/tmp dbname=x password='a \\' b' schema=s_1", "host=/tmp dbname=x password='a \\' b' connect_timeout=10",
-       "s_1", "host=/tmp dbname=x schema=s_1"},
-      {"host = h  connect_timeout=2", "host = h connect_timeout=2", "morvane", "host = h connect_timeout=2"},
+      {"postgres://h/db?connect_timeout=3&password=x",
+       "postgres://h/db?connect_timeout=3&password=x | morvane | postgres://h/db?connect_timeout=3"},
+      {"postgresql://h", "postgresql://h?connect_timeout=10 | morvane | postgresql://h"},
+      {"host=/tmp dbname=x password='a \\' b' schema=s_1",
+       "host=/tmp dbname=x password='a \\' b' connect_timeout=10 | s_1 | host=/tmp dbname=x schema=s_1"},
+      {"host = h  connect_timeout=2", "host = h connect_timeout=2 | morvane | host = h connect_timeout=2"},
   };
-  for (const Case& c : cases) {
-    const postgres::ServerAddress parsed = postgres::ParseServerAddress(c.address);
-    EXPECT_EQ(parsed.conninfo, c.conninfo) << c.address;
-    EXPECT_EQ(parsed.schema, c.schema) << c.address;
-    EXPECT_EQ(parsed.shown, c.shown) << c.address;
+  for (const auto& [address, expected] : cases) {
+    const postgres::ServerAddress parsed = postgres::ParseServerAddress(address);
+    EXPECT_EQ(parsed.conninfo + " | " + parsed.schema + " | " + parsed.shown, expected) << address;
   }
   for (const std::string bad : {"host=/tmp schema=a-b", "host=/tmp schema=1a", "postgresql://h?schema=",
                                 "host=/tmp dbname", "host='/tmp"})

@@ -31,10 +31,8 @@ TEST_P(DatabaseTest, RecordsAreWrittenReadFoundAndDeleted) {
   read.DBWrite();  // bound to its file and key
   const std::optional<DynArray> found = carers.Find("00012");
   ASSERT_TRUE(found);
-  EXPECT_EQ(found->Item(2), "MARTIN");
-  EXPECT_EQ(found->BoundKey(), "00012");
-  EXPECT_FALSE(carers.Find("99999"));
-  EXPECT_FALSE(carers.Find(""));
+  EXPECT_EQ(std::tuple(found->Item(2), found->BoundKey()), std::tuple("MARTIN", "00012"));
+  EXPECT_FALSE(carers.Find("99999") || carers.Find(""));
   EXPECT_EQ(Failure([&] { carers.DBRead("99999"); }), "0x8004000B record \"99999\" not found in file CIVILAIDANT");
   carers.DBDelete("00012");
   EXPECT_FALSE(carers.Exists("00012"));

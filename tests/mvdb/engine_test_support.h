@@ -13,18 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
-#include <memory>
 #include <ostream>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "mvdb/database.h"
 #include "mvdb/storage.h"
@@ -167,14 +162,15 @@ class ScratchDatabase {
 };
 
 /// Base of the suites run on both storages: the server case skips when no
-/// server is given. A suite's SetUp calls this one first and returns when
-/// IsSkipped().
+/// server is given; otherwise the suite's Prepare() runs.
 class BothStorages : public ::testing::TestWithParam<StorageKind> {
  protected:
   void SetUp() override {
     if (GetParam() == StorageKind::kServer && TestServer().empty())
       GTEST_SKIP() << "no test server (MORVANE_TEST_PG is not set; ctest sets it)";
+    Prepare();
   }
+  virtual void Prepare() {}
   bool OnServer() const { return GetParam() == StorageKind::kServer; }
 };
 

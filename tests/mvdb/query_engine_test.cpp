@@ -1,7 +1,5 @@
 // The query engine on a small hand-made database: the selections and sorts the
 // control writes, the result list, and failures with their whole messages.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <tuple>
 
@@ -17,9 +15,7 @@ using testing_support::With;
 
 class QueryEngineTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
+  void Prepare() override {
     testing_support::FillAbsences(t);
     for (const char* file : {"SECTEUR", "ASSOCIATION", "ACTIVITES", "COMMUNES", "NUMS", "CONTRAT"})
       t.db().CreateFile(file);

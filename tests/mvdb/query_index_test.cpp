@@ -1,8 +1,6 @@
 // Secondary indexes: built by CreateIndex, kept in step by writes (and by
 // writes undone), giving the same selections as a full scan; translations
 // read each target record once per query.
-#include <gtest/gtest.h>
-
 #include <random>
 
 #include "engine_test_support.h"
@@ -22,9 +20,7 @@ std::string Pad(unsigned n, std::size_t width) {
 
 class QueryIndexTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
+  void Prepare() override {
     testing_support::FillAbsences(t);
     t.Dict("ABSENCESAIDANT", "Contrats", {"A", "17", "", "", "L", "", "contracts"});
   }
@@ -39,11 +35,8 @@ class QueryIndexTest : public testing_support::BothStorages {
       std::string contracts;
       for (unsigned c = rng() % 3; c > 0; --c) contracts += (contracts.empty() ? "C" : "\xFD" "C") + std::to_string(rng() % 5);
       t.Put("ABSENCESAIDANT", Pad(1 + rng() % 20, 5) + Pad(1 + rng() % 60, 2) + std::to_string(first),
-            With({{1, rng() % 2 ? "1" : "2"},
-                  {2, rng() % 10 == 0 ? "" : std::to_string(last)},
-                  {10, rng() % 3 == 0 ? std::to_string(last + 1) : ""},
-                  {17, contracts},
-                  {28, rng() % 8 == 0 ? "1" : ""}}));
+            With({{1, rng() % 2 ? "1" : "2"}, {2, rng() % 10 == 0 ? "" : std::to_string(last)},
+                  {10, rng() % 3 == 0 ? std::to_string(last + 1) : ""}, {17, contracts}, {28, rng() % 8 == 0 ? "1" : ""}}));
     }
   }
   std::string RandomQuery() {
@@ -106,8 +99,7 @@ TEST_P(QueryIndexTest, IndexedAndFullScanSelectionsAgreeBeforeAndAfterWrites) {
   EXPECT_THROW(t.db().Transaction([&] {
     t.Put("ABSENCESAIDANT", "000019916000", With({{28, "1"}}));
     throw DbError(ErrorCode::kInvalidArgument, "abandon");
-  }),
-               DbError);
+  }), DbError);
   EXPECT_EQ(Keys(q), before);
   EXPECT_EQ(t.db().queries().SelectKeys(q, false), before);
 }

@@ -19,9 +19,7 @@ using testing_support::ScratchDir;
 
 class StorageTest : public testing_support::BothStorages {
  protected:
-  void SetUp() override {
-    BothStorages::SetUp();
-    if (IsSkipped()) return;
+  void Prepare() override {
     address = testing_support::FreshAddress(GetParam(), dir, "base.mvdb");
     CreateOptions options;
     if (OnServer()) options.directoryRoot = dir / "files";
@@ -60,8 +58,7 @@ TEST_P(StorageTest, AFailedTransactionOrNestedTransactionUndoesItsOwnWritesDirec
     storage->Remove("D", "kept.txt");
     storage->CreateFile("G", FileKind::kHashed);
     throw std::runtime_error("stop");
-  }),
-               std::runtime_error);
+  }), std::runtime_error);
   EXPECT_EQ(State(), before);
   EXPECT_FALSE(storage->HasFile("G"));
   // A failed nested transaction undoes only its own writes.
@@ -123,8 +120,7 @@ TEST_P(StorageTest, TwoConnectionsSeeEachOthersWritesAndASnapshotSeesOneState) {
               "0x80040040 cannot write inside a read snapshot of database " + storage->Address() +
                   " (end the reading before writing)");
     throw std::runtime_error("stop");
-  }),
-               std::runtime_error);
+  }), std::runtime_error);
   EXPECT_EQ(*storage->Get("F", "one"), "2");  // the snapshot ended with the exception
   EXPECT_FALSE(storage->Get("F", "three"));
 }

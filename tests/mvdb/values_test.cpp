@@ -2,8 +2,7 @@
 // test: numbers as numbers, anything else byte by byte, prefixes by their bytes.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <optional>
+#include <array>
 #include <sstream>
 
 #include "mvdb/numbers.h"
@@ -21,10 +20,8 @@ std::string Shown(const std::optional<T>& value) {
 }
 
 TEST(Numbers, EachReaderTakesItsOwnFormOnly) {
-  struct Case {
-    std::string text, number, integer, count;
-  };
-  const std::vector<Case> cases = {
+  // A text, then what each reader makes of it: a number, an integer, a count.
+  const std::vector<std::array<std::string, 4>> cases = {
       {"16071", "16071", "16071", "16071"}, {"007", "7", "7", "7"},      {"+7", "7", "7", "none"},
       {"-3.5", "-3.5", "none", "none"},     {"-42", "-42", "-42", "none"}, {".5", "0.5", "none", "none"},
       {"", "none", "none", "none"},         {"-", "none", "none", "none"}, {"1 2", "none", "none", "none"},
@@ -34,21 +31,16 @@ TEST(Numbers, EachReaderTakesItsOwnFormOnly) {
       {std::string(400, '9'), "inf", "none", "none"}, {"-" + std::string(400, '9'), "-inf", "none", "none"},
       {"0." + std::string(400, '0') + "1", "0", "none", "none"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Shown(ParseNumber(c.text)), c.number) << c.text;
-    EXPECT_EQ(Shown(ParseInteger(c.text)), c.integer) << c.text;
-    EXPECT_EQ(Shown(ParseCount(c.text)), c.count) << c.text;
+  for (const auto& [text, number, integer, count] : cases) {
+    EXPECT_EQ(Shown(ParseNumber(text)) + " " + Shown(ParseInteger(text)) + " " + Shown(ParseCount(text)),
+              number + " " + integer + " " + count) << text;
   }
 }
 
 TEST(QueryValues, ComparisonsOfNumbersTextsAndPrefixes) {
-  struct Case {
-    query::CompareOp op;
-    std::string test, value;
-    bool holds;
-  };
   using query::CompareOp;
-  const std::vector<Case> cases = {
+  // The operator, the test ("]" ends a prefix), the value and whether it holds.
+  const std::vector<std::tuple<CompareOp, std::string, std::string, bool>> cases = {
       {CompareOp::kLe, "10", "9", true},        // numbers: 9 < 10
       {CompareOp::kEq, "6", "06", true},        // "06" is 6
       {CompareOp::kGe, "50", "7", false},       {CompareOp::kGe, "16000", "16071", true},
@@ -64,13 +56,13 @@ TEST(QueryValues, ComparisonsOfNumbersTextsAndPrefixes) {
       {CompareOp::kLe, "PA]", "PAZZZ", true},   {CompareOp::kLe, "160]", "16100", false},
       {CompareOp::kEq, "]", "anything", true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [op, text, value, holds] : cases) {
     query::FieldTest test;
-    test.op = c.op;
-    test.prefix = c.test.ends_with(']');
-    test.value = test.prefix ? c.test.substr(0, c.test.size() - 1) : c.test;
-    EXPECT_EQ(query::Comparison::FromTest(test).Holds(c.value), c.holds)
-        << "\"" << c.value << "\" " << query::OperatorText(c.op) << " \"" << c.test << "\"";
+    test.op = op;
+    test.prefix = text.ends_with(']');
+    test.value = test.prefix ? text.substr(0, text.size() - 1) : text;
+    EXPECT_EQ(query::Comparison::FromTest(test).Holds(value), holds)
+        << "\"" << value << "\" " << query::OperatorText(op) << " \"" << text << "\"";
   }
 }
 

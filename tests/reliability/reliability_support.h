@@ -7,9 +7,6 @@
 #include <sys/types.h>
 #include <sys/wait.h>
 
-#include <functional>
-
-#include "mvdb/dynarray.h"
 #include "mvdb/jsonl.h"
 #include "mvdb/engine_test_support.h"
 

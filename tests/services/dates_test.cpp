@@ -15,12 +15,10 @@ namespace {
 using morvane::testing::ScopedEnv;
 
 TEST(DayNumbers, AnchorsOfTheInternalCalendar) {
-  EXPECT_EQ(DayNumber(QDate(1968, 1, 1)), 1);
-  EXPECT_EQ(DayNumber(QDate(1967, 12, 31)), 0);
-  EXPECT_EQ(DayNumber(QDate(2011, 12, 31)), 16071);
-  EXPECT_EQ(DayNumber(QDate(2012, 1, 1)), 16072);
-  EXPECT_EQ(DateOfDay(16071), QDate(2011, 12, 31));
-  EXPECT_EQ(DateOfDay(-1), QDate(1967, 12, 30));
+  EXPECT_EQ((std::vector<std::int32_t>{DayNumber({1968, 1, 1}), DayNumber({1967, 12, 31}), DayNumber({2011, 12, 31}),
+                                       DayNumber({2012, 1, 1})}),
+            (std::vector<std::int32_t>{1, 0, 16071, 16072}));
+  EXPECT_EQ(std::tuple(DateOfDay(16071), DateOfDay(-1)), std::tuple(QDate(2011, 12, 31), QDate(1967, 12, 30)));
 }
 
 // Days that do not exist have no number; text that is no number has no date.

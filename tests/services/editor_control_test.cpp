@@ -1,7 +1,6 @@
 // Ctr_Brinel: the letter model, the merge fields of a contract, and the
 // merged OpenDocument text and PDF.
 
-#include <QDate>
 #include <QImage>
 
 #include "mvdb/engine_test_support.h"

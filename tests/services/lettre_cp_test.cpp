@@ -1,10 +1,8 @@
 // The paid-leave figures of the information letter: dates, amounts and lines.
 #include <gtest/gtest.h>
 
-#include <QDate>
 #include <initializer_list>
 #include <utility>
-#include <vector>
 
 #include "services/lettre_cp.h"
 #include "services/outils_date.h"

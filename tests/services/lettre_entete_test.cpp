@@ -2,8 +2,6 @@
 // addressee block and date line.
 #include <gtest/gtest.h>
 
-#include <QDate>
-
 #include "services/lettre_entete.h"
 
 namespace morvane::services::lettre {

@@ -13,7 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using mvdb::testing_support::Slurp;
 
-
 void WriteFile(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
 
 std::vector<std::string> Names(const fs::path& folder) {
@@ -36,19 +35,11 @@ TEST_F(OutputFileTest, TheDatabaseItsCompanionsAndItsFolderAreRefused) {
   fs::create_hard_link(db, Dir() / "lien-dur");
   fs::create_directory_symlink(base, Dir() / "raccourci");
   const std::pair<fs::path, bool> cases[] = {
-      {db, true},
-      {base / "demo.mvdb-wal", true},
-      {base / "demo.mvdb-shm", true},
-      {base / "demo.mvdb-journal", true},
-      {base / "demo.mvdb.d", true},
-      {base / "demo.mvdb.d" / "STATAIDANT" / "x.pdf", true},
-      {base / "demo.mvdb.d" / "nouveau" / "x.pdf", true},
-      {Dir() / "raccourci" / "demo.mvdb", true},
-      {Dir() / "raccourci" / "demo.mvdb.d" / "x.pdf", true},
-      {base / "autre" / ".." / "demo.mvdb", true},
-      {Dir() / "lien-dur", true},
-      {base / "demo.mvdb.pdf", false},
-      {base / "demo.mvdb.dx" / "x.pdf", false},
+      {db, true}, {base / "demo.mvdb-wal", true}, {base / "demo.mvdb-shm", true}, {base / "demo.mvdb-journal", true},
+      {base / "demo.mvdb.d", true}, {base / "demo.mvdb.d" / "STATAIDANT" / "x.pdf", true},
+      {base / "demo.mvdb.d" / "nouveau" / "x.pdf", true}, {Dir() / "raccourci" / "demo.mvdb", true},
+      {Dir() / "raccourci" / "demo.mvdb.d" / "x.pdf", true}, {base / "autre" / ".." / "demo.mvdb", true},
+      {Dir() / "lien-dur", true}, {base / "demo.mvdb.pdf", false}, {base / "demo.mvdb.dx" / "x.pdf", false},
   };
   for (const auto& [target, refused] : cases) {
     EXPECT_EQ(InsideDatabase(target, db), refused) << target;
@@ -107,22 +98,15 @@ TEST_F(OutputFileTest, NewFilesAreMadeAndLinksFollowedNotReplaced) {
 TEST_F(OutputFileTest, WhatCannotBeMadeIsNamedWithTheSystemsReason) {
   WriteFile(Dir() / "fichier", "x");
   fs::create_directory(Dir() / "dossier");
-  struct Case {
-    fs::path target;
-    const char* reason;
-  };
-  const Case cases[] = {
-      {Dir() / "fichier" / "lettres.odt", "Not a directory"},
-      {Dir() / "dossier", "c'est un dossier"},
-      {Dir() / "absent" / "x.png", "No such file or directory"},
-  };
-  for (const Case& c : cases) {
+  const std::pair<fs::path, const char*> cases[] = {{Dir() / "fichier" / "lettres.odt", "Not a directory"},
+                                                     {Dir() / "dossier", "c'est un dossier"},
+                                                     {Dir() / "absent" / "x.png", "No such file or directory"}};
+  for (const auto& [target, reason] : cases) {
     try {
-      OutputFile output(c.target);
-      ADD_FAILURE() << c.target << " was opened";
+      OutputFile output(target);
+      ADD_FAILURE() << target << " was opened";
     } catch (const OutputError& e) {
-      EXPECT_EQ(std::string(e.what()),
-                "Le fichier " + c.target.string() + " n'a pas pu être écrit : " + c.reason);
+      EXPECT_EQ(std::string(e.what()), "Le fichier " + target.string() + " n'a pas pu être écrit : " + reason);
     }
   }
   EXPECT_EQ(Names(Dir()), (std::vector<std::string>{"dossier", "fichier"}));

@@ -2,37 +2,28 @@
 // builder for result lists.
 #pragma once
 
-#include <QDate>
 #include <cstdio>
 #include <map>
 #include <set>
-#include <string>
 
-#include "mvdb/dynarray.h"
 #include "services/outils_date.h"
 #include "services/planning_model.h"
 
 namespace morvane::services::testing {
 
-/// Carers, sector labels, validation flags and hidden sectors held in memory;
-/// counts how often each carer is asked for.
+/// Carers, sector labels, validation flags and hidden sectors held in memory.
 class FakePlanningSource : public PlanningSource {
  public:
   std::map<QString, CarerInfo> carers;
   std::map<QString, QString> sectorLabels;
   std::set<std::string> awaitingValidation;
   std::set<QString> hiddenSectors;
-  std::map<QString, int> carerLookups;
 
   CarerInfo Carer(const QString& code) override {
-    ++carerLookups[code];
     auto it = carers.find(code);
     return it != carers.end() ? it->second : CarerInfo{code, {}, {}};
   }
-  QString SectorLabel(const QString& code) override {
-    auto it = sectorLabels.find(code);
-    return it != sectorLabels.end() ? it->second : QString();
-  }
+  QString SectorLabel(const QString& code) override { return sectorLabels.contains(code) ? sectorLabels[code] : ""; }
   bool AwaitsValidation(const std::string& key) override { return awaitingValidation.count(key) > 0; }
   bool SectorVisible(const QString& sector) override { return hiddenSectors.count(sector) == 0; }
 };
@@ -54,10 +45,9 @@ inline std::string AddAbsence(mvdb::DynArray& rows, const std::string& carer, in
                               const std::string& endHalf = "2") {
   const int row = rows.DCount() + 1;
   const std::string key = AbsenceKey(carer, reason, firstDay);
-  rows.SetItem(row, 1, key);
-  rows.SetItem(row, 2, startHalf);
-  rows.SetItem(row, 3, lastDay);
-  rows.SetItem(row, 4, endHalf);
+  for (const auto& [column, text] : {std::pair{1, key}, {2, startHalf}, {3, lastDay}, {4, endHalf}}) {
+    rows.SetItem(row, column, text);
+  }
   return key;
 }
 

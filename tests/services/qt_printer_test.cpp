@@ -4,7 +4,6 @@
 
 #include <QFileInfo>
 #include <QSizeF>
-#include <QTemporaryDir>
 
 #include "support/pdf_text.h"
 #include "services/printer_list.h"

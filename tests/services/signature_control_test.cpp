@@ -10,13 +10,10 @@ namespace {
 
 class SignatureTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    db_ = mvdb::Database::Create(dir_ / "letters.mvdb");
-  }
   std::filesystem::path Folder() const { return DossierFichierRepertoire(*db_, kFichierSignatures); }
 
   mvdb::testing_support::ScratchDir dir_;  // outlives the database
-  std::unique_ptr<mvdb::Database> db_;
+  std::unique_ptr<mvdb::Database> db_ = mvdb::Database::Create(dir_ / "letters.mvdb");
 };
 
 // The picture of a type and an entity, or none: no database, no file, no such

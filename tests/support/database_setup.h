@@ -8,8 +8,6 @@
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
-#include <string>
-#include <string_view>
 
 #include "mvdb/database.h"
 #include "mvdb/jsonl.h"

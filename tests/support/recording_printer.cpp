@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <stdexcept>
 
 namespace morvane::services {
 
@@ -104,17 +103,10 @@ void RecordingPrinter::DrawFill(double x, double y, double width, double height,
   Record({.kind = PrintOp::Kind::Fill, .x = x, .y = y, .width = width, .height = height, .color = color, .brush = style});
 }
 
-void RecordingPrinter::FinishJob() {
-  ++log_->endDocs;
-  Record({.kind = PrintOp::Kind::EndDoc});
-}
+void RecordingPrinter::FinishJob() { ++log_->endDocs; }
 
 QSizeF RecordingPrinter::PageSizeTwips(int orientation) const {
   return orientation == kLandscape ? QSizeF(kPageHeight, kPageWidth) : QSizeF(kPageWidth, kPageHeight);
-}
-
-void RecordingPrinter::OrientationChanged(int orientation) {
-  Record({.kind = PrintOp::Kind::Orientation, .orientation = orientation});
 }
 
 RecordingPrinterList::RecordingPrinterList(const std::vector<QString>& names) : PrinterList({}) {

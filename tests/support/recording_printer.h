@@ -8,12 +8,7 @@
 // The sheet is A4: 11906 x 16838 twips in portrait, swapped in landscape.
 #pragma once
 
-#include <QColor>
-#include <QImage>
-#include <QString>
 #include <map>
-#include <memory>
-#include <vector>
 
 #include <QStringList>
 
@@ -25,7 +20,7 @@ namespace morvane::services {
 /// One recorded operation. `job` counts print jobs from 1; `page` counts the
 /// pages of that job from 1.
 struct PrintOp {
-  enum class Kind { Text, Line, Picture, Fill, NewPage, EndDoc, Orientation };
+  enum class Kind { Text, Line, Picture, Fill, NewPage };
   Kind kind = Kind::Text;
   int job = 0;
   int page = 0;
@@ -39,7 +34,7 @@ struct PrintOp {
   double fontSize = 0;           ///< Text
   bool bold = false, underline = false;  ///< Text
   int drawWidth = 0;             ///< Line
-  int orientation = 0;           ///< Orientation: the value set; NewPage: the new page's
+  int orientation = 0;           ///< NewPage: the new page's
 };
 
 /// What printers sharing it recorded: every operation in order, the jobs
@@ -93,7 +88,6 @@ class RecordingPrinter : public PagedPrinter {
   double LineHeightTwips() const override { return 24.0 * FontSize(); }
   double TextAdvanceTwips(const QString& text) const override { return 12.0 * FontSize() * text.size(); }
   QSizeF PageSizeTwips(int orientation) const override;
-  void OrientationChanged(int orientation) override;
 
  private:
   friend class RecordingPrinterList;
@@ -113,13 +107,12 @@ class RecordingPrinterList : public PrinterList {
   explicit RecordingPrinterList(const std::vector<QString>& names);
   /// The recorder of entry `index`; throws std::out_of_range.
   RecordingPrinter& Recorder(int index);
-  /// The recorder of the entry with that name (case-insensitive); throws std::out_of_range.
-  RecordingPrinter& Recorder(const QString& name);
 
  protected:
   std::unique_ptr<Printer> Create(const PrinterInfo& info) override;
 
  private:
+  RecordingPrinter& Recorder(const QString& name);  // case-insensitive
   std::map<QString, std::unique_ptr<RecordingPrinter>> recorders_;  // by upper-cased name
 };
 

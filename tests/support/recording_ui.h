@@ -2,10 +2,7 @@
 // messages the control showed, the busy state it asked for and its beeps.
 #pragma once
 
-#include <QDate>
-#include <QString>
 #include <utility>
-#include <vector>
 
 #include "services/ui_services.h"
 

@@ -5,9 +5,7 @@
 #pragma once
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <string>
 
 #include "mvdb/database.h"
 #include "mvdb/server_accounts.h"
